@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds everything and runs the whole test suite. With CI=true (or
+# --sanitize) the core tests run a second time under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+
+jobs=$(nproc)
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+if [ "${CI:-}" = "true" ] || [ "${1:-}" = "--sanitize" ]; then
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELVETPANE_SANITIZE=ON \
+        -DVELVETPANE_UI=OFF -DVELVETPANE_BENCH=OFF >/dev/null
+  cmake --build build-asan -j "$jobs" --target core_tests velvetpane
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build-asan --output-on-failure -j "$jobs" -L core
+fi

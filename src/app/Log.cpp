@@ -1,0 +1,7 @@
+#include "app/Log.h"
+
+namespace vp {
+
+void Log::write(const std::string&) {}
+
+}  // namespace vp

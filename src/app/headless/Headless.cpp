@@ -1,0 +1,159 @@
+#include "app/headless/Headless.h"
+
+#include "app/I18n.h"
+#include "display/DisplayManager.h"
+
+#include <charconv>
+#include <cmath>
+#include <ostream>
+#include <sstream>
+
+namespace vp {
+
+namespace {
+
+const std::vector<std::string> kValueFlags = {"--do", "--url", "--key"};
+const std::vector<std::string> kBareFlags = {"--terminate"};
+
+bool contains(const std::vector<std::string>& list, const std::string& s) {
+    return std::find(list.begin(), list.end(), s) != list.end();
+}
+
+std::vector<std::string> words(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<std::string> out;
+    for (std::string w; in >> w;) out.push_back(w);
+    return out;
+}
+
+const DoRegistry& doRegistry() {
+    static const DoRegistry registry = [] {
+        DoRegistry r;
+        registerDisplayCommands(r);
+        return r;
+    }();
+    return registry;
+}
+
+FlagRegistry& flagRegistry() {
+    static FlagRegistry registry = [] {
+        FlagRegistry r;
+        r["--do"] = [](HeadlessSession& session, const std::string& value) {
+            auto args = words(value);
+            if (args.empty()) throw UsageError("--do needs an operation");
+            auto it = doRegistry().find(args.front());
+            if (it == doRegistry().end()) throw UsageError("unknown operation \"" + args.front() + "\"");
+            it->second(session, std::vector<std::string>(args.begin() + 1, args.end()));
+        };
+        return r;
+    }();
+    return registry;
+}
+
+}  // namespace
+
+double parseNumber(const std::string& text, const std::string& what) {
+    double value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        throw UsageError(what + ": \"" + text + "\" is not a number");
+    return value;
+}
+
+std::uint32_t parseDisplayID(const std::string& text) {
+    std::uint32_t value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || text.empty())
+        throw UsageError("\"" + text + "\" is not a display id");
+    return value;
+}
+
+bool parseSwitch(const std::string& text, const std::string& what) {
+    if (text == "on" || text == "true" || text == "1") return true;
+    if (text == "off" || text == "false" || text == "0") return false;
+    throw UsageError(what + ": \"" + text + "\" must be on or off");
+}
+
+void requireArgs(const std::vector<std::string>& args, std::size_t count, const std::string& usage) {
+    if (args.size() != count) throw UsageError("usage: --do \"" + usage + "\"");
+}
+
+HeadlessOptions parseHeadlessOptions(const std::vector<std::string>& args) {
+    HeadlessOptions options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= args.size()) throw UsageError(a + " needs a value");
+            return args[++i];
+        };
+        if (a == "--headless") continue;
+        if (a == "--scenario") options.scenario = value();
+        else if (a == "--home") options.home = value();
+        else if (a == "--lang") options.lang = value();
+        else if (contains(kValueFlags, a)) options.actions.push_back({a, value()});
+        else if (contains(kBareFlags, a)) options.actions.push_back({a, ""});
+        else throw UsageError("unknown option \"" + a + "\"");
+    }
+    if (options.scenario.empty()) options.scenario = SimPlatform::defaultScenarioPath();
+    return options;
+}
+
+HeadlessSession::HeadlessSession(const HeadlessOptions& options)
+    : platform_(SimOptions{options.home, false}), context_(platform_) {
+    platform_.loadScenarioFile(options.scenario);
+    if (!options.lang.empty()) platform_.simSystem.languages = {options.lang};
+    I18n::initialize(platform_.system().preferredLanguages());
+    context_.install();
+}
+
+void HeadlessSession::start() {
+    context_.displayManager().start();
+    settle();
+}
+
+void HeadlessSession::settle() {
+    platform_.runUntilIdle(Seconds(30));
+}
+
+void HeadlessSession::apply(const HeadlessAction& action) {
+    auto it = flagRegistry().find(action.flag);
+    if (it == flagRegistry().end()) throw UsageError(action.flag + " is not available in this build");
+    it->second(*this, action.value);
+    settle();
+}
+
+nlohmann::json HeadlessSession::state() {
+    nlohmann::json state = nlohmann::json::object();
+    addDisplayState(*this, state);
+    return state;
+}
+
+int runHeadless(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    HeadlessOptions options;
+    try {
+        options = parseHeadlessOptions(args);
+    } catch (const UsageError& e) {
+        err << "velvetpane: " << e.what() << "\n";
+        return 2;
+    }
+    std::unique_ptr<HeadlessSession> session;
+    try {
+        session = std::make_unique<HeadlessSession>(options);
+    } catch (const std::runtime_error& e) {
+        err << "velvetpane: scenario " << e.what() << "\n";
+        return 2;
+    }
+    session->start();
+    for (const auto& action : options.actions) {
+        try {
+            session->apply(action);
+        } catch (const UsageError& e) {
+            err << "velvetpane: " << e.what() << "\n";
+            return 2;
+        }
+    }
+    out << session->state().dump(2) << "\n";
+    return 0;
+}
+
+}  // namespace vp

@@ -1,0 +1,69 @@
+#include "app/headless/Headless.h"
+
+#include "display/DisplayManager.h"
+
+namespace vp {
+
+namespace {
+
+nlohmann::json screenJson(const Screen& s) {
+    return {{"id", s.id},
+            {"uuid", s.uuid},
+            {"name", s.name},
+            {"isBuiltin", s.isBuiltin},
+            {"isMain", s.isMain},
+            {"isActive", s.isActive},
+            {"isOurVirtual", s.isOurVirtual},
+            {"mirrorOf", s.mirrorOf ? nlohmann::json(*s.mirrorOf) : nlohmann::json(nullptr)},
+            {"bounds", {s.bounds.x, s.bounds.y, s.bounds.width, s.bounds.height}},
+            {"pixelWidth", s.pixelWidth},
+            {"pixelHeight", s.pixelHeight},
+            {"refresh", s.refresh},
+            {"isHiDPI", s.isHiDPI},
+            {"nativePixels", {s.nativePixels.width, s.nativePixels.height}}};
+}
+
+template <typename Map, typename Convert>
+nlohmann::json byId(const Map& map, Convert convert) {
+    nlohmann::json out = nlohmann::json::object();
+    for (const auto& [id, value] : map) out[std::to_string(id)] = convert(value);
+    return out;
+}
+
+auto same = [](const auto& v) { return nlohmann::json(v); };
+
+}  // namespace
+
+void registerDisplayCommands(DoRegistry& r) {
+    r["default"] = [](HeadlessSession& session, const std::vector<std::string>& args) {
+        requireArgs(args, 2, "default <key> <true|false>");
+        session.platform().system().defaults().setBool(args[0], parseSwitch(args[1], args[0]));
+    };
+}
+
+void addDisplayState(HeadlessSession& session, nlohmann::json& state) {
+    DisplayManager& m = session.context().displayManager();
+    nlohmann::json screens = nlohmann::json::array();
+    for (const Screen& s : m.screens) screens.push_back(screenJson(s));
+    state["screens"] = screens;
+    state["brightness"] = byId(m.brightness, same);
+    state["method"] = byId(m.method, [](BrightnessMethod v) { return toString(v); });
+    state["volume"] = byId(m.volume, same);
+    state["inputSource"] = byId(m.inputSource, same);
+    nlohmann::json prefs = nlohmann::json::object();
+    for (const auto& [uuid, p] : m.prefs) prefs[uuid] = toJson(p);
+    state["prefs"] = prefs;
+    nlohmann::json specs = nlohmann::json::array();
+    for (const auto& s : m.specs) specs.push_back(toJson(s));
+    state["specs"] = specs;
+    nlohmann::json hidpi = nlohmann::json::object();
+    for (const auto& [uuid, s] : m.hiDPIMap) hidpi[uuid] = toJson(s);
+    state["hiDPIMap"] = hidpi;
+    state["disabled"] = byId(m.disabled, same);
+    state["lastError"] = m.lastError ? nlohmann::json(*m.lastError) : nlohmann::json(nullptr);
+    state["pipOpen"] = nlohmann::json(std::vector<DisplayID>(m.pipOpen.begin(), m.pipOpen.end()));
+    state["profileTick"] = m.profileTick;
+    state["xdrLevel"] = byId(m.xdrLevel, same);
+}
+
+}  // namespace vp

@@ -1,0 +1,211 @@
+#include "display/DisplayManager.h"
+
+#include "app/AppContext.h"
+#include "app/I18n.h"
+#include "display/VirtualEngine.h"
+#include "hardware/DDCService.h"
+#include "overlay/ColorProfiles.h"
+
+#include <algorithm>
+
+namespace vp {
+
+using namespace std::chrono_literals;
+
+namespace {
+constexpr Seconds kRefreshQuietPeriod = 0.6s;
+constexpr Seconds kHiDPIRestoreDelay = 1.0s;
+constexpr Seconds kStartGammaDelay = 1.5s;
+}  // namespace
+
+struct DisplayManager::PendingWrite {
+    std::shared_ptr<DDCService> service;
+    std::uint8_t code = 0;
+    int value = 0;
+};
+
+DisplayManager::DisplayManager(AppContext& context)
+    : context_(context), platform_(context.platform()), defaults_(context.platform().system().defaults()) {}
+
+DisplayManager::~DisplayManager() = default;
+
+DisplayManager& DisplayManager::shared() {
+    return AppContext::current().displayManager();
+}
+
+void DisplayManager::start() {
+    loadSettings();
+    if (!defaults_.hasObject("restoreHiDPI")) defaults_.setBool("restoreHiDPI", true);
+
+    MainQueue& main = context_.runtime().main;
+    WeakLife weak = life_;
+    platform_.displays().registerReconfigurationCallback([&main, weak, this](DisplayID, std::uint32_t flags) {
+        if (flags & kReconfigurationBeginFlag) return;
+        main.post([weak, this] {
+            if (weak.lock()) scheduleRefresh();
+        });
+    });
+
+    createEnabledVirtuals();
+    refresh();
+
+    if (defaults_.boolean("restoreHiDPI").value_or(false)) {
+        main.postAfter(kHiDPIRestoreDelay, [weak, this] {
+            if (weak.lock()) restoreHiDPIAtLaunch();
+        });
+    }
+    main.postAfter(kStartGammaDelay, [weak, this] {
+        if (weak.lock()) reapplyGamma();
+    });
+    publish();
+}
+
+void DisplayManager::loadSettings() {
+    if (auto bytes = defaults_.data("prefs"))
+        if (auto decoded = decodePrefs(*bytes)) setPrefs(std::move(*decoded));
+    if (auto bytes = defaults_.data("specs"))
+        if (auto decoded = decodeSpecs(*bytes)) setSpecs(std::move(*decoded));
+    if (auto bytes = defaults_.data("hidpi"))
+        if (auto decoded = decodeHiDPI(*bytes)) setHiDPIMap(std::move(*decoded));
+}
+
+void DisplayManager::scheduleRefresh() {
+    if (refreshWork) refreshWork->cancel();
+    WeakLife weak = life_;
+    refreshWork = context_.runtime().main.postAfter(kRefreshQuietPeriod, [weak, this] {
+        if (!weak.lock()) return;
+        refresh();
+        reapplyGamma();
+        publish();
+    });
+}
+
+std::vector<DisplayID> DisplayManager::onlineIdsWithDisabled() {
+    std::vector<DisplayID> ids = platform_.displays().onlineDisplays();
+    for (const auto& [id, name] : disabled)
+        if (std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
+    return ids;
+}
+
+std::map<DisplayID, std::string> DisplayManager::windowSystemNames() {
+    std::map<DisplayID, std::string> names;
+    for (const ScreenInfo& info : platform_.windows().screens())
+        if (info.number) names.emplace(*info.number, info.localizedName);  // first one wins
+    return names;
+}
+
+std::string DisplayManager::virtualSpecName(DisplayID id) const {
+    VirtualEngine& engine = context_.virtualEngine();
+    for (const VirtualSpec& spec : specs)
+        if (engine.displayID(spec.id) == id) return spec.name;
+    for (const auto& [uuid, spec] : hiDPIMap)
+        if (engine.displayID(spec.id) == id) return spec.name;
+    return {};
+}
+
+Screen DisplayManager::makeScreen(DisplayID id, const std::map<DisplayID, std::string>& names) {
+    DisplayServices& ds = platform_.displays();
+    Screen s;
+    s.id = id;
+    s.uuid = ds.uuid(id).value_or(std::to_string(id));
+    s.isBuiltin = ds.isBuiltin(id);
+    s.isMain = ds.isMain(id);
+    s.isOurVirtual = context_.virtualEngine().isOurs(id);
+    s.isActive = ds.isActive(id) && !disabled.contains(id);
+    if (DisplayID master = ds.mirrorsDisplay(id)) s.mirrorOf = master;
+    s.bounds = ds.bounds(id);
+    if (auto mode = ds.currentMode(id)) {
+        s.pixelWidth = mode->pixelWidth;
+        s.pixelHeight = mode->pixelHeight;
+        s.refresh = mode->refresh;
+        s.isHiDPI = mode->width < mode->pixelWidth;
+    }
+    s.nativePixels = nativePixels(id);
+
+    if (auto it = names.find(id); it != names.end()) s.name = it->second;
+    else if (auto off = disabled.find(id); off != disabled.end()) s.name = off->second;
+    else s.name = s.isBuiltin ? L("Tela integrada") : L("Tela");
+    if (s.isOurVirtual)
+        if (std::string specName = virtualSpecName(id); !specName.empty()) s.name = specName;
+    return s;
+}
+
+void DisplayManager::refresh() {
+    auto names = windowSystemNames();
+    std::vector<Screen> list;
+    for (DisplayID id : onlineIdsWithDisabled()) list.push_back(makeScreen(id, names));
+
+    auto rank = [](const Screen& s) { return s.isBuiltin ? 0 : s.isOurVirtual ? 3 : s.isMain ? 1 : 2; };
+    std::stable_sort(list.begin(), list.end(), [&](const Screen& a, const Screen& b) {
+        return std::pair(rank(a), a.id) < std::pair(rank(b), b.id);
+    });
+    screens = std::move(list);
+
+    rebuildModeCache();
+    reapplyXDR();
+    detectBrightness();
+    publish();
+}
+
+std::optional<Screen> DisplayManager::screen(DisplayID id) const {
+    for (const Screen& s : screens)
+        if (s.id == id) return s;
+    return std::nullopt;
+}
+
+ScreenPrefs DisplayManager::prefsFor(const Screen& screen) const {
+    auto it = prefs.find(screen.uuid);
+    return it == prefs.end() ? ScreenPrefs{} : it->second;
+}
+
+void DisplayManager::setPrefs(PrefsMap value) {
+    prefs = std::move(value);
+    savePrefs();
+}
+
+void DisplayManager::setPrefs(const std::string& uuid, const ScreenPrefs& value) {
+    prefs[uuid] = value;
+    savePrefs();
+}
+
+void DisplayManager::setSpecs(std::vector<VirtualSpec> value) {
+    specs = std::move(value);
+    saveSpecs();
+}
+
+void DisplayManager::setHiDPIMap(HiDPIMap value) {
+    hiDPIMap = std::move(value);
+    saveHiDPI();
+}
+
+void DisplayManager::savePrefs() {
+    defaults_.setData("prefs", encodePrefs(prefs));
+}
+
+void DisplayManager::saveSpecs() {
+    defaults_.setData("specs", encodeSpecs(specs));
+}
+
+void DisplayManager::saveHiDPI() {
+    defaults_.setData("hidpi", encodeHiDPI(hiDPIMap));
+}
+
+bool DisplayManager::combinedDimming() const {
+    return defaults_.boolean("dimBelowMinimum").value_or(true);
+}
+
+void DisplayManager::setLastError(std::string message) {
+    lastError = std::move(message);
+    publish();
+}
+
+void DisplayManager::clearLastError() {
+    lastError.reset();
+    publish();
+}
+
+void DisplayManager::publish() {
+    changed.emit();
+}
+
+}  // namespace vp

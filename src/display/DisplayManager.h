@@ -1,0 +1,185 @@
+#pragma once
+// The single observable object through which the program sees and changes
+// screens. Every member is touched on the main queue only, except
+// pendingDDC, which the DDC queue drains under pendingLock.
+
+#include "display/ModeOption.h"
+#include "display/Screen.h"
+#include "display/ScreenPrefs.h"
+#include "display/VirtualSpec.h"
+#include "platform/Platform.h"
+#include "util/Signal.h"
+
+#include <map>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace vp {
+
+class AppContext;
+class DDCService;
+struct ICCProfile;
+
+class DisplayManager {
+public:
+    explicit DisplayManager(AppContext& context);
+    ~DisplayManager();
+    DisplayManager(const DisplayManager&) = delete;
+    DisplayManager& operator=(const DisplayManager&) = delete;
+
+    // The instance of the running program.
+    static DisplayManager& shared();
+
+    static constexpr double gammaFloor = 0.06;
+    static constexpr double subRange = 0.2;
+
+    // --- Published state; `changed` fires after an operation altered any of it.
+    std::vector<Screen> screens;
+    std::map<DisplayID, double> brightness;
+    std::map<DisplayID, double> volume;
+    std::map<DisplayID, int> inputSource;
+    std::map<DisplayID, BrightnessMethod> method;
+    PrefsMap prefs;
+    std::vector<VirtualSpec> specs;
+    HiDPIMap hiDPIMap;
+    std::map<DisplayID, std::string> disabled;
+    std::optional<std::string> lastError;
+    std::set<DisplayID> pipOpen;
+    std::int64_t profileTick = 0;
+    std::map<DisplayID, double> xdrLevel;
+    Signal changed;
+
+    // Readable by the key handling, not published.
+    bool ddcMuted = false;
+
+    // --- Screens and settings
+    void start();
+    void refresh();
+    void scheduleRefresh();
+    std::optional<Screen> screen(DisplayID id) const;
+    ScreenPrefs prefsFor(const Screen& screen) const;
+    void setPrefs(PrefsMap value);
+    void setPrefs(const std::string& uuid, const ScreenPrefs& value);
+    void setSpecs(std::vector<VirtualSpec> value);
+    void setHiDPIMap(HiDPIMap value);
+    bool combinedDimming() const;
+    void setLastError(std::string message);
+    void clearLastError();
+    void shutdown();
+
+    // --- Brightness
+    void setBrightness(DisplayID display, double value);
+    void setAllBrightness(double value);
+    void stepAllBrightness(double step);
+    double averageBrightness() const;
+    void setForceSoftware(const Screen& screen, bool on);
+
+    // --- Colour
+    void setWarmth(const Screen& screen, double value);
+    void setContrast(const Screen& screen, double value);
+    void resetColor(const Screen& screen);
+    void reapplyGamma();
+
+    // --- Monitor volume and input
+    bool hasDDC(DisplayID display) const;
+    void setVolume(DisplayID display, double value);
+    void setInput(DisplayID display, int code);
+    bool hasDDCVolume() const;
+    double averageDDCVolume() const;
+    void stepDDCVolume(double step);
+    void toggleDDCMute();
+
+    // --- Modes and arrangement
+    std::vector<ModeOption> modes(DisplayID display);
+    std::optional<std::string> currentModeID(DisplayID display);
+    void apply(const ModeOption& mode, DisplayID display);
+    Size nativePixels(DisplayID display);
+    void makeMain(DisplayID display);
+    void mirror(DisplayID display, std::optional<DisplayID> master);
+    bool canDisable() const;
+    void setEnabled(DisplayID display, bool enabled);
+
+    // --- Virtual screens and virtual HiDPI
+    void addVirtual(const VirtualSpec& spec);
+    void toggleVirtual(const VirtualSpec& spec, bool on);
+    void removeVirtual(const VirtualSpec& spec);
+    bool canOfferHiDPI(const Screen& screen) const;
+    bool hiDPIOn(const Screen& screen) const;
+    void enableHiDPI(const Screen& screen);
+    void disableHiDPI(const Screen& screen);
+    std::optional<Screen> physicalForHiDPI(DisplayID virtualDisplay) const;
+
+    // --- Extra brightness and colour profiles
+    bool supportsXDR(const Screen& screen) const;
+    void setXDR(const Screen& screen, double level);
+    const std::vector<ICCProfile>& iccProfiles();
+    void reloadProfiles();
+    void setColorProfile(const Screen& screen, const std::optional<std::string>& path);
+
+    AppContext& context() { return context_; }
+
+private:
+    struct PendingWrite;
+    void savePrefs();
+    void saveSpecs();
+    void saveHiDPI();
+    void loadSettings();
+    void publish();
+    std::vector<DisplayID> onlineIdsWithDisabled();
+    std::map<DisplayID, std::string> windowSystemNames();
+    Screen makeScreen(DisplayID id, const std::map<DisplayID, std::string>& names);
+    std::string virtualSpecName(DisplayID id) const;
+
+    // brightness
+    void detectBrightness();
+    void probeBuiltin(const Screen& screen);
+    void startDDCProbe(std::vector<DisplayID> externals, std::set<DisplayID> forced);
+    int scaled(DisplayID display, std::uint8_t code, double fraction) const;
+    void queueDDC(const std::shared_ptr<DDCService>& service, std::uint8_t code, int value);
+    void drainDDC();
+    std::vector<DisplayID> adjustableScreens() const;
+
+    // colour
+    void reapplyColor(const Screen& screen);
+    double gammaDim(const Screen& screen) const;
+    void updateShade(const Screen& screen);
+
+    // volume
+    std::vector<DisplayID> volumeTargets() const;
+
+    // modes
+    std::vector<ModeOption> loadModes(DisplayID display);
+    void rebuildModeCache();
+    Status configure(ConfigureOption option, const std::function<Status(ConfigHandle)>& body);
+    std::string refusal(Status status) const;
+
+    // virtual HiDPI
+    void restoreHiDPIAtLaunch();
+    void createEnabledVirtuals();
+
+    // extra brightness
+    void reapplyXDR();
+
+    AppContext& context_;
+    Platform& platform_;
+    Defaults& defaults_;
+    LifeToken life_ = std::make_shared<int>(0);
+
+    std::map<DisplayID, double> subDim;
+    std::map<DisplayID, double> shadeAlpha;
+    std::optional<std::vector<ICCProfile>> profiles_;
+    std::map<DisplayID, std::shared_ptr<DDCService>> ddc;
+    std::map<DisplayID, std::map<std::uint8_t, int>> ddcMax;
+    std::set<DisplayID> ddcScanned;
+    std::mutex pendingLock;
+    std::map<std::pair<const DDCService*, std::uint8_t>, PendingWrite> pendingDDC;
+    WorkItemRef refreshWork;
+    std::map<DisplayID, std::vector<ModeOption>> modeCache;
+
+    friend class DisplayManagerTestAccess;
+};
+
+}  // namespace vp

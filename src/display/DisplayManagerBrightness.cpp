@@ -1,0 +1,7 @@
+#include "display/DisplayManager.h"
+
+namespace vp {
+
+void DisplayManager::detectBrightness() {}
+
+}  // namespace vp

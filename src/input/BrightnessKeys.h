@@ -1,0 +1,15 @@
+#pragma once
+
+namespace vp {
+
+class AppContext;
+
+class BrightnessKeys {
+public:
+    explicit BrightnessKeys(AppContext& context) : context_(context) {}
+
+private:
+    [[maybe_unused]] AppContext& context_;
+};
+
+}  // namespace vp

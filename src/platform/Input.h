@@ -1,0 +1,58 @@
+#pragma once
+// Keyboard event tap, accessibility trust and the default audio output.
+
+#include "platform/Types.h"
+
+#include <functional>
+#include <memory>
+
+namespace vp {
+
+namespace event {
+constexpr std::uint32_t keyDown = 10;
+constexpr std::uint32_t systemDefined = 14;
+constexpr std::uint32_t tapDisabledByTimeout = 0xFFFFFFFE;
+constexpr std::uint32_t tapDisabledByUserInput = 0xFFFFFFFF;
+constexpr std::uint64_t flagOption = 0x80000;
+constexpr std::uint64_t flagShift = 0x20000;
+}  // namespace event
+
+// The fields of a tapped event that the key handling reads. Each platform
+// translates its native events into this record.
+struct KeyEvent {
+    std::uint32_t type = 0;
+    std::int64_t keyCode = 0;     // key-down events
+    bool convertible = true;      // a system-defined event that decodes
+    std::int16_t subtype = 0;     // system-defined events
+    std::int64_t data1 = 0;       // system-defined events
+    std::uint64_t flags = 0;
+};
+
+class EventTap {
+public:
+    virtual ~EventTap() = default;  // removes the tap
+    virtual void enable(bool on) = 0;
+    virtual bool isEnabled() const = 0;
+};
+
+class InputServices {
+public:
+    virtual ~InputServices() = default;
+    // The handler returns true to pass the event on, false to swallow it.
+    using TapHandler = std::function<bool(const KeyEvent&)>;
+    // Null when the tap cannot be created.
+    virtual std::unique_ptr<EventTap> createEventTap(std::uint64_t eventMask, TapHandler handler) = 0;
+    virtual bool isAccessibilityTrusted() = 0;
+    virtual void promptForAccessibility() = 0;
+    // The default output device and its transport type ('hdmi', 'dprt', …);
+    // none when a read fails.
+    virtual std::optional<std::uint32_t> defaultOutputDevice() = 0;
+    virtual std::optional<std::uint32_t> transportType(std::uint32_t device) = 0;
+};
+
+constexpr std::uint32_t fourCC(const char (&s)[5]) {
+    return (std::uint32_t(std::uint8_t(s[0])) << 24) | (std::uint32_t(std::uint8_t(s[1])) << 16) |
+           (std::uint32_t(std::uint8_t(s[2])) << 8) | std::uint32_t(std::uint8_t(s[3]));
+}
+
+}  // namespace vp

@@ -1,0 +1,47 @@
+#pragma once
+// User defaults, locations, languages, login item, workspace and colour
+// profile assignment.
+
+#include "platform/Types.h"
+
+#include <functional>
+
+namespace vp {
+
+// The user's defaults: a flat store of values by key. Data values hold raw
+// bytes (JSON text); booleans are their own type.
+class Defaults {
+public:
+    virtual ~Defaults() = default;
+    virtual bool hasObject(const std::string& key) const = 0;
+    virtual std::optional<std::string> data(const std::string& key) const = 0;
+    // none when the key is missing or does not hold a boolean
+    virtual std::optional<bool> boolean(const std::string& key) const = 0;
+    virtual void setData(const std::string& key, const std::string& bytes) = 0;
+    virtual void setBool(const std::string& key, bool value) = 0;
+    virtual void remove(const std::string& key) = 0;
+};
+
+class SystemServices {
+public:
+    virtual ~SystemServices() = default;
+    virtual Defaults& defaults() = 0;
+    virtual std::vector<std::string> preferredLanguages() = 0;
+    virtual std::string homeDirectory() = 0;
+    // Where the log file lives, and how to show that location to the user.
+    virtual std::string logFilePath() = 0;
+    virtual std::string logFileDisplayPath() = 0;
+    // Prefix for the system-wide profile folders ("" on a real system).
+    virtual std::string systemRoot() = 0;
+    virtual std::int64_t processID() = 0;
+
+    // Colour profile assignment; empty when the entry point is missing.
+    // Arguments: device class, display UUID, profile path (none = default).
+    std::function<bool(const std::string&, const std::string&, const std::optional<std::string>&)> setCustomProfile;
+
+    virtual bool loginItemEnabled() = 0;
+    virtual bool setLoginItemEnabled(bool on) = 0;
+    virtual bool openURL(const std::string& url) = 0;
+};
+
+}  // namespace vp

@@ -1,0 +1,369 @@
+#include "platform/sim/SimDisplays.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace vp {
+
+namespace {
+
+Rect rectFromJson(const nlohmann::json& j, const std::string& what) {
+    if (!j.is_array() || j.size() != 4)
+        throw std::runtime_error(what + ": \"bounds\" must be [x, y, width, height]");
+    for (const auto& v : j)
+        if (!v.is_number()) throw std::runtime_error(what + ": \"bounds\" must hold numbers");
+    return {j[0].get<double>(), j[1].get<double>(), j[2].get<double>(), j[3].get<double>()};
+}
+
+template <typename T>
+T field(const nlohmann::json& j, const char* key, T fallback, const std::string& what) {
+    if (!j.contains(key)) return fallback;
+    try {
+        return j.at(key).get<T>();
+    } catch (const nlohmann::json::exception&) {
+        throw std::runtime_error(what + ": \"" + key + "\" has the wrong type");
+    }
+}
+
+}  // namespace
+
+GammaTable identityGamma(std::size_t entries) {
+    GammaTable t;
+    for (std::size_t i = 0; i < entries; ++i) {
+        float x = entries > 1 ? float(double(i) / double(entries - 1)) : 0.f;
+        t.r.push_back(x);
+        t.g.push_back(x);
+        t.b.push_back(x);
+    }
+    return t;
+}
+
+DisplayMode simModeFromJson(const nlohmann::json& j) {
+    if (!j.is_object()) throw std::runtime_error("a mode must be an object");
+    DisplayMode m;
+    m.width = field<std::int64_t>(j, "width", 0, "mode");
+    m.height = field<std::int64_t>(j, "height", 0, "mode");
+    m.pixelWidth = field<std::int64_t>(j, "pixelWidth", m.width, "mode");
+    m.pixelHeight = field<std::int64_t>(j, "pixelHeight", m.height, "mode");
+    m.refresh = field<double>(j, "refresh", 0, "mode");
+    m.usableForDesktop = field<bool>(j, "usable", true, "mode");
+    if (field<bool>(j, "native", false, "mode")) m.ioFlags |= kDisplayModeNativeFlag;
+    if (m.width <= 0 || m.height <= 0) throw std::runtime_error("mode: \"width\" and \"height\" must be positive");
+    return m;
+}
+
+SimDisplays::SimDisplays() = default;
+
+SimDisplays::~SimDisplays() {
+    settle();
+}
+
+void SimDisplays::load(const nlohmann::json& list) {
+    if (!list.is_array()) throw std::runtime_error("\"displays\" must be an array");
+    for (const auto& j : list) {
+        if (!j.is_object()) throw std::runtime_error("each display must be an object");
+        std::string what = "display " + (j.contains("id") ? j["id"].dump() : std::string("without id"));
+        SimDisplay d;
+        d.id = field<DisplayID>(j, "id", 0, what);
+        if (d.id == 0) throw std::runtime_error(what + ": \"id\" must be a positive number");
+        if (find(d.id)) throw std::runtime_error(what + ": duplicate id");
+        if (j.contains("uuid") && !j["uuid"].is_null()) d.uuid = field<std::string>(j, "uuid", "", what);
+        d.name = field<std::string>(j, "name", "", what);
+        d.builtin = field<bool>(j, "builtin", false, what);
+        d.online = field<bool>(j, "online", true, what);
+        d.active = field<bool>(j, "active", true, what);
+        if (!j.contains("bounds")) throw std::runtime_error(what + ": \"bounds\" is missing");
+        d.bounds = rectFromJson(j["bounds"], what);
+        if (j.contains("modes")) {
+            if (!j["modes"].is_array()) throw std::runtime_error(what + ": \"modes\" must be an array");
+            try {
+                for (const auto& m : j["modes"]) d.modes.push_back(simModeFromJson(m));
+            } catch (const std::runtime_error& e) {
+                throw std::runtime_error(what + ": " + e.what());
+            }
+        }
+        if (j.contains("currentMode") && !j["currentMode"].is_null()) {
+            auto index = field<std::size_t>(j, "currentMode", 0, what);
+            if (index >= d.modes.size()) throw std::runtime_error(what + ": \"currentMode\" is not an index of \"modes\"");
+            d.currentMode = index;
+        }
+        for (std::size_t i = 0; i < d.modes.size(); ++i) d.modes[i].token = (std::uint64_t(d.id) << 16) | i;
+        d.mirrorOf = field<DisplayID>(j, "mirrorOf", 0, what);
+        d.vendor = field<std::uint32_t>(j, "vendor", 0, what);
+        d.model = field<std::uint32_t>(j, "model", 0, what);
+        d.serial = field<std::uint32_t>(j, "serial", 0, what);
+        if (j.contains("sizeMM")) {
+            const auto& s = j["sizeMM"];
+            if (!s.is_array() || s.size() != 2 || !s[0].is_number() || !s[1].is_number())
+                throw std::runtime_error(what + ": \"sizeMM\" must be [width, height]");
+            d.sizeMM = {s[0].get<double>(), s[1].get<double>()};
+        }
+        d.gammaReadable = field<bool>(j, "gammaReadable", true, what);
+        d.edrHeadroom = field<double>(j, "edrHeadroom", 1.0, what);
+        d.profileGamma = identityGamma(field<std::size_t>(j, "gammaEntries", 256, what));
+        d.gamma = d.profileGamma;
+        displays_.push_back(std::move(d));
+    }
+}
+
+SimDisplay* SimDisplays::find(DisplayID id) {
+    for (auto& d : displays_)
+        if (d.id == id) return &d;
+    return nullptr;
+}
+
+std::vector<DisplayID> SimDisplays::onlineDisplays() {
+    std::vector<DisplayID> ids;
+    for (const auto& d : displays_)
+        if (d.online) ids.push_back(d.id);
+    return ids;
+}
+
+Rect SimDisplays::bounds(DisplayID id) {
+    auto* d = find(id);
+    return d ? d->bounds : Rect{};
+}
+
+bool SimDisplays::isBuiltin(DisplayID id) {
+    auto* d = find(id);
+    return d && d->builtin;
+}
+
+SimDisplay* SimDisplays::mainDisplay() {
+    // The system's main display is the one at the origin of the arrangement.
+    for (auto& d : displays_)
+        if (d.online && d.active && d.mirrorOf == 0 && d.bounds.x == 0 && d.bounds.y == 0) return &d;
+    return nullptr;
+}
+
+bool SimDisplays::isMain(DisplayID id) {
+    auto* main = mainDisplay();
+    return main && main->id == id;
+}
+
+bool SimDisplays::isActive(DisplayID id) {
+    auto* d = find(id);
+    return d && d->online && d->active;
+}
+
+DisplayID SimDisplays::mirrorsDisplay(DisplayID id) {
+    auto* d = find(id);
+    return d ? d->mirrorOf : 0;
+}
+
+Size SimDisplays::screenSizeMM(DisplayID id) {
+    auto* d = find(id);
+    return d ? d->sizeMM : Size{};
+}
+
+std::uint32_t SimDisplays::vendorNumber(DisplayID id) {
+    auto* d = find(id);
+    return d ? d->vendor : 0;
+}
+
+std::uint32_t SimDisplays::modelNumber(DisplayID id) {
+    auto* d = find(id);
+    return d ? d->model : 0;
+}
+
+std::uint32_t SimDisplays::serialNumber(DisplayID id) {
+    auto* d = find(id);
+    return d ? d->serial : 0;
+}
+
+std::optional<std::string> SimDisplays::uuid(DisplayID id) {
+    auto* d = find(id);
+    return d ? d->uuid : std::nullopt;
+}
+
+std::optional<DisplayMode> SimDisplays::currentMode(DisplayID id) {
+    auto* d = find(id);
+    if (!d || !d->currentMode) return std::nullopt;
+    return d->modes[*d->currentMode];
+}
+
+std::optional<std::vector<DisplayMode>> SimDisplays::allModes(DisplayID id) {
+    auto* d = find(id);
+    if (!d) return std::nullopt;
+    return d->modes;
+}
+
+void SimDisplays::registerReconfigurationCallback(ReconfigurationCallback callback) {
+    std::lock_guard lock(callbackMutex_);
+    callback_ = std::move(callback);
+}
+
+void SimDisplays::announce(DisplayID id) {
+    notifier_.async([this, id] {
+        ReconfigurationCallback callback;
+        {
+            std::lock_guard lock(callbackMutex_);
+            callback = callback_;
+        }
+        if (!callback) return;
+        callback(id, kReconfigurationBeginFlag);
+        callback(id, 0);
+    });
+}
+
+void SimDisplays::settle() {
+    notifier_.waitIdle();
+}
+
+Status SimDisplays::beginConfiguration(ConfigHandle& handle) {
+    handle = 0;
+    if (refusals.begin != 0) return refusals.begin;
+    handle = nextHandle_++;
+    open_[handle] = {};
+    return 0;
+}
+
+Status SimDisplays::stage(ConfigHandle handle, Status refusal, DisplayID id, Change change) {
+    auto it = open_.find(handle);
+    if (it == open_.end()) return 1001;  // not a transaction in progress
+    if (refusal != 0) return refusal;
+    it->second.changes.push_back(std::move(change));
+    it->second.touched.push_back(id);
+    return 0;
+}
+
+Status SimDisplays::configureMode(ConfigHandle handle, DisplayID id, const DisplayMode& mode) {
+    auto* d = find(id);
+    if (!d) return 1001;
+    auto pos = std::find(d->modes.begin(), d->modes.end(), mode);
+    if (pos == d->modes.end()) return 1001;
+    std::size_t index = std::size_t(pos - d->modes.begin());
+    return stage(handle, refusals.mode, id, [this, id, index] {
+        if (auto* target = find(id)) {
+            target->currentMode = index;
+            target->bounds.width = double(target->modes[index].width);
+            target->bounds.height = double(target->modes[index].height);
+        }
+    });
+}
+
+Status SimDisplays::configureMirror(ConfigHandle handle, DisplayID id, DisplayID master) {
+    if (!find(id) || (master != 0 && !find(master))) return 1001;
+    return stage(handle, refusals.mirror, id, [this, id, master] { applyMirror(id, master); });
+}
+
+void SimDisplays::applyMirror(DisplayID id, DisplayID master) {
+    auto* d = find(id);
+    if (!d) return;
+    if (master == 0) {
+        if (d->mirrorOf != 0) {
+            d->mirrorOf = 0;
+            placeRightOfArrangement(*d);
+        }
+        return;
+    }
+    auto* m = find(master);
+    if (!m) return;
+    d->mirrorOf = master;
+    d->bounds.x = m->bounds.x;
+    d->bounds.y = m->bounds.y;
+}
+
+void SimDisplays::placeRightOfArrangement(SimDisplay& display) {
+    double right = 0;
+    for (const auto& other : displays_)
+        if (&other != &display && other.online && other.mirrorOf == 0) right = std::max(right, other.bounds.maxX());
+    display.bounds.x = right;
+    display.bounds.y = 0;
+}
+
+Status SimDisplays::configureOrigin(ConfigHandle handle, DisplayID id, std::int32_t x, std::int32_t y) {
+    if (!find(id)) return 1001;
+    return stage(handle, refusals.origin, id, [this, id, x, y] {
+        if (auto* d = find(id)) {
+            d->bounds.x = x;
+            d->bounds.y = y;
+        }
+    });
+}
+
+Status SimDisplays::configureEnabled(ConfigHandle handle, DisplayID id, bool enabled) {
+    if (!enabledEntryPoint) return 1001;
+    if (!find(id)) return 1001;
+    return stage(handle, refusals.enabled, id, [this, id, enabled] {
+        auto* d = find(id);
+        if (!d) return;
+        d->online = enabled;
+        d->active = enabled;
+        if (enabled) placeRightOfArrangement(*d);
+    });
+}
+
+Status SimDisplays::cancelConfiguration(ConfigHandle handle) {
+    return open_.erase(handle) ? 0 : 1001;
+}
+
+Status SimDisplays::completeConfiguration(ConfigHandle handle, ConfigureOption option) {
+    auto it = open_.find(handle);
+    if (it == open_.end()) return 1001;
+    Transaction txn = std::move(it->second);
+    open_.erase(it);
+    if (refusals.complete != 0) return refusals.complete;
+    if (option == ConfigureOption::forAppOnly) appOnlySnapshots_.push_back(displays_);
+    for (auto& change : txn.changes) change();
+    ++completed_;
+    std::vector<DisplayID> touched = txn.touched;
+    std::sort(touched.begin(), touched.end());
+    touched.erase(std::unique(touched.begin(), touched.end()), touched.end());
+    for (DisplayID id : touched) announce(id);
+    return 0;
+}
+
+void SimDisplays::endProcess() {
+    // Undo, newest first, what was completed for this application only: the
+    // arrangement fields of each display that still exists go back to what
+    // they were before the first such change.
+    for (auto snapshot = appOnlySnapshots_.rbegin(); snapshot != appOnlySnapshots_.rend(); ++snapshot) {
+        for (const auto& before : *snapshot) {
+            auto* d = find(before.id);
+            if (!d) continue;
+            d->online = before.online;
+            d->active = before.active;
+            d->mirrorOf = before.mirrorOf;
+            d->bounds = before.bounds;
+        }
+    }
+    appOnlySnapshots_.clear();
+}
+
+std::optional<GammaTable> SimDisplays::readGamma(DisplayID id, std::size_t capacity) {
+    auto* d = find(id);
+    if (!d || !d->gammaReadable) return std::nullopt;
+    GammaTable t = d->gamma;
+    std::size_t n = std::min(capacity, t.r.size());
+    t.r.resize(n);
+    t.g.resize(n);
+    t.b.resize(n);
+    return t;
+}
+
+Status SimDisplays::writeGamma(DisplayID id, const GammaTable& table) {
+    auto* d = find(id);
+    if (!d || !d->gammaReadable) return 1001;
+    d->gamma = table;
+    return 0;
+}
+
+void SimDisplays::restoreColorSyncSettings() {
+    for (auto& d : displays_) d.gamma = d.profileGamma;
+}
+
+void SimDisplays::addDisplay(SimDisplay display, bool doAnnounce) {
+    DisplayID id = display.id;
+    displays_.push_back(std::move(display));
+    if (doAnnounce) announce(id);
+}
+
+void SimDisplays::removeDisplay(DisplayID id, bool doAnnounce) {
+    std::erase_if(displays_, [id](const SimDisplay& d) { return d.id == id; });
+    for (auto& d : displays_)
+        if (d.mirrorOf == id) d.mirrorOf = 0;
+    if (doAnnounce) announce(id);
+}
+
+}  // namespace vp

@@ -1,0 +1,129 @@
+#pragma once
+// Simulated displays: a small display system with real state. Transactions
+// stage changes and apply them on completion; changes completed for this
+// application only are undone when the simulated process ends; every
+// completed transaction fires the reconfiguration callback from another
+// thread, the begin flag first.
+
+#include "platform/Displays.h"
+#include "platform/VirtualRuntime.h"
+
+#include <nlohmann/json.hpp>
+
+#include <functional>
+#include <map>
+#include <mutex>
+
+namespace vp {
+
+struct SimDisplay {
+    DisplayID id = 0;
+    std::optional<std::string> uuid;
+    std::string name;
+    bool builtin = false;
+    bool online = true;
+    bool active = true;
+    Rect bounds;
+    std::vector<DisplayMode> modes;
+    std::optional<std::size_t> currentMode;  // index into modes
+    DisplayID mirrorOf = 0;
+    std::uint32_t vendor = 0, model = 0, serial = 0;
+    Size sizeMM;
+    GammaTable profileGamma;  // what restoring the colour profile gives back
+    GammaTable gamma;
+    bool gammaReadable = true;
+    double edrHeadroom = 1.0;
+};
+
+// Statuses a test or scenario makes the system answer with (0 = accept).
+struct SimRefusals {
+    Status begin = 0;
+    Status mode = 0;
+    Status mirror = 0;
+    Status origin = 0;
+    Status enabled = 0;
+    Status complete = 0;
+};
+
+class SimDisplays : public DisplayServices {
+public:
+    SimDisplays();
+    ~SimDisplays() override;
+
+    // Scenario: the "displays" array. Throws std::runtime_error with a
+    // readable message on a malformed entry.
+    void load(const nlohmann::json& displays);
+
+    std::vector<DisplayID> onlineDisplays() override;
+    Rect bounds(DisplayID id) override;
+    bool isBuiltin(DisplayID id) override;
+    bool isMain(DisplayID id) override;
+    bool isActive(DisplayID id) override;
+    DisplayID mirrorsDisplay(DisplayID id) override;
+    Size screenSizeMM(DisplayID id) override;
+    std::uint32_t vendorNumber(DisplayID id) override;
+    std::uint32_t modelNumber(DisplayID id) override;
+    std::uint32_t serialNumber(DisplayID id) override;
+    std::optional<std::string> uuid(DisplayID id) override;
+    std::optional<DisplayMode> currentMode(DisplayID id) override;
+    std::optional<std::vector<DisplayMode>> allModes(DisplayID id) override;
+    void registerReconfigurationCallback(ReconfigurationCallback callback) override;
+    Status beginConfiguration(ConfigHandle& handle) override;
+    Status configureMode(ConfigHandle handle, DisplayID id, const DisplayMode& mode) override;
+    Status configureMirror(ConfigHandle handle, DisplayID id, DisplayID master) override;
+    Status configureOrigin(ConfigHandle handle, DisplayID id, std::int32_t x, std::int32_t y) override;
+    bool hasConfigureEnabled() override { return enabledEntryPoint; }
+    Status configureEnabled(ConfigHandle handle, DisplayID id, bool enabled) override;
+    Status cancelConfiguration(ConfigHandle handle) override;
+    Status completeConfiguration(ConfigHandle handle, ConfigureOption option) override;
+    std::optional<GammaTable> readGamma(DisplayID id, std::size_t capacity) override;
+    Status writeGamma(DisplayID id, const GammaTable& table) override;
+    void restoreColorSyncSettings() override;
+
+    // --- Simulation controls
+    SimRefusals refusals;
+    bool enabledEntryPoint = true;
+    // Adds a display (a monitor plugged in, a virtual display appearing) and
+    // announces it; removes one likewise.
+    void addDisplay(SimDisplay display, bool announce = true);
+    void removeDisplay(DisplayID id, bool announce = true);
+    // Fires the reconfiguration callback for a display, as the system does.
+    void announce(DisplayID id);
+    // The simulated process ends: changes completed for this application
+    // only are undone.
+    void endProcess();
+    // Waits until every queued callback has been delivered.
+    void settle();
+    std::size_t completedTransactions() const { return completed_; }
+
+    // Direct access for tests and the simulated hardware.
+    SimDisplay* find(DisplayID id);
+    const std::vector<SimDisplay>& all() const { return displays_; }
+    std::vector<SimDisplay>& all() { return displays_; }
+
+private:
+    using Change = std::function<void()>;
+    struct Transaction {
+        std::vector<Change> changes;
+        std::vector<DisplayID> touched;
+    };
+    Status stage(ConfigHandle handle, Status refusal, DisplayID id, Change change);
+    void applyMirror(DisplayID id, DisplayID master);
+    void placeRightOfArrangement(SimDisplay& display);
+    SimDisplay* mainDisplay();
+
+    std::vector<SimDisplay> displays_;
+    std::map<ConfigHandle, Transaction> open_;
+    ConfigHandle nextHandle_ = 1;
+    std::size_t completed_ = 0;
+    std::vector<std::vector<SimDisplay>> appOnlySnapshots_;
+    std::mutex callbackMutex_;
+    ReconfigurationCallback callback_;
+    ThreadSerialQueue notifier_;
+};
+
+// A mode record from its scenario form.
+DisplayMode simModeFromJson(const nlohmann::json& j);
+GammaTable identityGamma(std::size_t entries = 256);
+
+}  // namespace vp

@@ -1,0 +1,95 @@
+#include "platform/sim/SimPlatform.h"
+
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace vp {
+
+SimPlatform::SimPlatform(SimOptions options) : simSystem(options.home) {
+    if (options.threadedDDC) {
+        auto queue = std::make_unique<ThreadSerialQueue>();
+        threadDDC_ = queue.get();
+        ddcQueue_ = std::move(queue);
+    } else {
+        auto queue = std::make_unique<ManualSerialQueue>();
+        manualDDC_ = queue.get();
+        ddcQueue_ = std::move(queue);
+    }
+}
+
+SimPlatform::~SimPlatform() {
+    simDisplays.settle();
+    if (threadDDC_) threadDDC_->waitIdle();
+}
+
+void SimPlatform::loadScenario(const nlohmann::json& s) {
+    if (!s.is_object()) throw std::runtime_error("the scenario must be a JSON object");
+    if (!s.contains("displays")) throw std::runtime_error("the scenario has no \"displays\"");
+    simDisplays.load(s["displays"]);
+    if (s.contains("enabledEntryPoint")) simDisplays.enabledEntryPoint = s["enabledEntryPoint"].get<bool>();
+    if (s.contains("hardware")) simHardware.load(s["hardware"]);
+    if (s.contains("virtualDisplays")) simVirtualDisplays.load(s["virtualDisplays"]);
+    if (s.contains("windowSystem")) simWindows.load(s["windowSystem"]);
+    if (s.contains("input")) simInput.load(s["input"]);
+    if (s.contains("capture")) simCapture.load(s["capture"]);
+    if (s.contains("system")) simSystem.load(s["system"]);
+}
+
+void SimPlatform::loadScenarioFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error(path + ": cannot be read");
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    nlohmann::json scenario;
+    try {
+        scenario = nlohmann::json::parse(buffer.str());
+    } catch (const nlohmann::json::parse_error& e) {
+        throw std::runtime_error(path + ": not valid JSON (" + e.what() + ")");
+    }
+    try {
+        loadScenario(scenario);
+    } catch (const nlohmann::json::exception& e) {
+        throw std::runtime_error(path + ": " + e.what());
+    } catch (const std::runtime_error& e) {
+        throw std::runtime_error(path + ": " + e.what());
+    }
+}
+
+std::string SimPlatform::defaultScenarioPath() {
+    return std::string(VELVETPANE_SCENARIO_DIR) + "/default.json";
+}
+
+std::size_t SimPlatform::drainDDC() {
+    if (manualDDC_) return manualDDC_->drain();
+    if (threadDDC_) threadDDC_->waitIdle();
+    return 0;
+}
+
+bool SimPlatform::runUntilIdle(Seconds limit) {
+    Seconds deadline = clock.now() + limit;
+    for (;;) {
+        simDisplays.settle();
+        drainDDC();
+        bool finished = mainQueue.runUntilIdle(deadline - clock.now());
+        simDisplays.settle();
+        drainDDC();
+        if (!mainQueue.hasPendingWork() && (!manualDDC_ || manualDDC_->pending() == 0)) return true;
+        if (!finished || clock.now() >= deadline) return false;
+    }
+}
+
+void SimPlatform::advance(Seconds delta) {
+    Seconds target = clock.now() + delta;
+    simDisplays.settle();
+    drainDDC();
+    mainQueue.runReady();
+    while (clock.now() < target) {
+        mainQueue.advance(std::min(target - clock.now(), Seconds(0.001)) );
+        simDisplays.settle();
+        drainDDC();
+    }
+    mainQueue.runReady();
+}
+
+}  // namespace vp

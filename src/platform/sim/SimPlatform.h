@@ -1,0 +1,71 @@
+#pragma once
+// The simulated platform: a small display system with real state, driven by
+// a scenario (JSON) and run in virtual time. It is the program's embedded
+// default and the tests' test bed.
+
+#include "platform/Platform.h"
+#include "platform/VirtualRuntime.h"
+#include "platform/sim/SimCapture.h"
+#include "platform/sim/SimDisplays.h"
+#include "platform/sim/SimHardware.h"
+#include "platform/sim/SimInput.h"
+#include "platform/sim/SimSystem.h"
+#include "platform/sim/SimVirtualDisplays.h"
+#include "platform/sim/SimWindowSystem.h"
+
+#include <nlohmann/json.hpp>
+
+namespace vp {
+
+struct SimOptions {
+    std::string home;            // empty: in-memory defaults
+    bool threadedDDC = false;    // a real worker thread instead of a manual queue
+};
+
+class SimPlatform : public Platform {
+public:
+    explicit SimPlatform(SimOptions options = {});
+    ~SimPlatform() override;
+
+    // Loads a scenario; throws std::runtime_error naming the problem.
+    void loadScenario(const nlohmann::json& scenario);
+    void loadScenarioFile(const std::string& path);
+    static std::string defaultScenarioPath();
+
+    std::string name() const override { return "simulated"; }
+    Runtime runtime() override { return {mainQueue, *ddcQueue_, clock, sleeper}; }
+    DisplayServices& displays() override { return simDisplays; }
+    MonitorHardware& hardware() override { return simHardware; }
+    VirtualDisplayFactory& virtualDisplays() override { return simVirtualDisplays; }
+    WindowSystem& windows() override { return simWindows; }
+    InputServices& input() override { return simInput; }
+    ScreenCapture& capture() override { return simCapture; }
+    SystemServices& system() override { return simSystem; }
+
+    // Runs the main queue, the DDC queue and the display callbacks until
+    // nothing is left, moving virtual time as needed but not past `limit`.
+    bool runUntilIdle(Seconds limit = Seconds(60));
+    // Moves virtual time forward, running everything that falls due.
+    void advance(Seconds delta);
+    // Runs the DDC queue until it is empty (manual queue only).
+    std::size_t drainDDC();
+    ManualSerialQueue* manualDDC() { return manualDDC_; }
+
+    VirtualClock clock;
+    VirtualMainQueue mainQueue{clock};
+    VirtualSleeper sleeper{clock};
+    SimDisplays simDisplays;
+    SimHardware simHardware;
+    SimVirtualDisplays simVirtualDisplays;
+    SimWindowSystem simWindows{simDisplays, mainQueue};
+    SimInput simInput;
+    SimCapture simCapture;
+    SimSystem simSystem;
+
+private:
+    std::unique_ptr<SerialQueue> ddcQueue_;
+    ManualSerialQueue* manualDDC_ = nullptr;
+    ThreadSerialQueue* threadDDC_ = nullptr;
+};
+
+}  // namespace vp

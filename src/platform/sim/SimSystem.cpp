@@ -1,0 +1,29 @@
+#include "platform/sim/SimSystem.h"
+
+#include <stdexcept>
+
+namespace vp {
+
+SimSystem::SimSystem(std::string home) : home_(std::move(home)) {
+    if (home_.empty()) defaults_ = std::make_unique<MemoryDefaults>();
+    else defaults_ = std::make_unique<FileDefaults>(home_ + "/.config/velvetpane/defaults.json");
+}
+
+void SimSystem::load(const nlohmann::json& j) {
+    if (!j.is_object()) throw std::runtime_error("\"system\" must be an object");
+    if (j.contains("preferredLanguages")) {
+        if (!j["preferredLanguages"].is_array()) throw std::runtime_error("\"preferredLanguages\" must be an array");
+        languages.clear();
+        for (const auto& l : j["preferredLanguages"]) languages.push_back(l.get<std::string>());
+    }
+}
+
+std::string SimSystem::logFilePath() {
+    return (home_.empty() ? std::string("/nonexistent") : home_) + "/.local/state/velvetpane/Velvetpane.log";
+}
+
+std::string SimSystem::logFileDisplayPath() {
+    return "~/.local/state/velvetpane/Velvetpane.log";
+}
+
+}  // namespace vp

@@ -1,0 +1,49 @@
+#pragma once
+// Simulated system services: defaults, languages, home and log locations,
+// login item, workspace and colour-profile assignment.
+
+#include "platform/FileDefaults.h"
+#include "platform/System.h"
+
+#include <nlohmann/json.hpp>
+
+#include <memory>
+
+namespace vp {
+
+class SimSystem : public SystemServices {
+public:
+    // home empty: in-memory defaults and a home that is never written.
+    explicit SimSystem(std::string home = {});
+    void load(const nlohmann::json& j);
+
+    Defaults& defaults() override { return *defaults_; }
+    std::vector<std::string> preferredLanguages() override { return languages; }
+    std::string homeDirectory() override { return home_; }
+    std::string logFilePath() override;
+    std::string logFileDisplayPath() override;
+    std::string systemRoot() override { return home_.empty() ? std::string() : home_ + "/.sim-system"; }
+    std::int64_t processID() override { return pid; }
+    bool loginItemEnabled() override { return loginItem; }
+    bool setLoginItemEnabled(bool on) override {
+        loginItem = on;
+        return true;
+    }
+    bool openURL(const std::string& url) override {
+        openedURLs.push_back(url);
+        return true;
+    }
+
+    // --- Simulation controls and inspection
+    std::vector<std::string> languages = {"en-US"};
+    std::int64_t pid = 4242;
+    bool loginItem = false;
+    std::vector<std::string> openedURLs;
+    MemoryDefaults& memoryDefaults() { return *defaults_; }
+
+private:
+    std::string home_;
+    std::unique_ptr<MemoryDefaults> defaults_;
+};
+
+}  // namespace vp
