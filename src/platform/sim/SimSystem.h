@@ -26,6 +26,7 @@ public:
     std::int64_t processID() override { return pid; }
     bool loginItemEnabled() override { return loginItem; }
     bool setLoginItemEnabled(bool on) override {
+        if (refuseLoginItem) return false;
         loginItem = on;
         return true;
     }
@@ -38,6 +39,7 @@ public:
     std::vector<std::string> languages = {"en-US"};
     std::int64_t pid = 4242;
     bool loginItem = false;
+    bool refuseLoginItem = false;
     std::vector<std::string> openedURLs;
     MemoryDefaults& memoryDefaults() { return *defaults_; }
 
