@@ -72,4 +72,9 @@ std::variant<VirtualSpec, std::string> VirtualForm::build() const {
     return spec;
 }
 
+std::string virtualRowText(const VirtualSpec& spec) {
+    return std::to_string(spec.width) + " × " + std::to_string(spec.height) + " · " +
+           std::to_string(std::int64_t(spec.refresh)) + " Hz";
+}
+
 }  // namespace vp

@@ -50,4 +50,7 @@ struct VirtualForm {
     void create(DisplayManager& manager);
 };
 
+// "1920 × 1080 · 60 Hz": a created screen's row, the rate truncated.
+std::string virtualRowText(const VirtualSpec& spec);
+
 }  // namespace vp

@@ -86,5 +86,13 @@ TEST(VirtualForm, EveryPresetFitsTheLimits) {
     }
 }
 
+TEST(VirtualForm, RowTextTruncatesTheRate) {
+    VirtualSpec spec;
+    spec.width = 2560;
+    spec.height = 1440;
+    spec.refresh = 59.94;
+    EXPECT_EQ(virtualRowText(spec), "2560 × 1440 · 59 Hz");
+}
+
 }  // namespace
 }  // namespace vp
