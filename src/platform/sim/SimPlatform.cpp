@@ -7,6 +7,7 @@
 namespace vp {
 
 SimPlatform::SimPlatform(SimOptions options) : simSystem(options.home) {
+    simWindows.colorSpaceName = [this](const SimDisplay& d) { return simSystem.colorSpaceName(d.uuid); };
     if (options.threadedDDC) {
         auto queue = std::make_unique<ThreadSerialQueue>();
         threadDDC_ = queue.get();
