@@ -7,6 +7,7 @@ namespace vp {
 SimSystem::SimSystem(std::string home) : home_(std::move(home)) {
     if (home_.empty()) defaults_ = std::make_unique<MemoryDefaults>();
     else defaults_ = std::make_unique<FileDefaults>(home_ + "/.config/velvetpane/defaults.json");
+    setColorSyncAvailable(true);
     if (!home_.empty())
         autostart_.emplace(XdgAutostart::entryPathUnder(home_ + "/.config"), XdgAutostart::currentExecutable());
 }
@@ -24,6 +25,7 @@ bool SimSystem::setLoginItemEnabled(bool on) {
 
 void SimSystem::load(const nlohmann::json& j) {
     if (!j.is_object()) throw std::runtime_error("\"system\" must be an object");
+    loadProfiles(j);
     if (j.contains("preferredLanguages")) {
         if (!j["preferredLanguages"].is_array()) throw std::runtime_error("\"preferredLanguages\" must be an array");
         languages.clear();
