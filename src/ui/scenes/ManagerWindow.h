@@ -9,6 +9,8 @@
 namespace vp::ui {
 
 class ManagerWindow : public QWidget {
+    Q_OBJECT
+
 public:
     static constexpr int defaultWidth = 760;
     static constexpr int defaultHeight = 560;

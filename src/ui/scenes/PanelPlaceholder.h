@@ -18,6 +18,8 @@ class DisplayManager;
 namespace vp::ui {
 
 class PanelPlaceholder : public QWidget {
+    Q_OBJECT
+
 public:
     static constexpr int panelWidth = 368;
 
