@@ -19,9 +19,17 @@ SimPlatform::SimPlatform(SimOptions options)
     : ddcQueue_(makeDDCQueue(options)),
       manualDDC_(dynamic_cast<ManualSerialQueue*>(ddcQueue_.get())),
       threadDDC_(dynamic_cast<ThreadSerialQueue*>(ddcQueue_.get())),
-      simSystem(options.home) {}
+      simSystem(options.home) {
+    connectSimulations();
+}
 
-SimPlatform::SimPlatform(SimOptions options, Runtime runtime) : external_(runtime), simSystem(options.home) {}
+SimPlatform::SimPlatform(SimOptions options, Runtime runtime) : external_(runtime), simSystem(options.home) {
+    connectSimulations();
+}
+
+void SimPlatform::connectSimulations() {
+    simWindows.colorSpaceName = [this](const SimDisplay& d) { return simSystem.colorSpaceName(d.uuid); };
+}
 
 SimPlatform::~SimPlatform() {
     simDisplays.settle();

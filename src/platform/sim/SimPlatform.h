@@ -75,6 +75,9 @@ public:
     SimInput simInput;
     SimCapture simCapture;
     SimSystem simSystem;
+
+private:
+    void connectSimulations();
 };
 
 }  // namespace vp
