@@ -6,7 +6,8 @@
 
 namespace vp {
 
-SimPlatform::SimPlatform(SimOptions options) : simSystem(options.home) {
+SimPlatform::SimPlatform(SimOptions options) : simSystem(options.home), realPauses_(options.realPauses) {
+    if (realPauses_) simHardware.useClock(steadyClock_);
     if (options.threadedDDC) {
         auto queue = std::make_unique<ThreadSerialQueue>();
         threadDDC_ = queue.get();
@@ -16,6 +17,11 @@ SimPlatform::SimPlatform(SimOptions options) : simSystem(options.home) {
         manualDDC_ = queue.get();
         ddcQueue_ = std::move(queue);
     }
+}
+
+Runtime SimPlatform::runtime() {
+    if (realPauses_) return {mainQueue, *ddcQueue_, steadyClock_, realSleeper_};
+    return {mainQueue, *ddcQueue_, clock, sleeper};
 }
 
 SimPlatform::~SimPlatform() {

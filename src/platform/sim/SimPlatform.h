@@ -20,6 +20,9 @@ namespace vp {
 struct SimOptions {
     std::string home;            // empty: in-memory defaults
     bool threadedDDC = false;    // a real worker thread instead of a manual queue
+    // Real clock and real pauses for the DDC exchanges (benchmarks); the
+    // main queue stays in virtual time.
+    bool realPauses = false;
 };
 
 class SimPlatform : public Platform {
@@ -33,7 +36,7 @@ public:
     static std::string defaultScenarioPath();
 
     std::string name() const override { return "simulated"; }
-    Runtime runtime() override { return {mainQueue, *ddcQueue_, clock, sleeper}; }
+    Runtime runtime() override;
     DisplayServices& displays() override { return simDisplays; }
     MonitorHardware& hardware() override { return simHardware; }
     VirtualDisplayFactory& virtualDisplays() override { return simVirtualDisplays; }
@@ -55,7 +58,7 @@ public:
     VirtualMainQueue mainQueue{clock};
     VirtualSleeper sleeper{clock};
     SimDisplays simDisplays;
-    SimHardware simHardware;
+    SimHardware simHardware{simDisplays, clock};
     SimVirtualDisplays simVirtualDisplays;
     SimWindowSystem simWindows{simDisplays, mainQueue};
     SimInput simInput;
@@ -63,6 +66,9 @@ public:
     SimSystem simSystem;
 
 private:
+    bool realPauses_ = false;
+    SteadyClock steadyClock_;
+    RealSleeper realSleeper_;
     std::unique_ptr<SerialQueue> ddcQueue_;
     ManualSerialQueue* manualDDC_ = nullptr;
     ThreadSerialQueue* threadDDC_ = nullptr;

@@ -1,0 +1,38 @@
+#pragma once
+// The DDC writes not sent yet: only the latest value per (monitor, feature).
+// The main queue puts values in; drain jobs on the DDC queue take them out,
+// both under pendingLock. Drain jobs hold this object (not the manager), so
+// a write in flight never touches a manager that is going away.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+namespace vp {
+
+class DDCService;
+
+class PendingDDC {
+public:
+    // Replaces any value not yet sent for the same monitor and feature.
+    void put(std::shared_ptr<DDCService> service, std::uint8_t code, long long value);
+    // Sends pending writes one by one until none is left; returns how many.
+    // A write the monitor refuses is dropped.
+    std::size_t drain();
+    std::size_t size();
+
+private:
+    struct PendingWrite {
+        std::shared_ptr<DDCService> service;
+        std::uint8_t code = 0;
+        long long value = 0;
+    };
+    std::optional<PendingWrite> take();
+
+    std::mutex pendingLock;
+    std::map<std::pair<const DDCService*, std::uint8_t>, PendingWrite> pendingDDC;
+};
+
+}  // namespace vp
