@@ -6,14 +6,16 @@ namespace vp {
 
 void PendingDDC::put(std::shared_ptr<DDCService> service, std::uint8_t code, long long value) {
     std::lock_guard lock(pendingLock);
-    const DDCService* identity = service.get();
-    pendingDDC[{identity, code}] = PendingWrite{std::move(service), code, value};
+    const Key key{service.get(), code};
+    auto [it, added] = pendingDDC.insert_or_assign(key, PendingWrite{std::move(service), code, value});
+    if (added) order_.push_back(key);
 }
 
 std::optional<PendingDDC::PendingWrite> PendingDDC::take() {
     std::lock_guard lock(pendingLock);
-    if (pendingDDC.empty()) return std::nullopt;
-    auto node = pendingDDC.extract(pendingDDC.begin());
+    if (order_.empty()) return std::nullopt;
+    auto node = pendingDDC.extract(order_.front());
+    order_.pop_front();
     return std::move(node.mapped());
 }
 

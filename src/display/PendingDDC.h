@@ -3,8 +3,12 @@
 // The main queue puts values in; drain jobs on the DDC queue take them out,
 // both under pendingLock. Drain jobs hold this object (not the manager), so
 // a write in flight never touches a manager that is going away.
+//
+// Writes go out in the order their (monitor, feature) was first queued: an
+// unmute queued before a volume change must reach the monitor first.
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -24,6 +28,7 @@ public:
     std::size_t size();
 
 private:
+    using Key = std::pair<const DDCService*, std::uint8_t>;
     struct PendingWrite {
         std::shared_ptr<DDCService> service;
         std::uint8_t code = 0;
@@ -32,7 +37,8 @@ private:
     std::optional<PendingWrite> take();
 
     std::mutex pendingLock;
-    std::map<std::pair<const DDCService*, std::uint8_t>, PendingWrite> pendingDDC;
+    std::map<Key, PendingWrite> pendingDDC;
+    std::deque<Key> order_;
 };
 
 }  // namespace vp
