@@ -74,7 +74,7 @@ Bytes bytesFromHex(const std::string& hex) {
 
 }  // namespace
 
-SimHardware::SimHardware(SimDisplays& displays, const Clock& clock) : displays_(displays), clock_(&clock) {}
+SimHardware::SimHardware(SimDisplays& displays, const Clock& clock) : displays_(displays), clock_(clock) {}
 
 Bytes SimHardware::makeEDID(std::uint32_t vendor, std::uint32_t product, std::uint32_t serial) {
     Bytes e(128, 0);
@@ -91,13 +91,6 @@ Bytes SimHardware::makeEDID(std::uint32_t vendor, std::uint32_t product, std::ui
     for (std::size_t i = 0; i < 127; ++i) sum = std::uint8_t(sum + e[i]);
     e[127] = std::uint8_t(0x100 - sum);
     return e;
-}
-
-void SimHardware::useClock(const Clock& clock) {
-    clock_ = &clock;
-    std::lock_guard lock(servicesMutex_);
-    for (auto& s : services_)
-        if (s.monitor) s.monitor->useClock(clock);
 }
 
 void SimHardware::setBacklight(SimBacklight panel, const std::set<std::string>& entryPoints) {
@@ -165,7 +158,7 @@ std::shared_ptr<SimMonitor> SimHardware::addMonitor(SimMonitorConfig config) {
     entry.location = "External";
     if (config.display)
         if (SimDisplay* d = displays_.find(*config.display)) entry.edid = makeEDID(d->vendor, d->model, d->serial);
-    entry.monitor = std::make_shared<SimMonitor>(std::move(config), *clock_);
+    entry.monitor = std::make_shared<SimMonitor>(std::move(config), clock_);
     return addService(std::move(entry));
 }
 
@@ -203,7 +196,7 @@ std::shared_ptr<SimMonitor> SimHardware::loadService(const nlohmann::json& j) {
     config.wrongCodeTries = j.value("wrongCodeTries", 0);
     config.refuseWrites = j.value("refuseWrites", false);
     config.replyDelay = std::chrono::milliseconds(j.value("replyDelayMs", 40));
-    entry.monitor = std::make_shared<SimMonitor>(std::move(config), *clock_);
+    entry.monitor = std::make_shared<SimMonitor>(std::move(config), clock_);
     return addService(std::move(entry));
 }
 

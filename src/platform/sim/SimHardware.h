@@ -57,8 +57,6 @@ public:
     // Removes the I2C and AV entry points (an older system).
     void removeI2CEntryPoints() { i2cEntryPoints_ = {}; }
     bool enumerationFails = false;
-    // Timestamps for packets: real time when the pauses are real.
-    void useClock(const Clock& clock);
 
     // The 128-byte EDID of a monitor with these identity numbers.
     static Bytes makeEDID(std::uint32_t vendor, std::uint32_t product, std::uint32_t serial);
@@ -68,7 +66,7 @@ private:
     std::shared_ptr<SimMonitor> loadService(const nlohmann::json& j);
 
     SimDisplays& displays_;
-    const Clock* clock_;
+    const Clock& clock_;
     std::optional<SimBacklight> backlight_;
     BacklightEntryPoints backlightEntryPoints_;
     I2CEntryPoints i2cEntryPoints_;

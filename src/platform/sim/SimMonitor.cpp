@@ -15,12 +15,7 @@ constexpr std::uint8_t kTypeSetParameter = 0x00;
 }  // namespace
 
 SimMonitor::SimMonitor(SimMonitorConfig config, const Clock& clock)
-    : display_(config.display), config_(std::move(config)), clock_(&clock) {}
-
-void SimMonitor::useClock(const Clock& clock) {
-    std::lock_guard lock(mutex_);
-    clock_ = &clock;
-}
+    : display_(config.display), config_(std::move(config)), clock_(clock) {}
 
 Bytes SimMonitor::featureReply(std::uint8_t code, const std::optional<ddc::VCPReading>& reading) {
     ddc::VCPReading r = reading.value_or(ddc::VCPReading{});
@@ -45,7 +40,7 @@ Status SimMonitor::receive(std::uint8_t chip, std::uint8_t offset, const Bytes& 
     Status status = 0;
     {
         std::lock_guard lock(mutex_);
-        packets_.push_back({clock_->now(), bytes});
+        packets_.push_back({clock_.now(), bytes});
         hook = onPacket_;
         status = chip == ddc::kChipAddress && offset == ddc::kDataAddress ? handle(bytes) : kNotResponding;
     }
@@ -61,7 +56,7 @@ Status SimMonitor::handle(const Bytes& bytes) {
     if (bytes.size() < 3 || !(bytes[0] & 0x80) || std::size_t(bytes[0] & 0x7F) + 2 != bytes.size()) return 0;
     const std::uint8_t opcode = bytes[1];
     if (opcode == ddc::kGetVCPRequest && bytes.size() == 4) {
-        pending_ = Request{bytes[2], clock_->now()};
+        pending_ = Request{bytes[2], clock_.now()};
         return 0;
     }
     if (opcode == ddc::kSetVCPRequest && bytes.size() == 6) {
@@ -74,7 +69,7 @@ Status SimMonitor::handle(const Bytes& bytes) {
 
 Status SimMonitor::answer(std::uint8_t chip, std::uint8_t offset, Bytes& buffer) {
     std::lock_guard lock(mutex_);
-    const Seconds now = clock_->now();
+    const Seconds now = clock_.now();
     readTimes_.push_back(now);
     if (config_.noAnswer || chip != ddc::kChipAddress || offset != ddc::kDataAddress) return kNotResponding;
     if (!pending_ || now - pending_->at < config_.replyDelay) return kNotResponding;

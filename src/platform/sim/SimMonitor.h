@@ -56,7 +56,6 @@ public:
     // Called (outside the lock) with each packet received, on the writer's
     // thread; tests use it to act while an exchange is in flight.
     void setOnPacket(std::function<void(const Bytes&)> hook);
-    void useClock(const Clock& clock);
 
     // The reply a monitor with these values gives to a request for `code`.
     static Bytes featureReply(std::uint8_t code, const std::optional<ddc::VCPReading>& reading);
@@ -71,7 +70,7 @@ private:
     const std::optional<DisplayID> display_;
     mutable std::mutex mutex_;
     SimMonitorConfig config_;
-    const Clock* clock_;
+    const Clock& clock_;
     std::optional<Request> pending_;
     int repliesGiven_ = 0;
     std::vector<SimPacket> packets_;
