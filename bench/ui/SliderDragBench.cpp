@@ -25,7 +25,7 @@
 #include <vector>
 
 using namespace vp;
-using Clock = std::chrono::steady_clock;
+using Steady = std::chrono::steady_clock;
 
 namespace {
 
@@ -73,11 +73,11 @@ int main(int argc, char** argv) {
     send(slider, QEvent::MouseButtonPress, at(0));
     std::vector<double> ms;
     for (int i = 0; i < events; ++i) {
-        auto start = Clock::now();
+        auto start = Steady::now();
         send(slider, QEvent::MouseMove, at(i));
         platform.runUntilIdle();
         QCoreApplication::processEvents();
-        ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        ms.push_back(std::chrono::duration<double, std::milli>(Steady::now() - start).count());
         platform.drainDDC();
     }
     send(slider, QEvent::MouseButtonRelease, at(events - 1));

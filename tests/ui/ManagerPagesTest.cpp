@@ -33,7 +33,7 @@ private Q_SLOTS:
         PagesWorld world;
         ManagerView view(*world.context);
         QCOMPARE(view.section(), ManagerSection::virtualScreens);
-        QVERIFY(qobject_cast<VirtualPage*>(view.page()) || dynamic_cast<VirtualPage*>(view.page()));
+        QVERIFY(dynamic_cast<VirtualPage*>(view.page()));
         QTest::mouseClick(view.findChild<QAbstractButton*>("general"), Qt::LeftButton);
         QCOMPARE(view.section(), ManagerSection::general);
         QVERIFY(dynamic_cast<GeneralPage*>(view.page()));

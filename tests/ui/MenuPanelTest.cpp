@@ -3,7 +3,6 @@
 
 #include "platform/sim/SimHardware.h"
 #include "ui/card/ScreenCard.h"
-#include "ui/components/Badge.h"
 #include "ui/components/GlowSlider.h"
 #include "ui/components/PillButton.h"
 #include "ui/controls/Text.h"
@@ -31,7 +30,7 @@ std::unique_ptr<MenuPanel> panelFor(PagesWorld& world) {
 
 QStringList badges(ScreenCard* card) {
     QStringList out;
-    for (Badge* badge : card->findChildren<Badge*>()) out << badge->text();
+    for (const BadgeModel& badge : card->model().badges) out << QString::fromStdString(badge.text);
     return out;
 }
 
@@ -74,7 +73,7 @@ private Q_SLOTS:
         QCOMPARE(panel->cards().size(), std::size_t(3));
         QCOMPARE(panel->cards()[0]->screen().id, DisplayID(1));
         QCOMPARE(QString::fromStdString(panel->model().countText), QStringLiteral("3 connected"));
-        QVERIFY(!panel->findChild<QWidget*>("allScreens")->isHidden());
+        QVERIFY(!panel->findChild<QWidget*>("allScreensBlock")->isHidden());
         QVERIFY(!panel->scrolls());
         QVERIFY(panel->findChild<QWidget*>("banner")->isHidden());
         QCOMPARE(panel->width(), MenuPanel::panelWidth);
@@ -89,7 +88,7 @@ private Q_SLOTS:
         world.idle();
         QCOMPARE(panel->cards().size(), std::size_t(3));  // switched-off screens keep their card
         QCOMPARE(QString::fromStdString(panel->model().countText), QStringLiteral("1 connected"));
-        QVERIFY(panel->findChild<QWidget*>("allScreens")->isHidden());
+        QVERIFY(panel->findChild<QWidget*>("allScreensBlock")->isHidden());
     }
 
     void ownVirtualScreensGetACardButDoNotCount() {
@@ -174,7 +173,9 @@ private Q_SLOTS:
         QVERIFY(companion);
         ScreenCard* card = panel->card(companion->id);
         QVERIFY(!has(card, "brightness") && !has(card, "expand"));
-        QVERIFY(labelText(card, "hidpiNote").contains(QStringLiteral("Lumina 27 4K")));
+        QString monitorName = QString::fromStdString(world.manager().screen(2)->name);
+        QCOMPARE(labelText(card, "hidpiNote"),
+                 QStringLiteral("HiDPI image sent to %1. Pick the scale under Resolution.").arg(monitorName));
         QVERIFY(!badges(card).contains(QStringLiteral("Virtual")));
         ScreenCard* monitor = panel->card(2);
         QVERIFY(badges(monitor).contains(QStringLiteral("Virtual HiDPI")));

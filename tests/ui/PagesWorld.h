@@ -8,6 +8,7 @@
 #include "display/DisplayManager.h"
 #include "platform/sim/SimPlatform.h"
 
+#include <QByteArray>
 #include <QtGlobal>
 
 #include <fstream>

@@ -18,6 +18,7 @@
 #include "ui/controls/Toggle.h"
 
 #include <QHBoxLayout>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <filesystem>
@@ -58,9 +59,21 @@ QWidget* switchRow(const char* name, const QString& label, double points, bool o
     toggle->setChecked(on);
     toggle->onToggle = std::move(onToggle);
     layout->addWidget(toggle);
-    layout->addWidget(text(label, points, DS::muted));
+    // The volume-keys label may shorten; "Software only" keeps its text and
+    // the input menu beside it gives way instead.
+    if (std::string_view(name) == "volumeKeys") layout->addWidget(new ElidedLabel(label, DS::font(points), DS::muted), 1);
+    else layout->addWidget(text(label, points, DS::muted));
     row->setToolTip(help);
     return row;
+}
+
+// 44 points, or what the widest method label needs in this font.
+int methodWidth(const QFont& font) {
+    QFontMetricsF metrics(font);
+    double widest = 44;
+    for (auto method : {BrightnessMethod::builtin, BrightnessMethod::ddc, BrightnessMethod::software})
+        widest = std::max(widest, metrics.horizontalAdvance(QString::fromStdString(methodLabel(method))) + 1);
+    return int(std::ceil(widest));
 }
 
 template <typename T>
@@ -86,6 +99,10 @@ void ScreenCard::setExpanded(bool expanded) {
     if (expanded == expanded_) return;
     expanded_ = expanded;
     refresh();
+    // The panel's window follows the card's new height.
+    QTimer::singleShot(0, this, [this] {
+        if (QWidget* host = window(); host && host != this) host->adjustSize();
+    });
 }
 
 std::string ScreenCard::structure(const CardModel& m) const {
@@ -115,6 +132,7 @@ void ScreenCard::rebuild() {
     if (content_) {
         // The old controls may be inside their own signal handler right now.
         content_->hide();
+        content_->setParent(nullptr);  // out of reach of findChild until it goes
         content_->deleteLater();
     }
     auto* body = new QWidget;
@@ -215,7 +233,7 @@ QWidget* ScreenCard::brightnessRow() {
     font.setLetterSpacing(QFont::AbsoluteSpacing, 0.6);
     method->setFont(font);
     method->setObjectName("method");
-    method->setFixedWidth(44);
+    method->setFixedWidth(methodWidth(method->font()));
     method->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     method->setToolTip(q(L("Como o brilho é controlado nesta tela")));
     layout->addWidget(method);

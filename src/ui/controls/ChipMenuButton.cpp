@@ -11,35 +11,34 @@ namespace {
 constexpr double kPadX = 9, kPadY = 4, kIcon = 12, kGap = 5;
 }
 
-ChipMenuButton::ChipMenuButton(const QString& text, std::string symbol, QWidget* parent)
-    : QToolButton(parent), text_(text), symbol_(std::move(symbol)), menu_(new QMenu(this)) {
-    styleMenu(*menu_);
-    setMenu(menu_);
-    setPopupMode(QToolButton::InstantPopup);
+ChipButton::ChipButton(const QString& text, std::string symbol, QWidget* parent)
+    : QToolButton(parent), text_(text), symbol_(std::move(symbol)) {
     setCursor(Qt::PointingHandCursor);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    connect(menu_, &QMenu::aboutToShow, this, [this] {
-        if (!onShow) return;
-        menu_->clear();
-        onShow(*menu_);
-    });
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
-void ChipMenuButton::setFace(const QString& text) {
+void ChipButton::setFace(const QString& text) {
     if (text == text_) return;
     text_ = text;
     updateGeometry();
     update();
 }
 
-QSize ChipMenuButton::sizeHint() const {
+QSize ChipButton::sizeHint() const {
     if (text_.isEmpty()) return {26, 22};
     QFontMetricsF metrics(DS::font(10.5, QFont::DemiBold));
     double width = kPadX * 2 + kIcon + kGap + metrics.horizontalAdvance(text_);
     return {int(std::ceil(width)), int(std::ceil(metrics.height() + kPadY * 2))};
 }
 
-void ChipMenuButton::paintEvent(QPaintEvent*) {
+QSize ChipButton::minimumSizeHint() const {
+    if (text_.isEmpty() || !elides_) return sizeHint();
+    QFontMetricsF metrics(DS::font(10.5, QFont::DemiBold));
+    double width = kPadX * 2 + kIcon + kGap + metrics.horizontalAdvance(QStringLiteral("Abc…"));
+    return {int(std::ceil(std::min(width, double(sizeHint().width())))), sizeHint().height()};
+}
+
+void ChipButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     QRectF face = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
@@ -53,10 +52,24 @@ void ChipMenuButton::paintEvent(QPaintEvent*) {
     }
     QRectF icon(kPadX, (height() - kIcon) / 2.0, kIcon, kIcon);
     Symbols::paint(p, icon, symbol_, DS::text);
-    p.setFont(DS::font(10.5, QFont::DemiBold));
+    QFont font = DS::font(10.5, QFont::DemiBold);
+    p.setFont(font);
     p.setPen(DS::text);
     QRectF label(icon.right() + kGap, 0, width() - icon.right() - kGap - kPadX + 1, height());
-    p.drawText(label, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, text_);
+    QString shown = QFontMetricsF(font).elidedText(text_, Qt::ElideRight, label.width());
+    p.drawText(label, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, shown);
+}
+
+ChipMenuButton::ChipMenuButton(const QString& text, std::string symbol, QWidget* parent)
+    : ChipButton(text, std::move(symbol), parent), menu_(new QMenu(this)) {
+    styleMenu(*menu_);
+    setMenu(menu_);
+    setPopupMode(QToolButton::InstantPopup);
+    connect(menu_, &QMenu::aboutToShow, this, [this] {
+        if (!onShow) return;
+        menu_->clear();
+        onShow(*menu_);
+    });
 }
 
 void styleMenu(QMenu& menu) {

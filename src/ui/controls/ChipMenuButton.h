@@ -1,7 +1,10 @@
 #pragma once
-// The face of every pull-down menu of the panel and the card: a capsule in
-// surface2 with a 1-point border, a symbol and a semibold label, and no menu
-// indicator. With no text it is the round "more" face (26 × 22).
+// The chip face shared by the menus of the panel and the card and by the
+// panel's "Virtual screens" button: a capsule in surface2 with a 1-point
+// border, a symbol and a semibold label, and no menu indicator. The label is
+// shortened with an ellipsis when the row lacks room, so long translations
+// never push the panel wider. With no text it is the round "more" face
+// (26 × 22).
 
 #include <QMenu>
 #include <QToolButton>
@@ -11,16 +14,20 @@
 
 namespace vp::ui {
 
-class ChipMenuButton : public QToolButton {
+class ChipButton : public QToolButton {
 public:
-    ChipMenuButton(const QString& text, std::string symbol, QWidget* parent = nullptr);
+    ChipButton(const QString& text, std::string symbol, QWidget* parent = nullptr);
 
     void setFace(const QString& text);
-    QMenu* popup() const { return menu_; }
-    // Fills the menu afresh each time it is about to show.
-    std::function<void(QMenu&)> onShow;
+    const QString& face() const { return text_; }
+    // Whether the label may be shortened (it may by default).
+    void setElides(bool elides) {
+        elides_ = elides;
+        updateGeometry();
+    }
 
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -28,6 +35,18 @@ protected:
 private:
     QString text_;
     std::string symbol_;
+    bool elides_ = true;
+};
+
+class ChipMenuButton : public ChipButton {
+public:
+    ChipMenuButton(const QString& text, std::string symbol, QWidget* parent = nullptr);
+
+    QMenu* popup() const { return menu_; }
+    // Fills the menu afresh each time it is about to show.
+    std::function<void(QMenu&)> onShow;
+
+private:
     QMenu* menu_;
 };
 

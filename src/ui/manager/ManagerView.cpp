@@ -86,6 +86,12 @@ ManagerView::ManagerView(AppContext& context, QWidget* parent) : QWidget(parent)
     detail_->setFrameShape(QFrame::NoFrame);
     detail_->setWidgetResizable(true);
     detail_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    detail_->setStyleSheet(QStringLiteral(
+        "QScrollArea { background: transparent; }"
+        "QScrollBar:vertical { background: transparent; width: 8px; margin: 2px; }"
+        "QScrollBar::handle:vertical { background: #26262E; border-radius: 2px; min-height: 24px; }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }"));
     detail_->viewport()->setAutoFillBackground(false);
     layout->addWidget(detail_, 1);
     select(ManagerSection::virtualScreens);
@@ -140,6 +146,7 @@ void ManagerView::select(ManagerSection section) {
     column->addWidget(page_);
     column->addStretch(1);
     detail_->setWidget(padded);  // deletes the previous page
+    padded->setAutoFillBackground(false);  // setWidget turned it on; the window's light shows through
 }
 
 void ManagerView::paintEvent(QPaintEvent*) {

@@ -124,6 +124,7 @@ QWidget* VirtualPage::creationCard() {
     preset_->setStyleSheet(QStringLiteral(
         "QComboBox { background: #1C1C22; color: #EDEDF2; border: 1px solid #26262E; border-radius: 8px;"
         " padding: 6px 10px; }"
+        "QComboBox::drop-down { border: none; width: 18px; }"
         "QComboBox QAbstractItemView { background: #1C1C22; color: #EDEDF2; selection-background-color: #6E73E8; }"));
     for (const Preset& preset : Preset::all()) preset_->addItem(q(preset.id));
     top->addWidget(topPadded(preset_, 18), 0, Qt::AlignBottom);
@@ -153,6 +154,13 @@ QWidget* VirtualPage::creationCard() {
     refresh->onSelect = [this](int index) { form_.refresh = VirtualForm::refreshChoices()[std::size_t(index)]; };
     hzColumn->addWidget(refresh);
     sizes->addWidget(hz, 0, Qt::AlignTop);
+    sizes->addStretch(1);
+    column->addLayout(sizes);
+
+    // The switch and the button get their own line: with the window's
+    // narrowest width the fields, picker, switch and button do not fit one.
+    auto* finish = new QHBoxLayout;
+    finish->setSpacing(8);
 
     auto* hiDPI = new QWidget;
     auto* hiDPIRow = new QHBoxLayout(hiDPI);
@@ -164,13 +172,13 @@ QWidget* VirtualPage::creationCard() {
     hiDPIRow->addWidget(hiDPISwitch);
     hiDPIRow->addWidget(text(QStringLiteral("HiDPI"), 12, DS::text));
     hiDPI->setToolTip(q(L("Dobra os pixels: texto nítido, mas usa mais memória de vídeo")));
-    sizes->addWidget(topPadded(hiDPI, 20), 0, Qt::AlignTop);
-    sizes->addStretch(1);
+    finish->addWidget(hiDPI, 0, Qt::AlignVCenter);
+    finish->addStretch(1);
 
     create_ = new PillButton(q(L("Criar")), PillButtonStyle{true, false});
     create_->setObjectName("create");
-    sizes->addWidget(topPadded(create_), 0, Qt::AlignTop);
-    column->addLayout(sizes);
+    finish->addWidget(create_, 0, Qt::AlignVCenter);
+    column->addLayout(finish);
 
     connect(name_, &QLineEdit::textEdited, this, [this](const QString& t) { form_.name = t.toStdString(); });
     connect(width_, &QLineEdit::textEdited, this, [this](const QString& t) {
@@ -210,6 +218,7 @@ void VirtualPage::syncRows() {
     while (QLayoutItem* item = createdRows_->takeAt(0)) {
         // A row's own switch or button may be what changed the list.
         item->widget()->hide();
+        item->widget()->setParent(nullptr);
         item->widget()->deleteLater();
         delete item;
     }

@@ -20,6 +20,7 @@
 #include <QPointer>
 #include <QRadialGradient>
 #include <QScrollArea>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace vp::ui {
@@ -77,7 +78,6 @@ MenuPanel::MenuPanel(DisplayManager& manager, std::function<void()> openManager,
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(12, 12, 12, 12);
     column->setSpacing(10);
-    column->setSizeConstraint(QLayout::SetMinAndMaxSize);
     column->addWidget(header());
     column->addWidget(allScreens());
     listHost_ = new QVBoxLayout;
@@ -125,6 +125,7 @@ QWidget* MenuPanel::allScreens() {
     allSlider_->setObjectName("allScreens");
     column->addWidget(allSlider_);
     allScreens_ = surface(body, 10);
+    allScreens_->setObjectName("allScreensBlock");
     return allScreens_;
 }
 
@@ -155,12 +156,14 @@ QWidget* MenuPanel::footer(std::function<void()> openManager, std::function<void
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
-    PillButton* virtuals = chip(q(L("Telas virtuais")), "rectangle.on.rectangle", {}, "virtualScreens");
+    auto* virtuals = new ChipButton(q(L("Telas virtuais")), "rectangle.on.rectangle");
+    virtuals->setObjectName("virtualScreens");
     connect(virtuals, &QAbstractButton::clicked, this, [openManager] { openManager(); });
     layout->addWidget(virtuals);
 
     auto* windows = new ChipMenuButton(q(L("PiP de janela")), "pip");
     windows->setObjectName("windowMenu");
+    windows->setElides(false);  // "Virtual screens" gives way first
     windows->setToolTip(q(L("Ver uma janela de outro app numa janela flutuante")));
     windows->onShow = [this](QMenu& menu) { fillWindowMenu(menu); };
     layout->addWidget(windows);
@@ -212,7 +215,10 @@ void MenuPanel::sync() {
     count_->setText(q(model_.countText));
     allScreens_->setVisible(model_.allScreensSlider);
     allSlider_->setValue(model_.averageBrightness);
-    banner_->setVisible(model_.banner.has_value());
+    if (banner_->isHidden() == model_.banner.has_value()) {
+        banner_->setVisible(model_.banner.has_value());
+        QTimer::singleShot(0, this, [this] { fitWindow(); });
+    }
     bannerText_->setText(q(model_.banner.value_or("")));
     syncCards();
 }
@@ -258,10 +264,12 @@ void MenuPanel::syncCards() {
     QWidget* old = scroll_ ? static_cast<QWidget*>(scroll_) : list_;
     if (old) {
         old->hide();
+        old->setParent(nullptr);
         old->deleteLater();
     }
     list_ = list;
     scroll_ = nullptr;
+    QTimer::singleShot(0, this, [this] { fitWindow(); });
     if (model_.scrolls) {
         scroll_ = new QScrollArea;
         scroll_->setObjectName("cardScroll");
@@ -272,11 +280,18 @@ void MenuPanel::syncCards() {
         scroll_->setFixedHeight(scrollHeight);
         scroll_->viewport()->setAutoFillBackground(false);
         list_->setAutoFillBackground(false);
+        scroll_->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
         scroll_->setWidget(list_);
+        list_->setAutoFillBackground(false);  // setWidget turned it on
         listHost_->addWidget(scroll_);
     } else {
         listHost_->addWidget(list_);
     }
+}
+
+void MenuPanel::fitWindow() {
+    // The panel keeps its width; its window follows the height of the cards.
+    if (QWidget* host = window(); host && host != this) host->adjustSize();
 }
 
 ScreenCard* MenuPanel::card(DisplayID id) const {

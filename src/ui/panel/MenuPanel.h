@@ -60,6 +60,7 @@ private:
     void loadWindows();
     void sync();
     void syncCards();
+    void fitWindow();
 
     DisplayManager& manager_;
     PanelModel model_;

@@ -27,6 +27,7 @@ ManagerWindow::ManagerWindow(AppContext& context, QWidget* parent)
     // The hidden title bar's close button, above the sidebar's brand row.
     auto* close = new PillButton({}, PillButtonStyle::chip(), "xmark", this);
     close->setObjectName(QStringLiteral("close"));
+    close->adjustSize();
     close->move(12, 6);
     close->raise();
     connect(close, &QAbstractButton::clicked, this, &QWidget::close);

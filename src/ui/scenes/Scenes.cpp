@@ -1,5 +1,6 @@
 #include "ui/scenes/Scenes.h"
 
+#include "display/DisplayManager.h"
 #include "ui/components/DS.h"
 #include "ui/components/Symbols.h"
 #include "ui/panel/MenuPanel.h"
