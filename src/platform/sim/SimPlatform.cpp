@@ -27,6 +27,7 @@ void SimPlatform::loadScenario(const nlohmann::json& s) {
     if (!s.is_object()) throw std::runtime_error("the scenario must be a JSON object");
     if (!s.contains("displays")) throw std::runtime_error("the scenario has no \"displays\"");
     simDisplays.load(s["displays"]);
+    if (s.contains("refusals")) simDisplays.loadRefusals(s["refusals"]);
     if (s.contains("enabledEntryPoint")) simDisplays.enabledEntryPoint = s["enabledEntryPoint"].get<bool>();
     if (s.contains("hardware")) simHardware.load(s["hardware"]);
     if (s.contains("virtualDisplays")) simVirtualDisplays.load(s["virtualDisplays"]);

@@ -56,7 +56,7 @@ public:
     VirtualSleeper sleeper{clock};
     SimDisplays simDisplays;
     SimHardware simHardware;
-    SimVirtualDisplays simVirtualDisplays;
+    SimVirtualDisplays simVirtualDisplays{simDisplays};
     SimWindowSystem simWindows{simDisplays, mainQueue};
     SimInput simInput;
     SimCapture simCapture;
