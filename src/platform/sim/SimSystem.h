@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <map>
 #include <memory>
 
 namespace vp {
@@ -41,7 +42,20 @@ public:
     std::vector<std::string> openedURLs;
     MemoryDefaults& memoryDefaults() { return *defaults_; }
 
+    // --- Colour profiles (SimSystemProfiles.cpp). The profile folders are
+    // the real layout under systemRoot() and the home folder.
+    // Scenario: "system": {"colorSync": false} takes the assignment entry
+    // point away; "refuseProfiles": true makes every assignment fail.
+    void setColorSyncAvailable(bool available);
+    // The colour-space name the window system shows for a display.
+    std::string colorSpaceName(const std::optional<std::string>& uuid) const;
+    // Custom profile paths by display uuid (none: the display's default).
+    std::map<std::string, std::string> profileAssignments;
+    std::size_t profileCalls = 0;
+    bool refuseProfiles = false;
+
 private:
+    void loadProfiles(const nlohmann::json& j);
     std::string home_;
     std::unique_ptr<MemoryDefaults> defaults_;
 };
