@@ -44,7 +44,7 @@ struct SimRefusals {
     Status enabled = 0;
     Status complete = 0;
     // Every configure step naming one of these displays is refused.
-    std::map<DisplayID, Status> display;
+    std::map<DisplayID, Status> display = {};
 };
 
 class SimDisplays : public DisplayServices {
