@@ -30,6 +30,7 @@ const DoRegistry& doRegistry() {
     static const DoRegistry registry = [] {
         DoRegistry r;
         registerDisplayCommands(r);
+        registerBrightnessCommands(r);
         registerConfigCommands(r);
         return r;
     }();
@@ -126,6 +127,7 @@ void HeadlessSession::apply(const HeadlessAction& action) {
 nlohmann::json HeadlessSession::state() {
     nlohmann::json state = nlohmann::json::object();
     addDisplayState(*this, state);
+    addHardwareState(*this, state);
     addConfigState(*this, state);
     return state;
 }
