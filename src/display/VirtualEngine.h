@@ -25,10 +25,10 @@ public:
     static VirtualEngine& shared();
 
     bool isAvailable() const;
-    // Makes the spec's screen live and returns its display id; none when the
-    // platform has no virtual displays or refuses this one (logged). A spec
-    // that is already live keeps its display. sizeMM none: the size at
-    // 110 points per inch.
+    // Makes the screen of a VirtualSpec live and returns its display id;
+    // none when the platform has no virtual displays or refuses this one
+    // (logged). A screen that is already live is kept. sizeMM none: the size
+    // at 110 points per inch.
     std::optional<DisplayID> create(const VirtualSpec& spec, std::optional<Size> sizeMM = std::nullopt);
     std::optional<DisplayID> displayID(const Uuid& id) const;
     void destroy(const Uuid& id);

@@ -144,7 +144,7 @@ TEST(HiDPI, DisableUnmirrorsAtOnceAndRemovesTheScreenLater) {
     EXPECT_FALSE(m.screen(2)->mirrorOf);
 }
 
-TEST(HiDPI, TurningItOnAgainReusesTheStoredSpec) {
+TEST(HiDPI, TurningItOnAgainReusesTheStoredVirtualSpec) {
     HiDPISim sim(twoMonitors());
     sim.start();
     DisplayManager& m = sim.manager();

@@ -44,7 +44,7 @@ TEST(VirtualEngineModes, ScalesFloorAndDoubles) {
     for (const auto& m : VirtualEngine::modes(1920, 1080, false, 50)) EXPECT_EQ(m.refreshRate, 50);
 }
 
-TEST(VirtualEngineDescriptor, IdentityAndSizeFromTheSpec) {
+TEST(VirtualEngineDescriptor, IdentityAndSizeFromTheVirtualSpec) {
     VirtualDisplayDescriptor d = VirtualEngine::descriptor(spec("Side", 1100, 550, true), std::nullopt);
     EXPECT_EQ(d.name, "Side");
     EXPECT_EQ(d.maxPixelsWide, 2200u);
