@@ -4,7 +4,7 @@
 // The DDC writes themselves run on their own queue and are drained between
 // events, outside the measured time, as the program's worker thread would.
 //
-// Usage: bench_slider_drag [events]   (default 240: two seconds at 120 per second)
+// Usage: slider_drag [events]   (default 240: two seconds at 120 per second)
 
 #include "app/AppContext.h"
 #include "app/I18n.h"
