@@ -135,7 +135,7 @@ private Q_SLOTS:
 
     void accessibilityWarningFollowsVolumeKeysAndThePermission() {
         PagesWorld world;
-        world.platform.simInput.accessibilityTrusted = false;
+        world.platform.simInput.trusted = false;
         GeneralPage page(*world.context);
         QVERIFY(!page.accessibilityWarning()->isHidden());
         QVERIFY(page.isPolling());
@@ -145,7 +145,7 @@ private Q_SLOTS:
         QTest::mouseClick(page.findChild<Toggle*>("volumeKeys"), Qt::LeftButton);
         QVERIFY(page.isPolling());
 
-        world.platform.simInput.accessibilityTrusted = true;
+        world.platform.simInput.trusted = true;
         QTRY_VERIFY_WITH_TIMEOUT(page.accessibilityWarning()->isHidden(), 3000);
         QVERIFY(!page.isPolling());
     }
