@@ -83,7 +83,7 @@ private Q_SLOTS:
         QCOMPARE(window->windowType(), Qt::Window);
         QVERIFY(!(window->windowFlags() & Qt::FramelessWindowHint));
         QVERIFY(window->width() <= MenuPanel::panelWidth + 1);
-        auto* panel = window->findChild<MenuPanel*>();
+        auto* panel = window->findChild<MenuPanel*>(QStringLiteral("panel"));
         QVERIFY(panel);
         QCOMPARE(QString::fromStdString(panel->model().countText), QStringLiteral("3 connected"));
 
@@ -115,16 +115,18 @@ private Q_SLOTS:
         QVERIFY(quit);
         quit->click();
         QCOMPARE(world.quits, 1);
-        auto buttons = scenes->panelWindow()->findChildren<QAbstractButton*>();
-        buttons.front()->click();
+        scenes->panelWindow()->findChild<QAbstractButton*>(QStringLiteral("virtualScreens"))->click();
         QVERIFY(scenes->managerWindow() && scenes->managerWindow()->isVisible());
+        scenes->managerWindow()->close();
+        scenes->panelWindow()->findChild<QAbstractButton*>(QStringLiteral("settings"))->click();
+        QVERIFY(scenes->managerWindow()->isVisible());
     }
 
     void theCountFollowsTheManager() {
         World world;
         auto scenes = world.scenes(false);
         scenes->start();
-        auto* panel = scenes->panelWindow()->findChild<MenuPanel*>();
+        auto* panel = scenes->panelWindow()->findChild<MenuPanel*>(QStringLiteral("panel"));
         world.platform.simDisplays.removeDisplay(3);
         world.platform.runUntilIdle();
         QCOMPARE(QString::fromStdString(panel->model().countText), QStringLiteral("2 connected"));

@@ -62,7 +62,8 @@ TEST(CardFacts, EachKindOfScreenOnTheSimulatedSystem) {
              dm.enableHiDPI(*dm.screen(2));
              return DisplayID(0);
          },
-         "", {}, false, false, false, true, false, false, false, false, {A::makeMain}},
+         // The companion takes over as the main screen, at double density.
+         "", {"Main", "HiDPI"}, false, false, false, true, false, false, false, false, {A::mirror}},
         {"own virtual",
          [](DisplayManager& dm) {
              dm.addVirtual(projector());
