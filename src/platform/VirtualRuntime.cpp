@@ -5,8 +5,11 @@
 namespace vp {
 
 namespace {
+// Rounded, not truncated: a time read back from the clock as seconds and
+// converted again must give the same nanosecond, or stepping by small
+// amounts could stop making progress.
 std::int64_t toNanos(Seconds s) {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(s).count();
+    return std::chrono::round<std::chrono::nanoseconds>(s).count();
 }
 }  // namespace
 

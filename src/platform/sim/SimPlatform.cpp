@@ -27,7 +27,10 @@ void SimPlatform::loadScenario(const nlohmann::json& s) {
     if (!s.is_object()) throw std::runtime_error("the scenario must be a JSON object");
     if (!s.contains("displays")) throw std::runtime_error("the scenario has no \"displays\"");
     simDisplays.load(s["displays"]);
-    if (s.contains("enabledEntryPoint")) simDisplays.enabledEntryPoint = s["enabledEntryPoint"].get<bool>();
+    if (s.contains("enabledEntryPoint")) {
+        if (!s["enabledEntryPoint"].is_boolean()) throw std::runtime_error("\"enabledEntryPoint\" must be true or false");
+        simDisplays.enabledEntryPoint = s["enabledEntryPoint"].get<bool>();
+    }
     if (s.contains("hardware")) simHardware.load(s["hardware"]);
     if (s.contains("virtualDisplays")) simVirtualDisplays.load(s["virtualDisplays"]);
     if (s.contains("windowSystem")) simWindows.load(s["windowSystem"]);
@@ -80,12 +83,17 @@ bool SimPlatform::runUntilIdle(Seconds limit) {
 }
 
 void SimPlatform::advance(Seconds delta) {
-    Seconds target = clock.now() + delta;
+    // Whole nanoseconds, so that every step makes progress. Steps of at most
+    // a millisecond let callbacks from the display thread land in time.
+    using std::chrono::nanoseconds;
+    const nanoseconds target = std::chrono::round<nanoseconds>(clock.now() + delta);
+    const nanoseconds maxStep = std::chrono::milliseconds(1);
     simDisplays.settle();
     drainDDC();
     mainQueue.runReady();
-    while (clock.now() < target) {
-        mainQueue.advance(std::min(target - clock.now(), Seconds(0.001)) );
+    for (nanoseconds now = std::chrono::round<nanoseconds>(clock.now()); now < target;
+         now = std::chrono::round<nanoseconds>(clock.now())) {
+        mainQueue.advance(std::min(target - now, maxStep));
         simDisplays.settle();
         drainDDC();
     }
