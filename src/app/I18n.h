@@ -19,7 +19,7 @@ inline const std::string reopenAfterScreenRecording =
     "Permita o Velvetpane em Gravação de Tela e reabra o app. Se já aparecer ativado, remova-o com “–” e "
     "permita de novo.";
 inline const std::string dimBelowMinimumHelp =
-    "O início da barra de brilho escurece a tela integrada e os monitores DDC além do mínimo do hardware.";
+    "O início do slider escurece a tela integrada e monitores DDC além do mínimo do hardware.";
 inline const std::string volumeKeysHelp =
     "Quando o som sai por HDMI ou DisplayPort, as teclas de volume mudam o volume do monitor via DDC.";
 }  // namespace keys

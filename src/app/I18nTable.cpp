@@ -316,6 +316,10 @@ const std::map<std::string, std::vector<std::string>>& table() {
           "DDC.",
           "Wenn der Ton über HDMI oder DisplayPort ausgegeben wird, ändern die Lautstärketasten die Lautstärke des "
           "Monitors per DDC."}},
+        {"Não foi possível mudar a abertura ao iniciar sessão.",
+         {"Couldn’t change opening at login.", "No se pudo cambiar la apertura al iniciar sesión.",
+          "Impossibile modificare l’apertura al login.", "Impossible de modifier l’ouverture à la connexion.",
+          "Öffnen beim Anmelden konnte nicht geändert werden."}},
     };
     return rows;
 }

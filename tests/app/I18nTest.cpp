@@ -76,7 +76,7 @@ std::vector<std::string> placeholders(const std::string& text) {
 }
 
 TEST(I18n, EveryRowHasFiveTranslationsKeepingThePlaceholders) {
-    ASSERT_EQ(I18n::table().size(), 94u);
+    ASSERT_GE(I18n::table().size(), 95u);
     for (const auto& [key, row] : I18n::table()) {
         ASSERT_EQ(row.size(), 5u) << key;
         for (std::size_t column = 0; column < row.size(); ++column) {

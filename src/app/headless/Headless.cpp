@@ -29,6 +29,7 @@ const DoRegistry& doRegistry() {
     static const DoRegistry registry = [] {
         DoRegistry r;
         registerDisplayCommands(r);
+        registerBrightnessCommands(r);
         return r;
     }();
     return registry;
@@ -123,6 +124,7 @@ void HeadlessSession::apply(const HeadlessAction& action) {
 nlohmann::json HeadlessSession::state() {
     nlohmann::json state = nlohmann::json::object();
     addDisplayState(*this, state);
+    addHardwareState(*this, state);
     return state;
 }
 

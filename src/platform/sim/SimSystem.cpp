@@ -6,18 +6,30 @@
 namespace vp {
 
 SimSystem::SimSystem(std::string home) : home_(std::move(home)) {
-    if (home_.empty()) {
-        defaults_ = std::make_unique<MemoryDefaults>();
-        return;
-    }
-    defaults_ = std::make_unique<FileDefaults>(home_ + "/.config/velvetpane/defaults.json");
+    if (home_.empty()) defaults_ = std::make_unique<MemoryDefaults>();
+    else defaults_ = std::make_unique<FileDefaults>(home_ + "/.config/velvetpane/defaults.json");
+    setColorSyncAvailable(true);
+    if (home_.empty()) return;
+    autostart_.emplace(XdgAutostart::entryPathUnder(home_ + "/.config"), XdgAutostart::currentExecutable());
     // A real system provides the log folder; the log itself never creates it.
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(logFilePath()).parent_path(), ec);
 }
 
+bool SimSystem::loginItemEnabled() {
+    return autostart_ ? autostart_->isEnabled() : loginItem;
+}
+
+bool SimSystem::setLoginItemEnabled(bool on) {
+    if (refuseLoginItem) return false;
+    if (autostart_ && !autostart_->setEnabled(on)) return false;
+    loginItem = on;
+    return true;
+}
+
 void SimSystem::load(const nlohmann::json& j) {
     if (!j.is_object()) throw std::runtime_error("\"system\" must be an object");
+    loadProfiles(j);
     if (j.contains("preferredLanguages")) {
         if (!j["preferredLanguages"].is_array()) throw std::runtime_error("\"preferredLanguages\" must be an array");
         languages.clear();
