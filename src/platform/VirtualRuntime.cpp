@@ -5,9 +5,8 @@
 namespace vp {
 
 namespace {
-// Rounded, not truncated: a time read back from the clock as seconds and
-// converted again must give the same nanosecond, or stepping by small
-// amounts could stop making progress.
+// Rounded, not truncated: a time read from the clock converts back to the
+// very nanosecond it came from.
 std::int64_t toNanos(Seconds s) {
     return std::chrono::round<std::chrono::nanoseconds>(s).count();
 }

@@ -40,6 +40,7 @@ void SimPlatform::loadScenario(const nlohmann::json& s) {
     if (!s.is_object()) throw std::runtime_error("the scenario must be a JSON object");
     if (!s.contains("displays")) throw std::runtime_error("the scenario has no \"displays\"");
     simDisplays.load(s["displays"]);
+    if (s.contains("refusals")) simDisplays.loadRefusals(s["refusals"]);
     if (s.contains("enabledEntryPoint")) {
         if (!s["enabledEntryPoint"].is_boolean()) throw std::runtime_error("\"enabledEntryPoint\" must be true or false");
         simDisplays.enabledEntryPoint = s["enabledEntryPoint"].get<bool>();
@@ -96,17 +97,17 @@ bool SimPlatform::runUntilIdle(Seconds limit) {
 }
 
 void SimPlatform::advance(Seconds delta) {
-    // Whole nanoseconds, so that every step makes progress. Steps of at most
-    // a millisecond let callbacks from the display thread land in time.
+    // Counted in whole nanoseconds, as the clock counts: a target kept in
+    // floating point can lie a fraction of a nanosecond beyond any time the
+    // clock can reach, and the loop would never end.
     using std::chrono::nanoseconds;
-    const nanoseconds target = std::chrono::round<nanoseconds>(clock.now() + delta);
-    const nanoseconds maxStep = std::chrono::milliseconds(1);
+    auto now = [this] { return std::chrono::round<nanoseconds>(clock.now()); };
+    nanoseconds target = now() + std::chrono::round<nanoseconds>(delta);
     simDisplays.settle();
     drainDDC();
     mainQueue.runReady();
-    for (nanoseconds now = std::chrono::round<nanoseconds>(clock.now()); now < target;
-         now = std::chrono::round<nanoseconds>(clock.now())) {
-        mainQueue.advance(std::min(target - now, maxStep));
+    while (now() < target) {
+        mainQueue.advance(std::min(target - now(), nanoseconds(1'000'000)));
         simDisplays.settle();
         drainDDC();
     }
