@@ -2,6 +2,7 @@
 
 #include "app/I18n.h"
 #include "display/DisplayManager.h"
+#include "input/BrightnessKeys.h"
 
 #include <charconv>
 #include <cmath>
@@ -30,6 +31,7 @@ const DoRegistry& doRegistry() {
     static const DoRegistry registry = [] {
         DoRegistry r;
         registerDisplayCommands(r);
+        registerInputCommands(r);
         return r;
     }();
     return registry;
@@ -45,6 +47,7 @@ FlagRegistry& flagRegistry() {
             if (it == doRegistry().end()) throw UsageError("unknown operation \"" + args.front() + "\"");
             it->second(session, std::vector<std::string>(args.begin() + 1, args.end()));
         };
+        registerInputFlags(r);
         return r;
     }();
     return registry;
@@ -108,6 +111,7 @@ HeadlessSession::HeadlessSession(const HeadlessOptions& options)
 
 void HeadlessSession::start() {
     context_.displayManager().start();
+    context_.keys().start(true);
     settle();
 }
 
@@ -125,6 +129,7 @@ void HeadlessSession::apply(const HeadlessAction& action) {
 nlohmann::json HeadlessSession::state() {
     nlohmann::json state = nlohmann::json::object();
     addDisplayState(*this, state);
+    addInputState(*this, state);
     return state;
 }
 

@@ -64,6 +64,11 @@ using FlagRegistry = std::map<std::string, FlagHandler>;
 // Each subsystem adds its operations, flags and state here.
 void registerDisplayCommands(DoRegistry& registry);
 void addDisplayState(HeadlessSession& session, nlohmann::json& state);
+void registerInputCommands(DoRegistry& registry);
+void registerInputFlags(FlagRegistry& registry);
+void addInputState(HeadlessSession& session, nlohmann::json& state);
+// "<name>[+option][+shift][:up]" as the simulated tap receives it.
+KeyEvent parseKeySpec(const std::string& spec);
 
 // Argument helpers for handlers; they throw UsageError with a clear message.
 double parseNumber(const std::string& text, const std::string& what);

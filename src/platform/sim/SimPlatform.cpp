@@ -71,10 +71,13 @@ bool SimPlatform::runUntilIdle(Seconds limit) {
     for (;;) {
         simDisplays.settle();
         drainDDC();
+        simCapture.drainQueues();
         bool finished = mainQueue.runUntilIdle(deadline - clock.now());
         simDisplays.settle();
         drainDDC();
-        if (!mainQueue.hasPendingWork() && (!manualDDC_ || manualDDC_->pending() == 0)) return true;
+        simCapture.drainQueues();
+        if (!mainQueue.hasPendingWork() && (!manualDDC_ || manualDDC_->pending() == 0) && simCapture.pendingFrames() == 0)
+            return true;
         if (!finished || clock.now() >= deadline) return false;
     }
 }
@@ -85,9 +88,13 @@ void SimPlatform::advance(Seconds delta) {
     drainDDC();
     mainQueue.runReady();
     while (clock.now() < target) {
-        mainQueue.advance(std::min(target - clock.now(), Seconds(0.001)) );
+        Seconds before = clock.now();
+        mainQueue.advance(std::min(target - before, Seconds(0.001)));
         simDisplays.settle();
         drainDDC();
+        simCapture.drainQueues();
+        // A remainder below the clock's nanosecond resolution cannot be walked.
+        if (clock.now() <= before) break;
     }
     mainQueue.runReady();
 }

@@ -58,8 +58,8 @@ public:
     SimHardware simHardware;
     SimVirtualDisplays simVirtualDisplays;
     SimWindowSystem simWindows{simDisplays, mainQueue};
-    SimInput simInput;
-    SimCapture simCapture;
+    SimInput simInput{mainQueue};
+    SimCapture simCapture{simDisplays, simSystem};
     SimSystem simSystem;
 
 private:
