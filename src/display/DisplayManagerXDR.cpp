@@ -1,7 +1,40 @@
 #include "display/DisplayManager.h"
 
+#include "app/AppContext.h"
+#include "overlay/XDR.h"
+
+#include <algorithm>
+#include <cmath>
+
 namespace vp {
 
-void DisplayManager::reapplyXDR() {}
+namespace {
+// Below this the level is not worth keeping: the overlay may still show,
+// but the next refresh takes it away.
+constexpr double kStoredLevelMinimum = 0.01;
+}  // namespace
+
+bool DisplayManager::supportsXDR(const Screen& screen) const {
+    return screen.isActive && !screen.isOurVirtual && context_.xdr().supports(screen.id);
+}
+
+void DisplayManager::setXDR(const Screen& screen, double level) {
+    double clamped = std::isnan(level) ? 0.0 : std::clamp(level, 0.0, 1.0);
+    if (clamped < kStoredLevelMinimum) xdrLevel.erase(screen.id);
+    else xdrLevel[screen.id] = clamped;
+    context_.xdr().set(screen.id, clamped);
+    publish();
+}
+
+void DisplayManager::reapplyXDR() {
+    XDR& xdr = context_.xdr();
+    // An overlay shown for a level too small to keep goes at the next refresh.
+    for (DisplayID id : xdr.displays())
+        if (!xdrLevel.contains(id)) xdr.set(id, 0.0);
+    for (const auto& [id, level] : xdrLevel) {
+        auto listed = screen(id);
+        xdr.set(id, listed && listed->isActive ? level : 0.0);
+    }
+}
 
 }  // namespace vp

@@ -1,7 +1,16 @@
 #pragma once
+// The display colour profiles installed on the machine, and their assignment
+// to displays through the platform's colour management.
+
+#include "platform/Types.h"
+
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace vp {
+
+class Platform;
 
 // One installed display colour profile.
 struct ICCProfile {
@@ -10,5 +19,31 @@ struct ICCProfile {
     const std::string& id() const { return path; }
     bool operator==(const ICCProfile&) const = default;
 };
+
+namespace ColorProfiles {
+
+// The folders scanned, in order: the system's, the machine's and the user's.
+std::vector<std::string> folders(Platform& platform);
+
+// Display RGB profiles (".icc"/".icm", class "mntr", colour space "RGB ")
+// from every folder, named from their description or file name, one per
+// case-insensitive name (the first folder wins), sorted by name.
+std::vector<ICCProfile> all(Platform& platform);
+
+// The profile at a path, when it is a display RGB profile.
+std::optional<ICCProfile> read(const std::string& path);
+
+// Whether profiles can be assigned at all on this system.
+bool isAvailable(Platform& platform);
+
+// The name of the colour space of the display's screen, if it has one.
+std::optional<std::string> currentName(Platform& platform, DisplayID display);
+
+// Assigns the profile to the display for the current user, or returns the
+// display to its default profile (path none); false when refused or
+// impossible.
+bool apply(Platform& platform, const std::optional<std::string>& path, DisplayID display);
+
+}  // namespace ColorProfiles
 
 }  // namespace vp

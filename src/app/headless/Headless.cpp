@@ -31,6 +31,7 @@ const DoRegistry& doRegistry() {
     static const DoRegistry registry = [] {
         DoRegistry r;
         registerDisplayCommands(r);
+        registerBrightnessCommands(r);
         registerInputCommands(r);
         return r;
     }();
@@ -129,6 +130,7 @@ void HeadlessSession::apply(const HeadlessAction& action) {
 nlohmann::json HeadlessSession::state() {
     nlohmann::json state = nlohmann::json::object();
     addDisplayState(*this, state);
+    addHardwareState(*this, state);
     addInputState(*this, state);
     return state;
 }

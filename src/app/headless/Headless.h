@@ -64,6 +64,8 @@ using FlagRegistry = std::map<std::string, FlagHandler>;
 // Each subsystem adds its operations, flags and state here.
 void registerDisplayCommands(DoRegistry& registry);
 void addDisplayState(HeadlessSession& session, nlohmann::json& state);
+void registerBrightnessCommands(DoRegistry& registry);
+void addHardwareState(HeadlessSession& session, nlohmann::json& state);
 void registerInputCommands(DoRegistry& registry);
 void registerInputFlags(FlagRegistry& registry);
 void addInputState(HeadlessSession& session, nlohmann::json& state);

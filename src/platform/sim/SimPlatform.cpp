@@ -6,16 +6,30 @@
 
 namespace vp {
 
-SimPlatform::SimPlatform(SimOptions options) : simSystem(options.home) {
-    if (options.threadedDDC) {
-        auto queue = std::make_unique<ThreadSerialQueue>();
-        threadDDC_ = queue.get();
-        ddcQueue_ = std::move(queue);
-    } else {
-        auto queue = std::make_unique<ManualSerialQueue>();
-        manualDDC_ = queue.get();
-        ddcQueue_ = std::move(queue);
-    }
+namespace {
+
+std::unique_ptr<SerialQueue> makeDDCQueue(const SimOptions& options) {
+    if (options.threadedDDC) return std::make_unique<ThreadSerialQueue>();
+    return std::make_unique<ManualSerialQueue>();
+}
+
+}  // namespace
+
+SimPlatform::SimPlatform(SimOptions options)
+    : ddcQueue_(makeDDCQueue(options)),
+      manualDDC_(dynamic_cast<ManualSerialQueue*>(ddcQueue_.get())),
+      threadDDC_(dynamic_cast<ThreadSerialQueue*>(ddcQueue_.get())),
+      simSystem(options.home) {
+    connectSimulations();
+}
+
+SimPlatform::SimPlatform(SimOptions options, Runtime runtime) : external_(runtime), simSystem(options.home) {
+    simCapture.threaded = true;  // nobody drains frame queues by hand in real time
+    connectSimulations();
+}
+
+void SimPlatform::connectSimulations() {
+    simWindows.colorSpaceName = [this](const SimDisplay& d) { return simSystem.colorSpaceName(d.uuid); };
 }
 
 SimPlatform::~SimPlatform() {

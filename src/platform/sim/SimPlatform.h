@@ -15,6 +15,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <optional>
+
 namespace vp {
 
 struct SimOptions {
@@ -23,8 +25,20 @@ struct SimOptions {
 };
 
 class SimPlatform : public Platform {
+    // Declared first: the simulated parts below take their queues and clock
+    // from runtime(), never from the virtual members directly, so that they
+    // also run on a real-time runtime.
+    std::optional<Runtime> external_;
+    std::unique_ptr<SerialQueue> ddcQueue_;
+    ManualSerialQueue* manualDDC_ = nullptr;
+    ThreadSerialQueue* threadDDC_ = nullptr;
+
 public:
     explicit SimPlatform(SimOptions options = {});
+    // On the program's real-time runtime (its main queue, DDC worker thread,
+    // steady clock and real pauses) instead of virtual time; runUntilIdle,
+    // advance and drainDDC then have nothing to drive.
+    SimPlatform(SimOptions options, Runtime runtime);
     ~SimPlatform() override;
 
     // Loads a scenario; throws std::runtime_error naming the problem.
@@ -33,7 +47,7 @@ public:
     static std::string defaultScenarioPath();
 
     std::string name() const override { return "simulated"; }
-    Runtime runtime() override { return {mainQueue, *ddcQueue_, clock, sleeper}; }
+    Runtime runtime() override { return external_ ? *external_ : Runtime{mainQueue, *ddcQueue_, clock, sleeper}; }
     DisplayServices& displays() override { return simDisplays; }
     MonitorHardware& hardware() override { return simHardware; }
     VirtualDisplayFactory& virtualDisplays() override { return simVirtualDisplays; }
@@ -55,17 +69,15 @@ public:
     VirtualMainQueue mainQueue{clock};
     VirtualSleeper sleeper{clock};
     SimDisplays simDisplays;
-    SimHardware simHardware;
+    SimHardware simHardware{simDisplays, runtime().clock};
     SimVirtualDisplays simVirtualDisplays;
-    SimWindowSystem simWindows{simDisplays, mainQueue};
-    SimInput simInput{mainQueue};
+    SimWindowSystem simWindows{simDisplays, runtime().main};
+    SimInput simInput{runtime().main};
     SimCapture simCapture{simDisplays, simSystem};
     SimSystem simSystem;
 
 private:
-    std::unique_ptr<SerialQueue> ddcQueue_;
-    ManualSerialQueue* manualDDC_ = nullptr;
-    ThreadSerialQueue* threadDDC_ = nullptr;
+    void connectSimulations();
 };
 
 }  // namespace vp

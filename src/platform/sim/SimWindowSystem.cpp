@@ -96,7 +96,7 @@ ScreenInfo SimWindowSystem::screenFor(const SimDisplay& d, double mainHeight) co
     bool isMain = d.bounds.x == 0 && d.bounds.y == 0;
     if (isMain) info.visibleFrame.height -= kMenuBarHeight;
     info.maxPotentialEDR = d.edrHeadroom;
-    info.colorSpaceName = "sRGB IEC61966-2.1";
+    info.colorSpaceName = colorSpaceName ? colorSpaceName(d) : "sRGB IEC61966-2.1";
     return info;
 }
 

@@ -45,6 +45,8 @@ public:
     // --- Simulation controls and inspection
     bool extendedRangeCompositor = false;
     bool accessory = false;
+    // The colour-space name of a display's screen (its assigned profile).
+    std::function<std::string(const SimDisplay&)> colorSpaceName;
     // Entries the window system lists besides the displays' own screens
     // (screens without a number, duplicates).
     std::vector<ScreenInfo> extraScreens;

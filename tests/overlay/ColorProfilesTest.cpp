@@ -1,0 +1,97 @@
+#include "overlay/ColorProfiles.h"
+
+#include "overlay/ICCBuilder.h"
+#include "support/SimFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace vp {
+namespace {
+
+using namespace vp::test;
+namespace fs = std::filesystem;
+
+struct TempHome {
+    TempHome() {
+        std::string pattern = (fs::temp_directory_path() / "velvetpane-icc-XXXXXX").string();
+        path = mkdtemp(pattern.data());
+    }
+    ~TempHome() {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+    fs::path path;
+};
+
+struct ProfileFolders : ::testing::Test {
+    TempHome home;
+    Sim sim{defaultScenario(), SimOptions{home.path.string()}};
+    fs::path system() { return fs::path(sim.platform->simSystem.systemRoot()) / "System/Library/ColorSync/Profiles"; }
+    fs::path machine() { return fs::path(sim.platform->simSystem.systemRoot()) / "Library/ColorSync/Profiles"; }
+    fs::path user() { return home.path / "Library/ColorSync/Profiles"; }
+    fs::path userDisplays() { return user() / "Displays"; }
+    std::vector<std::string> names() {
+        std::vector<std::string> out;
+        for (const auto& p : ColorProfiles::all(*sim.platform)) out.push_back(p.name);
+        return out;
+    }
+};
+
+TEST_F(ProfileFolders, ListsDisplayRGBProfilesNamedSortedAndDeduplicated) {
+    writeFile(system() / "Zeta.ICC", profile({descTag("zeta panel")}));
+    writeFile(system() / "studio.icc", profile({descTag("Studio")}));
+    writeFile(system() / "printer.icc", profile({descTag("Printer")}, "prtr"));
+    writeFile(system() / "cmyk.icc", profile({descTag("Press")}, "mntr", "CMYK"));
+    writeFile(system() / "grey.icm", profile({descTag("Grey")}, "mntr", "GRAY"));
+    writeFile(system() / "short.icc", Bytes(19, 0));
+    writeFile(system() / "notes.txt", profile({descTag("Not a profile name")}));
+    writeFile(machine() / "Displays/Beta Panel.icm", profile({descTag("x", 1)}));
+    writeFile(user() / "copy-of-studio.icc", profile({descTag("STUDIO")}));
+    writeFile(userDisplays() / "v4.icc", profile({mlucTag(utf16be(u"\u00C9cran"))}));
+    writeFile(userDisplays() / "alpha.icc", profile({descTag("alpha")}));
+    fs::create_directories(user() / "folder.icc");
+
+    EXPECT_EQ(names(), (std::vector<std::string>{"alpha", "Beta Panel", "\xC3\x89" "cran", "Studio", "zeta panel"}));
+    auto list = ColorProfiles::all(*sim.platform);
+    auto studio = std::find_if(list.begin(), list.end(), [](const ICCProfile& p) { return p.name == "Studio"; });
+    ASSERT_NE(studio, list.end());
+    EXPECT_EQ(fs::path(studio->path), system() / "studio.icc");
+}
+
+TEST_F(ProfileFolders, MissingOrUnreadableFoldersAreSkipped) {
+    EXPECT_TRUE(names().empty());
+    writeFile(userDisplays() / "only.icc", profile({descTag("Only")}));
+    EXPECT_EQ(names(), std::vector<std::string>{"Only"});
+}
+
+TEST_F(ProfileFolders, ApplyRecordsTheAssignmentAndTheScreenShowsItsName) {
+    writeFile(user() / "warm.icc", profile({descTag("Warm Panel")}));
+    std::string path = (user() / "warm.icc").string();
+    sim.start();
+    auto& system = sim.platform->simSystem;
+    std::string uuid = *sim.displays().uuid(2);
+
+    EXPECT_TRUE(ColorProfiles::isAvailable(*sim.platform));
+    EXPECT_EQ(ColorProfiles::currentName(*sim.platform, 2), "sRGB IEC61966-2.1");
+    EXPECT_TRUE(ColorProfiles::apply(*sim.platform, path, 2));
+    EXPECT_EQ(system.profileAssignments.at(uuid), path);
+    EXPECT_EQ(ColorProfiles::currentName(*sim.platform, 2), "Warm Panel");
+
+    EXPECT_TRUE(ColorProfiles::apply(*sim.platform, std::nullopt, 2));
+    EXPECT_FALSE(system.profileAssignments.contains(uuid));
+    EXPECT_EQ(ColorProfiles::currentName(*sim.platform, 2), "sRGB IEC61966-2.1");
+    EXPECT_EQ(ColorProfiles::currentName(*sim.platform, 99), std::nullopt);
+
+    EXPECT_FALSE(ColorProfiles::apply(*sim.platform, path, 99));
+    system.refuseProfiles = true;
+    EXPECT_FALSE(ColorProfiles::apply(*sim.platform, path, 2));
+    system.setColorSyncAvailable(false);
+    EXPECT_FALSE(ColorProfiles::isAvailable(*sim.platform));
+    EXPECT_FALSE(ColorProfiles::apply(*sim.platform, path, 2));
+}
+
+}  // namespace
+}  // namespace vp

@@ -1,0 +1,148 @@
+#include "overlay/XDR.h"
+
+#include "support/SimFixture.h"
+
+namespace vp::test {
+namespace {
+
+nlohmann::json edrScenario(bool compositor = true) {
+    auto s = defaultScenario();
+    s["windowSystem"] = {{"extendedRangeCompositor", compositor}};
+    s["displays"][1]["edrHeadroom"] = 1.3;
+    s["displays"][2]["edrHeadroom"] = 4.0;
+    return s;
+}
+
+struct XDRSim : Sim {
+    explicit XDRSim(bool compositor = true) : Sim(edrScenario(compositor)) { start(); }
+    XDR& xdr() { return context->xdr(); }
+    std::vector<std::shared_ptr<SimWindowRecord>> overlays() {
+        return platform->simWindows.openWindows(WindowRole::extraBrightness);
+    }
+    Screen screen(DisplayID id) { return *manager().screen(id); }
+    void refreshNow() {
+        manager().scheduleRefresh();
+        idle();
+    }
+};
+
+TEST(XDR, FactorMapping) {
+    struct Case { double headroom, level, factor; };
+    for (auto c : std::vector<Case>{{4.0, 0.5, 1.4}, {1.3, 1.0, 1.3}, {1.5, 2.0, 1.5}, {16.0, 1.0, 1.8},
+                                    {1.8, 1.0, 1.8}, {2.0, 0.25, 1.2}, {1.0, 1.0, 1.0}})
+        EXPECT_NEAR(XDR::factorFor(c.headroom, c.level), c.factor, 1e-12) << c.headroom << " at " << c.level;
+}
+
+TEST(XDR, SupportsNeedsScreenHeadroomAndCompositor) {
+    XDRSim sim;
+    EXPECT_TRUE(sim.xdr().supports(1));
+    EXPECT_TRUE(sim.xdr().supports(2));
+    EXPECT_FALSE(sim.xdr().supports(99));
+    EXPECT_DOUBLE_EQ(sim.xdr().headroom(99), 1.0);
+    sim.displays().find(2)->edrHeadroom = 1.2;
+    EXPECT_FALSE(sim.xdr().supports(2));
+    EXPECT_TRUE(sim.manager().supportsXDR(sim.screen(1)));
+    Screen inactive = sim.screen(1);
+    inactive.isActive = false;
+    EXPECT_FALSE(sim.manager().supportsXDR(inactive));
+    Screen ours = sim.screen(1);
+    ours.isOurVirtual = true;
+    EXPECT_FALSE(sim.manager().supportsXDR(ours));
+
+    XDRSim without(false);
+    EXPECT_FALSE(without.xdr().supports(1));
+    without.manager().setXDR(without.screen(1), 1.0);
+    EXPECT_TRUE(without.overlays().empty());
+    EXPECT_EQ(without.manager().xdrLevel.at(1), 1.0);
+}
+
+TEST(XDR, OverlayWindowCoversTheScreenAndShowsTheFactor) {
+    XDRSim sim;
+    sim.manager().setXDR(sim.screen(3), 0.5);
+    auto windows = sim.overlays();
+    ASSERT_EQ(windows.size(), 1u);
+    const auto& w = *windows[0];
+    EXPECT_DOUBLE_EQ(w.multiplyFactor, 1.4);
+    EXPECT_EQ(sim.xdr().factor(3), 1.4);
+    EXPECT_TRUE(w.visible);
+    EXPECT_EQ(w.config.level, 1000);
+    EXPECT_EQ(w.config.collectionBehavior, 0x151u);
+    EXPECT_EQ(w.config.sharingType, 0);
+    EXPECT_TRUE(w.config.ignoresMouseEvents);
+    EXPECT_FALSE(w.config.opaque);
+    EXPECT_FALSE(w.config.hasShadow);
+    EXPECT_EQ(w.config.screen, DisplayID(3));
+    EXPECT_EQ(w.frame, sim.xdr().screen(3)->frame);
+    EXPECT_EQ(w.background, (RGBA{0, 0, 0, 0}));
+}
+
+TEST(XDR, StoredLevelsAreClampedAndTinyLevelsAreNotKept) {
+    XDRSim sim;
+    auto& m = sim.manager();
+    m.setXDR(sim.screen(1), 3.0);
+    EXPECT_EQ(m.xdrLevel.at(1), 1.0);
+    EXPECT_EQ(sim.xdr().factor(1), 1.8);
+
+    m.setXDR(sim.screen(3), 0.005);
+    EXPECT_FALSE(m.xdrLevel.contains(3));
+    EXPECT_TRUE(sim.xdr().factor(3));
+    sim.refreshNow();
+    EXPECT_FALSE(sim.xdr().factor(3));
+    EXPECT_EQ(sim.xdr().factor(1), 1.8);
+
+    m.setXDR(sim.screen(1), -0.5);
+    EXPECT_FALSE(m.xdrLevel.contains(1));
+    EXPECT_TRUE(sim.overlays().empty());
+    m.setXDR(sim.screen(1), std::nan(""));
+    EXPECT_FALSE(m.xdrLevel.contains(1));
+}
+
+TEST(XDR, LevelChangeUpdatesInPlaceAndMovedScreenGetsNewOverlay) {
+    XDRSim sim;
+    auto& m = sim.manager();
+    m.setXDR(sim.screen(3), 0.5);
+    auto first = sim.overlays().at(0);
+    m.setXDR(sim.screen(3), 1.0);
+    EXPECT_EQ(sim.overlays(), std::vector{first});
+    EXPECT_DOUBLE_EQ(first->multiplyFactor, 1.8);
+    sim.refreshNow();
+    EXPECT_EQ(sim.overlays(), std::vector{first});
+
+    sim.displays().find(3)->bounds.x += 200;
+    sim.displays().announce(3);
+    sim.idle();
+    ASSERT_EQ(sim.overlays().size(), 1u);
+    auto second = sim.overlays().at(0);
+    EXPECT_NE(second, first);
+    EXPECT_TRUE(first->closed);
+    EXPECT_EQ(second->frame, sim.xdr().screen(3)->frame);
+    EXPECT_DOUBLE_EQ(second->multiplyFactor, 1.8);
+}
+
+TEST(XDR, SwitchedOffScreenLosesItsOverlayButKeepsItsLevel) {
+    XDRSim sim;
+    auto& m = sim.manager();
+    m.setXDR(sim.screen(3), 0.5);
+    sim.displays().find(3)->active = false;
+    sim.displays().announce(3);
+    sim.idle();
+    EXPECT_TRUE(sim.overlays().empty());
+    EXPECT_EQ(m.xdrLevel.at(3), 0.5);
+
+    sim.displays().find(3)->active = true;
+    sim.displays().announce(3);
+    sim.idle();
+    EXPECT_EQ(sim.xdr().factor(3), 1.4);
+}
+
+TEST(XDR, RemoveAllClosesEveryOverlay) {
+    XDRSim sim;
+    sim.manager().setXDR(sim.screen(1), 0.5);
+    sim.manager().setXDR(sim.screen(3), 0.5);
+    sim.xdr().removeAll();
+    EXPECT_TRUE(sim.overlays().empty());
+    EXPECT_FALSE(sim.xdr().factor(1));
+}
+
+}  // namespace
+}  // namespace vp::test
