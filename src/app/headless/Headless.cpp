@@ -32,6 +32,7 @@ const DoRegistry& doRegistry() {
         DoRegistry r;
         registerDisplayCommands(r);
         registerBrightnessCommands(r);
+        registerConfigCommands(r);
         registerInputCommands(r);
         return r;
     }();
@@ -131,6 +132,7 @@ nlohmann::json HeadlessSession::state() {
     nlohmann::json state = nlohmann::json::object();
     addDisplayState(*this, state);
     addHardwareState(*this, state);
+    addConfigState(*this, state);
     addInputState(*this, state);
     return state;
 }

@@ -66,6 +66,8 @@ void registerDisplayCommands(DoRegistry& registry);
 void addDisplayState(HeadlessSession& session, nlohmann::json& state);
 void registerBrightnessCommands(DoRegistry& registry);
 void addHardwareState(HeadlessSession& session, nlohmann::json& state);
+void registerConfigCommands(DoRegistry& registry);
+void addConfigState(HeadlessSession& session, nlohmann::json& state);
 void registerInputCommands(DoRegistry& registry);
 void registerInputFlags(FlagRegistry& registry);
 void addInputState(HeadlessSession& session, nlohmann::json& state);
