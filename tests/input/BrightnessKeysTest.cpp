@@ -206,6 +206,66 @@ TEST_F(Keys, AFailedTapCreationIsLoggedAndNotRetried) {
     EXPECT_EQ(input().tapsCreated, 0u);
 }
 
+nlohmann::json hdmiScenario() {
+    return loadJsonFile(std::string(VELVETPANE_SCENARIO_DIR) + "/hdmi-volume.json");
+}
+
+TEST(KeysVolume, WithTheSoundOnAnHDMIMonitorTheSoundKeysDriveItsVolumeAndMute) {
+    Sim sim(hdmiScenario());
+    sim.start();
+    sim.context->keys().start(true);
+    sim.idle();
+    DisplayManager& m = sim.manager();
+    SimInput& input = sim.platform->simInput;
+    const HUDModel& hud = sim.context->hud().model();
+    auto press = [&](const KeyEvent& e) {
+        input.inject(e);
+        sim.idle();
+    };
+    ASSERT_TRUE(m.hasDDCVolume());
+    double start = m.volume.at(2);
+
+    press(aux(kSoundUp));
+    EXPECT_DOUBLE_EQ(m.volume.at(2), snapped(start, 1.0 / 16));
+    EXPECT_DOUBLE_EQ(hud.value(), m.averageDDCVolume());
+    EXPECT_EQ(hud.icon(), m.volume.at(2) < 0.34 ? "speaker.wave.1.fill" : "speaker.wave.3.fill");
+
+    double before = m.volume.at(2);
+    press(aux(1, kOption | kShift));  // sound down, fine
+    EXPECT_DOUBLE_EQ(m.volume.at(2), snapped(before, -1.0 / 64));
+
+    press(aux(kSoundUp, 0, false));  // the release half: swallowed, nothing happens
+    press(aux(kMute));
+    EXPECT_TRUE(m.ddcMuted);
+    EXPECT_EQ(hud.value(), 0.0);
+    EXPECT_EQ(hud.icon(), "speaker.slash.fill");
+
+    before = m.volume.at(2);
+    press(aux(kSoundUp));  // unmutes first, then steps
+    EXPECT_FALSE(m.ddcMuted);
+    EXPECT_DOUBLE_EQ(m.volume.at(2), snapped(before, 1.0 / 16));
+    EXPECT_NE(hud.icon(), "speaker.slash.fill");
+    EXPECT_TRUE(input.systemReceived.empty());
+
+    sim.context->keys().setVolumeEnabled(false);
+    press(aux(kSoundUp));
+    EXPECT_EQ(input.systemReceived.size(), 1u);
+}
+
+TEST(KeysVolume, WithoutAMonitorThatTakesDDCVolumeTheSoundKeysStayWithTheSystem) {
+    auto scenario = hdmiScenario();
+    scenario["hardware"]["avServices"][1]["vcp"] = {{"brightness", {70, 100}}};
+    Sim sim(scenario);
+    sim.start();
+    sim.context->keys().start(true);
+    sim.idle();
+    ASSERT_FALSE(sim.manager().hasDDCVolume());
+    sim.platform->simInput.inject(aux(kSoundUp));
+    sim.platform->simInput.inject(aux(kMute));
+    sim.idle();
+    EXPECT_EQ(sim.platform->simInput.systemReceived.size(), 2u);
+}
+
 TEST(KeysOutput, DisplayAudioIsHDMIOrDisplayPortAndAFailedReadIsNot) {
     struct Case {
         std::optional<std::uint32_t> device;

@@ -84,18 +84,23 @@ SimCaptureWindow windowFromJson(const nlohmann::json& j) {
     return w;
 }
 
-// A frame that shows which stream it came from: a vertical gradient tinted
-// by the captured display or window id.
+// A frame that shows which stream it came from: bands of grey tinted by the
+// captured display or window id, one band per 16 rows.
 std::shared_ptr<const std::vector<std::uint8_t>> syntheticPixels(const SimStreamRecord& r) {
-    int width = r.config.width, height = r.config.height;
+    std::size_t width = std::size_t(r.config.width), height = std::size_t(r.config.height);
     std::uint32_t seed = r.filter.display ? *r.filter.display : r.filter.window.value_or(0);
-    auto pixels = std::make_shared<std::vector<std::uint8_t>>(std::size_t(width) * height * 4);
-    for (int y = 0; y < height; ++y) {
-        auto shade = static_cast<std::uint8_t>(255 * y / std::max(height - 1, 1));
-        std::uint8_t row[4] = {static_cast<std::uint8_t>(shade ^ (seed * 53)), static_cast<std::uint8_t>(shade),
-                               static_cast<std::uint8_t>(seed * 97), 255};
-        std::uint8_t* p = pixels->data() + std::size_t(y) * width * 4;
-        for (int x = 0; x < width; ++x, p += 4) std::copy(row, row + 4, p);
+    auto pixels = std::make_shared<std::vector<std::uint8_t>>(width * height * 4);
+    std::size_t rowBytes = width * 4;
+    for (std::size_t y = 0; y < height; ++y) {
+        std::uint8_t* row = pixels->data() + y * rowBytes;
+        if (y % 16 != 0) {
+            std::copy(row - rowBytes, row, row);
+            continue;
+        }
+        auto shade = static_cast<std::uint8_t>(255 * y / std::max<std::size_t>(height - 1, 1));
+        const std::uint8_t bgra[4] = {static_cast<std::uint8_t>(shade ^ (seed * 53)), shade,
+                                      static_cast<std::uint8_t>(seed * 97), 255};
+        for (std::size_t x = 0; x < width; ++x) std::copy(bgra, bgra + 4, row + x * 4);
     }
     return pixels;
 }
