@@ -31,6 +31,7 @@ const DoRegistry& doRegistry() {
         DoRegistry r;
         registerDisplayCommands(r);
         registerBrightnessCommands(r);
+        registerConfigCommands(r);
         return r;
     }();
     return registry;
@@ -127,6 +128,7 @@ nlohmann::json HeadlessSession::state() {
     nlohmann::json state = nlohmann::json::object();
     addDisplayState(*this, state);
     addHardwareState(*this, state);
+    addConfigState(*this, state);
     return state;
 }
 

@@ -66,6 +66,8 @@ void registerDisplayCommands(DoRegistry& registry);
 void addDisplayState(HeadlessSession& session, nlohmann::json& state);
 void registerBrightnessCommands(DoRegistry& registry);
 void addHardwareState(HeadlessSession& session, nlohmann::json& state);
+void registerConfigCommands(DoRegistry& registry);
+void addConfigState(HeadlessSession& session, nlohmann::json& state);
 
 // Argument helpers for handlers; they throw UsageError with a clear message.
 double parseNumber(const std::string& text, const std::string& what);

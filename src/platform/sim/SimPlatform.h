@@ -70,7 +70,7 @@ public:
     VirtualSleeper sleeper{clock};
     SimDisplays simDisplays;
     SimHardware simHardware{simDisplays, runtime().clock};
-    SimVirtualDisplays simVirtualDisplays;
+    SimVirtualDisplays simVirtualDisplays{simDisplays};
     SimWindowSystem simWindows{simDisplays, runtime().main};
     SimInput simInput;
     SimCapture simCapture;
