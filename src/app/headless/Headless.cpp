@@ -1,6 +1,7 @@
 #include "app/headless/Headless.h"
 
 #include "display/DisplayManager.h"
+#include "input/BrightnessKeys.h"
 
 #include <charconv>
 #include <cmath>
@@ -31,6 +32,7 @@ const DoRegistry& doRegistry() {
         registerDisplayCommands(r);
         registerBrightnessCommands(r);
         registerConfigCommands(r);
+        registerInputCommands(r);
         return r;
     }();
     return registry;
@@ -46,6 +48,7 @@ FlagRegistry& flagRegistry() {
             if (it == doRegistry().end()) throw UsageError("unknown operation \"" + args.front() + "\"");
             it->second(session, std::vector<std::string>(args.begin() + 1, args.end()));
         };
+        registerInputFlags(r);
         return r;
     }();
     return registry;
@@ -108,6 +111,7 @@ HeadlessSession::HeadlessSession(const HeadlessOptions& options)
 
 void HeadlessSession::start() {
     context_.displayManager().start();
+    context_.keys().start(true);
     settle();
 }
 
@@ -127,6 +131,7 @@ nlohmann::json HeadlessSession::state() {
     addDisplayState(*this, state);
     addHardwareState(*this, state);
     addConfigState(*this, state);
+    addInputState(*this, state);
     return state;
 }
 
