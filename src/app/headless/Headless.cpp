@@ -2,6 +2,7 @@
 
 #include "app/I18n.h"
 #include "display/DisplayManager.h"
+#include "input/BrightnessKeys.h"
 
 #include <charconv>
 #include <cmath>
@@ -32,6 +33,7 @@ const DoRegistry& doRegistry() {
         registerDisplayCommands(r);
         registerBrightnessCommands(r);
         registerConfigCommands(r);
+        registerInputCommands(r);
         return r;
     }();
     return registry;
@@ -47,6 +49,7 @@ FlagRegistry& flagRegistry() {
             if (it == doRegistry().end()) throw UsageError("unknown operation \"" + args.front() + "\"");
             it->second(session, std::vector<std::string>(args.begin() + 1, args.end()));
         };
+        registerInputFlags(r);
         return r;
     }();
     return registry;
@@ -110,6 +113,7 @@ HeadlessSession::HeadlessSession(const HeadlessOptions& options)
 
 void HeadlessSession::start() {
     context_.displayManager().start();
+    context_.keys().start(true);
     settle();
 }
 
@@ -129,6 +133,7 @@ nlohmann::json HeadlessSession::state() {
     addDisplayState(*this, state);
     addHardwareState(*this, state);
     addConfigState(*this, state);
+    addInputState(*this, state);
     return state;
 }
 

@@ -24,6 +24,7 @@ SimPlatform::SimPlatform(SimOptions options)
 }
 
 SimPlatform::SimPlatform(SimOptions options, Runtime runtime) : external_(runtime), simSystem(options.home) {
+    simCapture.threaded = true;  // nobody drains frame queues by hand in real time
     connectSimulations();
 }
 
@@ -85,10 +86,13 @@ bool SimPlatform::runUntilIdle(Seconds limit) {
     for (;;) {
         simDisplays.settle();
         drainDDC();
+        simCapture.drainQueues();
         bool finished = mainQueue.runUntilIdle(deadline - clock.now());
         simDisplays.settle();
         drainDDC();
-        if (!mainQueue.hasPendingWork() && (!manualDDC_ || manualDDC_->pending() == 0)) return true;
+        simCapture.drainQueues();
+        if (!mainQueue.hasPendingWork() && (!manualDDC_ || manualDDC_->pending() == 0) && simCapture.pendingFrames() == 0)
+            return true;
         if (!finished || clock.now() >= deadline) return false;
     }
 }
@@ -107,6 +111,7 @@ void SimPlatform::advance(Seconds delta) {
         mainQueue.advance(std::min(target - now(), nanoseconds(1'000'000)));
         simDisplays.settle();
         drainDDC();
+        simCapture.drainQueues();
     }
     mainQueue.runReady();
 }
