@@ -1,7 +1,7 @@
 #include "app/headless/Headless.h"
 
-#include "app/I18n.h"
 #include "display/DisplayManager.h"
+#include "input/BrightnessKeys.h"
 
 #include <charconv>
 #include <cmath>
@@ -32,6 +32,7 @@ const DoRegistry& doRegistry() {
         registerDisplayCommands(r);
         registerBrightnessCommands(r);
         registerConfigCommands(r);
+        registerInputCommands(r);
         return r;
     }();
     return registry;
@@ -47,6 +48,7 @@ FlagRegistry& flagRegistry() {
             if (it == doRegistry().end()) throw UsageError("unknown operation \"" + args.front() + "\"");
             it->second(session, std::vector<std::string>(args.begin() + 1, args.end()));
         };
+        registerInputFlags(r);
         return r;
     }();
     return registry;
@@ -104,12 +106,12 @@ HeadlessSession::HeadlessSession(const HeadlessOptions& options)
     : platform_(SimOptions{options.home, false}), context_(platform_) {
     platform_.loadScenarioFile(options.scenario);
     if (!options.lang.empty()) platform_.simSystem.languages = {options.lang};
-    I18n::initialize(platform_.system().preferredLanguages());
     context_.install();
 }
 
 void HeadlessSession::start() {
     context_.displayManager().start();
+    context_.keys().start(true);
     settle();
 }
 
@@ -129,6 +131,7 @@ nlohmann::json HeadlessSession::state() {
     addDisplayState(*this, state);
     addHardwareState(*this, state);
     addConfigState(*this, state);
+    addInputState(*this, state);
     return state;
 }
 

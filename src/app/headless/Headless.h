@@ -68,6 +68,11 @@ void registerBrightnessCommands(DoRegistry& registry);
 void addHardwareState(HeadlessSession& session, nlohmann::json& state);
 void registerConfigCommands(DoRegistry& registry);
 void addConfigState(HeadlessSession& session, nlohmann::json& state);
+void registerInputCommands(DoRegistry& registry);
+void registerInputFlags(FlagRegistry& registry);
+void addInputState(HeadlessSession& session, nlohmann::json& state);
+// "<name>[+option][+shift][:up]" as the simulated tap receives it.
+KeyEvent parseKeySpec(const std::string& spec);
 
 // Argument helpers for handlers; they throw UsageError with a clear message.
 double parseNumber(const std::string& text, const std::string& what);

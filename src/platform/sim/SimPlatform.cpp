@@ -24,6 +24,7 @@ SimPlatform::SimPlatform(SimOptions options)
 }
 
 SimPlatform::SimPlatform(SimOptions options, Runtime runtime) : external_(runtime), simSystem(options.home) {
+    simCapture.threaded = true;  // nobody drains frame queues by hand in real time
     connectSimulations();
 }
 
@@ -41,7 +42,10 @@ void SimPlatform::loadScenario(const nlohmann::json& s) {
     if (!s.contains("displays")) throw std::runtime_error("the scenario has no \"displays\"");
     simDisplays.load(s["displays"]);
     if (s.contains("refusals")) simDisplays.loadRefusals(s["refusals"]);
-    if (s.contains("enabledEntryPoint")) simDisplays.enabledEntryPoint = s["enabledEntryPoint"].get<bool>();
+    if (s.contains("enabledEntryPoint")) {
+        if (!s["enabledEntryPoint"].is_boolean()) throw std::runtime_error("\"enabledEntryPoint\" must be true or false");
+        simDisplays.enabledEntryPoint = s["enabledEntryPoint"].get<bool>();
+    }
     if (s.contains("hardware")) simHardware.load(s["hardware"]);
     if (s.contains("virtualDisplays")) simVirtualDisplays.load(s["virtualDisplays"]);
     if (s.contains("windowSystem")) simWindows.load(s["windowSystem"]);
@@ -85,10 +89,13 @@ bool SimPlatform::runUntilIdle(Seconds limit) {
     for (;;) {
         simDisplays.settle();
         drainDDC();
+        simCapture.drainQueues();
         bool finished = mainQueue.runUntilIdle(deadline - clock.now());
         simDisplays.settle();
         drainDDC();
-        if (!mainQueue.hasPendingWork() && (!manualDDC_ || manualDDC_->pending() == 0)) return true;
+        simCapture.drainQueues();
+        if (!mainQueue.hasPendingWork() && (!manualDDC_ || manualDDC_->pending() == 0) && simCapture.pendingFrames() == 0)
+            return true;
         if (!finished || clock.now() >= deadline) return false;
     }
 }
@@ -107,6 +114,7 @@ void SimPlatform::advance(Seconds delta) {
         mainQueue.advance(std::min(target - now(), nanoseconds(1'000'000)));
         simDisplays.settle();
         drainDDC();
+        simCapture.drainQueues();
     }
     mainQueue.runReady();
 }

@@ -72,8 +72,8 @@ public:
     SimHardware simHardware{simDisplays, runtime().clock};
     SimVirtualDisplays simVirtualDisplays{simDisplays};
     SimWindowSystem simWindows{simDisplays, runtime().main};
-    SimInput simInput;
-    SimCapture simCapture;
+    SimInput simInput{runtime().main};
+    SimCapture simCapture{simDisplays, simSystem};
     SimSystem simSystem;
 
 private:
