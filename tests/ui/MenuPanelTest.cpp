@@ -217,6 +217,7 @@ private Q_SLOTS:
         QCOMPARE(card->rebuildCount(), rebuilds);
         QCOMPARE(card->findChild<GlowSlider*>("brightness"), slider);
         QVERIFY(std::abs(world.manager().brightness.at(2) - 0.6) < 0.01);
+        QVERIFY(std::abs(slider->value() - 0.6) < 0.01);  // the thumb followed the drag
 
         int setVCP = 0;
         for (const SimPacket& packet : monitor->packets())

@@ -76,9 +76,10 @@ int methodWidth(const QFont& font) {
     return int(std::ceil(widest));
 }
 
-template <typename T>
-void setIfIdle(QWidget* root, const char* name, double value) {
-    if (auto* slider = root->findChild<T*>(name); slider && !slider->isDragging()) slider->setValue(value);
+// The manager's value is what a slider shows, during a drag too: the card
+// writes each dragged value into the manager before calling it.
+void setSlider(QWidget* root, const char* name, double value) {
+    if (auto* slider = root->findChild<GlowSlider*>(name)) slider->setValue(value);
 }
 
 }  // namespace
@@ -153,11 +154,11 @@ void ScreenCard::rebuild() {
 }
 
 void ScreenCard::updateValues() {
-    setIfIdle<GlowSlider>(content_, "brightness", model_.brightness);
-    setIfIdle<GlowSlider>(content_, "warmth", model_.warmth);
-    setIfIdle<GlowSlider>(content_, "contrast", model_.contrast);
-    if (model_.xdrLevel) setIfIdle<GlowSlider>(content_, "xdr", *model_.xdrLevel);
-    if (model_.volume) setIfIdle<GlowSlider>(content_, "volume", *model_.volume);
+    setSlider(content_, "brightness", model_.brightness);
+    setSlider(content_, "warmth", model_.warmth);
+    setSlider(content_, "contrast", model_.contrast);
+    if (model_.xdrLevel) setSlider(content_, "xdr", *model_.xdrLevel);
+    if (model_.volume) setSlider(content_, "volume", *model_.volume);
     if (auto* label = content_->findChild<QLabel*>("method")) label->setText(q(model_.methodLabel));
     if (auto* toggle = content_->findChild<Toggle*>("volumeKeys")) toggle->setChecked(model_.volumeKeys);
     if (auto* toggle = content_->findChild<Toggle*>("softwareOnly")) toggle->setChecked(model_.forceSoftware);
