@@ -163,6 +163,10 @@ private:
     // extra brightness
     void reapplyXDR();
 
+    // shutdown
+    void switchOnDisabledScreens();
+    void endMirrorsOntoOurVirtuals();
+
     AppContext& context_;
     Platform& platform_;
     Defaults& defaults_;

@@ -8,6 +8,9 @@ class BrightnessKeys {
 public:
     explicit BrightnessKeys(AppContext& context) : context_(context) {}
 
+    void start(bool) {}
+    void stop() {}
+
 private:
     [[maybe_unused]] AppContext& context_;
 };

@@ -30,6 +30,7 @@ const DoRegistry& doRegistry() {
     static const DoRegistry registry = [] {
         DoRegistry r;
         registerDisplayCommands(r);
+        registerLifecycleCommands(r);
         return r;
     }();
     return registry;
@@ -45,6 +46,7 @@ FlagRegistry& flagRegistry() {
             if (it == doRegistry().end()) throw UsageError("unknown operation \"" + args.front() + "\"");
             it->second(session, std::vector<std::string>(args.begin() + 1, args.end()));
         };
+        registerLifecycleFlags(r);
         return r;
     }();
     return registry;
@@ -90,6 +92,7 @@ HeadlessOptions parseHeadlessOptions(const std::vector<std::string>& args) {
         if (a == "--scenario") options.scenario = value();
         else if (a == "--home") options.home = value();
         else if (a == "--lang") options.lang = value();
+        else if (a == "--until-signal") options.untilSignal = true;
         else if (contains(kValueFlags, a)) options.actions.push_back({a, value()});
         else if (contains(kBareFlags, a)) options.actions.push_back({a, ""});
         else throw UsageError("unknown option \"" + a + "\"");
@@ -107,7 +110,7 @@ HeadlessSession::HeadlessSession(const HeadlessOptions& options)
 }
 
 void HeadlessSession::start() {
-    context_.displayManager().start();
+    delegate_.applicationDidFinishLaunching();
     settle();
 }
 
@@ -125,6 +128,7 @@ void HeadlessSession::apply(const HeadlessAction& action) {
 nlohmann::json HeadlessSession::state() {
     nlohmann::json state = nlohmann::json::object();
     addDisplayState(*this, state);
+    addLifecycleState(*this, state);
     return state;
 }
 
@@ -143,6 +147,7 @@ int runHeadless(const std::vector<std::string>& args, std::ostream& out, std::os
         err << "velvetpane: scenario " << e.what() << "\n";
         return 2;
     }
+    if (options.untilSignal && !watchTerminationSignals(err)) return 1;
     session->start();
     for (const auto& action : options.actions) {
         try {
@@ -152,6 +157,7 @@ int runHeadless(const std::vector<std::string>& args, std::ostream& out, std::os
             return 2;
         }
     }
+    if (options.untilSignal) endAtTerminationSignal(*session, out, err);
     out << session->state().dump(2) << "\n";
     return 0;
 }
