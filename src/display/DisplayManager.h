@@ -131,6 +131,7 @@ private:
     std::vector<DisplayID> onlineIdsWithDisabled();
     std::map<DisplayID, std::string> windowSystemNames();
     Screen makeScreen(DisplayID id, const std::map<DisplayID, std::string>& names);
+    std::vector<Screen> listScreens();
     std::string virtualSpecName(DisplayID id) const;
 
     // brightness

@@ -15,9 +15,12 @@ void DisplayManager::shutdown() {
     switchOnDisabledScreens();
     endMirrorsOntoOurVirtuals();
     context_.virtualEngine().destroyAll();
-    // The manager is finished: refreshes, probes and callbacks still queued
-    // would put colours, overlays and shades back on the restored screens.
+    // The manager is finished: the refreshes, probes and callbacks still
+    // queued would put colours, overlays and shades back on the screens just
+    // restored. The list itself is brought up to date at once.
     life_ = std::make_shared<int>(0);
+    if (refreshWork) refreshWork->cancel();
+    screens = listScreens();
     publish();
 }
 
