@@ -10,7 +10,10 @@ bash scripts/deps.sh
 jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
+# The interface tests run on Qt's offscreen platform (set per test); they
+# also leave pictures of the interface in build/snapshots/.
 ctest --test-dir build --output-on-failure -j "$jobs"
+echo "Interface snapshots: build/snapshots/" >&2
 
 if [ "${CI:-}" = "true" ] || [ "${1:-}" = "--sanitize" ]; then
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELVETPANE_SANITIZE=ON \

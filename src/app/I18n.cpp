@@ -39,15 +39,6 @@ const std::map<std::string, int>& index() {
     return columns;
 }
 
-const std::map<std::string, std::vector<std::string>>& table() {
-    static const std::map<std::string, std::vector<std::string>> rows = {
-        {"%ld conectada(s)", {"%ld connected", "%ld conectada(s)", "%ld collegati", "%ld connecté(s)", "%ld verbunden"}},
-        {"Tela integrada", {"Built-in display", "Pantalla integrada", "Schermo integrato", "Écran intégré", "Integrierter Bildschirm"}},
-        {"Tela", {"Screen", "Pantalla", "Schermo", "Écran", "Bildschirm"}},
-    };
-    return rows;
-}
-
 std::string translate(const std::string& language, const std::string& key) {
     if (language == "pt") return key;
     auto row = table().find(key);

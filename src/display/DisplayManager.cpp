@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "app/I18n.h"
+#include "display/PendingDDC.h"
 #include "display/VirtualEngine.h"
 #include "hardware/DDCService.h"
 #include "overlay/ColorProfiles.h"
@@ -18,14 +19,11 @@ constexpr Seconds kHiDPIRestoreDelay = 1.0s;
 constexpr Seconds kStartGammaDelay = 1.5s;
 }  // namespace
 
-struct DisplayManager::PendingWrite {
-    std::shared_ptr<DDCService> service;
-    std::uint8_t code = 0;
-    int value = 0;
-};
-
 DisplayManager::DisplayManager(AppContext& context)
-    : context_(context), platform_(context.platform()), defaults_(context.platform().system().defaults()) {}
+    : context_(context),
+      platform_(context.platform()),
+      defaults_(context.platform().system().defaults()),
+      pendingDDC(std::make_shared<PendingDDC>()) {}
 
 DisplayManager::~DisplayManager() = default;
 

@@ -21,6 +21,9 @@ namespace vp {
 
 class AppContext;
 class DDCService;
+class PendingDDC;
+struct DDCProbeResult;
+struct DisplayIdentity;
 struct ICCProfile;
 
 class DisplayManager {
@@ -122,7 +125,6 @@ public:
     AppContext& context() { return context_; }
 
 private:
-    struct PendingWrite;
     void savePrefs();
     void saveSpecs();
     void saveHiDPI();
@@ -137,11 +139,15 @@ private:
     // brightness
     void detectBrightness();
     void probeBuiltin(const Screen& screen);
-    void startDDCProbe(std::vector<DisplayID> externals, std::set<DisplayID> forced);
+    void startDDCProbe(std::vector<DisplayIdentity> externals, std::set<DisplayID> forced);
+    void applyDDCProbe(const std::vector<DDCProbeResult>& results);
+    void dropDDC(const std::set<DisplayID>& externals);
+    void applyBrightness(DisplayID display, double value);
+    void sendHardwareBrightness(const Screen& screen, double hardware);
     int scaled(DisplayID display, std::uint8_t code, double fraction) const;
     void queueDDC(const std::shared_ptr<DDCService>& service, std::uint8_t code, int value);
-    void drainDDC();
     std::vector<DisplayID> adjustableScreens() const;
+    BrightnessMethod methodOf(DisplayID display) const;
 
     // colour
     void reapplyColor(const Screen& screen);
@@ -179,8 +185,9 @@ private:
     std::map<DisplayID, std::shared_ptr<DDCService>> ddc;
     std::map<DisplayID, std::map<std::uint8_t, int>> ddcMax;
     std::set<DisplayID> ddcScanned;
-    std::mutex pendingLock;
-    std::map<std::pair<const DDCService*, std::uint8_t>, PendingWrite> pendingDDC;
+    // The writes waiting for the DDC queue (pendingDDC under pendingLock),
+    // shared with the drain jobs.
+    std::shared_ptr<PendingDDC> pendingDDC;
     WorkItemRef refreshWork;
     std::map<DisplayID, std::vector<ModeOption>> modeCache;
 

@@ -1,7 +1,213 @@
 #include "display/DisplayManager.h"
 
+#include "app/AppContext.h"
+#include "display/BrightnessCurve.h"
+#include "display/DDCProbe.h"
+#include "display/PendingDDC.h"
+
+#include <algorithm>
+#include <cmath>
+
 namespace vp {
 
-void DisplayManager::detectBrightness() {}
+namespace {
+// Rewrite the software factor only when it really moved.
+constexpr double kSubDimTolerance = 0.0001;
+// A panel dimmed below this is considered dimmed below its minimum.
+constexpr double kDimmedBelowMinimum = 0.999;
+}  // namespace
+
+BrightnessMethod DisplayManager::methodOf(DisplayID display) const {
+    auto it = method.find(display);
+    return it == method.end() ? BrightnessMethod::software : it->second;
+}
+
+std::vector<DisplayID> DisplayManager::adjustableScreens() const {
+    std::vector<DisplayID> ids;
+    for (const Screen& s : screens)
+        if (s.isActive && !s.isOurVirtual) ids.push_back(s.id);
+    return ids;
+}
+
+void DisplayManager::detectBrightness() {
+    DisplayServices& ds = platform_.displays();
+    std::vector<DisplayIdentity> externals;
+    std::set<DisplayID> externalIDs;
+    for (const Screen& s : screens) {
+        if (!s.isActive || s.isBuiltin || s.isOurVirtual) continue;
+        externals.push_back({s.id, ds.vendorNumber(s.id), ds.modelNumber(s.id), ds.serialNumber(s.id)});
+        externalIDs.insert(s.id);
+    }
+    for (const Screen& s : screens) {
+        if (s.isBuiltin) {
+            probeBuiltin(s);
+        } else if (methodOf(s.id) == BrightnessMethod::software) {
+            method[s.id] = BrightnessMethod::software;
+            brightness[s.id] = prefsFor(s).dim;
+        }
+    }
+    dropDDC(externalIDs);
+    if (externalIDs == ddcScanned) return;
+    ddcScanned = externalIDs;
+    std::set<DisplayID> forced;
+    for (const Screen& s : screens)
+        if (prefsFor(s).forceSoftware) forced.insert(s.id);
+    startDDCProbe(std::move(externals), std::move(forced));
+}
+
+// A monitor that left the externals loses its service. It also goes back to
+// software: should it return without answering DDC/CI any more, it must not
+// stay marked as driven by a service it no longer has.
+void DisplayManager::dropDDC(const std::set<DisplayID>& externals) {
+    for (auto it = ddc.begin(); it != ddc.end();) {
+        if (externals.contains(it->first)) {
+            ++it;
+            continue;
+        }
+        if (methodOf(it->first) == BrightnessMethod::ddc) method[it->first] = BrightnessMethod::software;
+        it = ddc.erase(it);
+    }
+}
+
+void DisplayManager::probeBuiltin(const Screen& screen) {
+    const BacklightEntryPoints& panel = platform_.hardware().backlight();
+    float hardware = 0;
+    bool usable = panel.getBrightness && (!panel.canChangeBrightness || panel.canChangeBrightness(screen.id)) &&
+                  panel.getBrightness(screen.id, hardware) == 0;
+    if (!usable) {
+        method[screen.id] = BrightnessMethod::software;
+        brightness[screen.id] = prefsFor(screen).dim;
+        return;
+    }
+    method[screen.id] = BrightnessMethod::builtin;
+    auto dimmed = subDim.find(screen.id);
+    if (dimmed != subDim.end() && dimmed->second < kDimmedBelowMinimum) return;
+    brightness[screen.id] = curve::userFromHardware(hardware, combinedDimming());
+}
+
+void DisplayManager::startDDCProbe(std::vector<DisplayIdentity> externals, std::set<DisplayID> forced) {
+    Runtime runtime = context_.runtime();
+    MonitorHardware& hardware = platform_.hardware();
+    Sleeper& sleeper = runtime.sleeper;
+    MainQueue& main = runtime.main;
+    WeakLife weak = life_;
+    runtime.ddc.async([&hardware, &sleeper, &main, weak, this, externals = std::move(externals),
+                       forced = std::move(forced)] {
+        if (weak.expired()) return;
+        auto results = probeDDC(hardware, sleeper, externals, forced);
+        main.post([weak, this, results = std::move(results)] {
+            if (weak.lock()) applyDDCProbe(results);
+        });
+    });
+}
+
+// Results of a probe that a newer one overtook are still applied, except for
+// monitors that have left since or that the user forced to software meanwhile.
+void DisplayManager::applyDDCProbe(const std::vector<DDCProbeResult>& results) {
+    const bool combined = combinedDimming();
+    for (const DDCProbeResult& r : results) {
+        auto s = screen(r.display);
+        if (!s || !ddcScanned.contains(r.display) || prefsFor(*s).forceSoftware) continue;
+        ddc[r.display] = r.service;
+        ddcMax[r.display] = r.maxima;
+        method[r.display] = BrightnessMethod::ddc;
+        brightness[r.display] = curve::userFromHardware(r.brightness, combined);
+        if (r.volume) volume[r.display] = std::min(*r.volume, 1.0);
+        if (r.input) inputSource[r.display] = *r.input;
+    }
+    publish();
+}
+
+void DisplayManager::setBrightness(DisplayID display, double value) {
+    applyBrightness(display, value);
+    publish();
+}
+
+void DisplayManager::applyBrightness(DisplayID display, double value) {
+    if (!std::isfinite(value)) return;
+    const double v = std::clamp(value, 0.0, 1.0);
+    brightness[display] = v;
+    auto s = screen(display);
+    if (!s) return;
+
+    if (methodOf(display) == BrightnessMethod::software) {
+        ScreenPrefs p = prefsFor(*s);
+        p.dim = std::max(v, gammaFloor);
+        setPrefs(s->uuid, p);
+        reapplyColor(*s);
+        return;
+    }
+    const bool combined = combinedDimming();
+    const curve::Split split = curve::split(v, combined);
+    auto current = subDim.find(display);
+    const double currentSubDim = current == subDim.end() ? 1.0 : current->second;
+    if (combined ? std::abs(currentSubDim - split.subDim) > kSubDimTolerance : currentSubDim < 1.0) {
+        subDim[display] = split.subDim;
+        reapplyColor(*s);
+    }
+    sendHardwareBrightness(*s, split.hardware);
+}
+
+void DisplayManager::sendHardwareBrightness(const Screen& screen, double hardware) {
+    if (methodOf(screen.id) == BrightnessMethod::builtin) {
+        if (const auto& set = platform_.hardware().backlight().setBrightness) set(screen.id, float(hardware));
+        return;
+    }
+    if (auto it = ddc.find(screen.id); it != ddc.end())
+        queueDDC(it->second, vcpCode(VCP::brightness), scaled(screen.id, vcpCode(VCP::brightness), hardware));
+}
+
+void DisplayManager::setAllBrightness(double value) {
+    for (DisplayID id : adjustableScreens()) applyBrightness(id, value);
+    publish();
+}
+
+void DisplayManager::stepAllBrightness(double step) {
+    for (DisplayID id : adjustableScreens()) {
+        auto it = brightness.find(id);
+        applyBrightness(id, curve::snapStep(it == brightness.end() ? 1.0 : it->second, step));
+    }
+    publish();
+}
+
+double DisplayManager::averageBrightness() const {
+    double sum = 0;
+    int known = 0;
+    for (DisplayID id : adjustableScreens())
+        if (auto it = brightness.find(id); it != brightness.end()) {
+            sum += it->second;
+            ++known;
+        }
+    return known ? sum / known : 1.0;
+}
+
+void DisplayManager::setForceSoftware(const Screen& screen, bool on) {
+    const ScreenPrefs before = prefsFor(screen);
+    ScreenPrefs p = before;
+    p.forceSoftware = on;
+    setPrefs(screen.uuid, p);
+    if (on) {
+        ddc.erase(screen.id);
+        method[screen.id] = BrightnessMethod::software;
+        brightness[screen.id] = before.dim;
+    }
+    ddcScanned.clear();
+    refresh();
+}
+
+int DisplayManager::scaled(DisplayID display, std::uint8_t code, double fraction) const {
+    int maximum = 100;
+    if (auto m = ddcMax.find(display); m != ddcMax.end())
+        if (auto c = m->second.find(code); c != m->second.end()) maximum = c->second;
+    return curve::scale(fraction, maximum);
+}
+
+void DisplayManager::queueDDC(const std::shared_ptr<DDCService>& service, std::uint8_t code, int value) {
+    pendingDDC->put(service, code, value);
+    WeakLife weak = life_;
+    context_.runtime().ddc.async([weak, pending = pendingDDC] {
+        if (!weak.expired()) pending->drain();
+    });
+}
 
 }  // namespace vp

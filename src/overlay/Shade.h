@@ -1,4 +1,13 @@
 #pragma once
+// The black, click-through window laid over a whole screen when it must be
+// darker than the gamma floor allows; at most one per display. Main queue
+// only. The opacity is decided by the display manager; this only shows,
+// updates and removes windows.
+
+#include "platform/WindowSystem.h"
+
+#include <map>
+#include <memory>
 
 namespace vp {
 
@@ -6,10 +15,24 @@ class AppContext;
 
 class Shade {
 public:
-    explicit Shade(AppContext& context) : context_(context) {}
+    explicit Shade(AppContext& context);
+    ~Shade();
+    static Shade& shared();
+
+    // Shows, updates or (alpha ≤ 0.001, or no such screen) removes the
+    // display's shade; alpha above 1 is fully opaque.
+    void set(DisplayID display, double alpha);
+    void remove(DisplayID display);
+    void removeAll();
+
+    bool has(DisplayID display) const { return windows_.contains(display); }
 
 private:
-    [[maybe_unused]] AppContext& context_;
+    std::optional<ScreenInfo> screenOf(DisplayID display) const;
+    WindowConfig configFor(DisplayID display, const Rect& frame) const;
+
+    AppContext& context_;
+    std::map<DisplayID, std::unique_ptr<Window>> windows_;
 };
 
 }  // namespace vp

@@ -30,6 +30,7 @@ const DoRegistry& doRegistry() {
     static const DoRegistry registry = [] {
         DoRegistry r;
         registerDisplayCommands(r);
+        registerBrightnessCommands(r);
         registerLifecycleCommands(r);
         return r;
     }();
@@ -128,6 +129,7 @@ void HeadlessSession::apply(const HeadlessAction& action) {
 nlohmann::json HeadlessSession::state() {
     nlohmann::json state = nlohmann::json::object();
     addDisplayState(*this, state);
+    addHardwareState(*this, state);
     addLifecycleState(*this, state);
     return state;
 }

@@ -68,6 +68,8 @@ using FlagRegistry = std::map<std::string, FlagHandler>;
 // Each subsystem adds its operations, flags and state here.
 void registerDisplayCommands(DoRegistry& registry);
 void addDisplayState(HeadlessSession& session, nlohmann::json& state);
+void registerBrightnessCommands(DoRegistry& registry);
+void addHardwareState(HeadlessSession& session, nlohmann::json& state);
 void registerLifecycleFlags(FlagRegistry& registry);
 void registerLifecycleCommands(DoRegistry& registry);
 void addLifecycleState(HeadlessSession& session, nlohmann::json& state);

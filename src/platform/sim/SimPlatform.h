@@ -69,7 +69,7 @@ public:
     VirtualMainQueue mainQueue{clock};
     VirtualSleeper sleeper{clock};
     SimDisplays simDisplays;
-    SimHardware simHardware;
+    SimHardware simHardware{simDisplays, runtime().clock};
     SimVirtualDisplays simVirtualDisplays;
     SimWindowSystem simWindows{simDisplays, runtime().main};
     SimInput simInput;

@@ -8,6 +8,19 @@ SimSystem::SimSystem(std::string home) : home_(std::move(home)) {
     if (home_.empty()) defaults_ = std::make_unique<MemoryDefaults>();
     else defaults_ = std::make_unique<FileDefaults>(home_ + "/.config/velvetpane/defaults.json");
     setColorSyncAvailable(true);
+    if (!home_.empty())
+        autostart_.emplace(XdgAutostart::entryPathUnder(home_ + "/.config"), XdgAutostart::currentExecutable());
+}
+
+bool SimSystem::loginItemEnabled() {
+    return autostart_ ? autostart_->isEnabled() : loginItem;
+}
+
+bool SimSystem::setLoginItemEnabled(bool on) {
+    if (refuseLoginItem) return false;
+    if (autostart_ && !autostart_->setEnabled(on)) return false;
+    loginItem = on;
+    return true;
 }
 
 void SimSystem::load(const nlohmann::json& j) {

@@ -4,6 +4,7 @@
 
 #include "platform/FileDefaults.h"
 #include "platform/System.h"
+#include "platform/XdgAutostart.h"
 
 #include <nlohmann/json.hpp>
 
@@ -25,11 +26,9 @@ public:
     std::string logFileDisplayPath() override;
     std::string systemRoot() override { return home_.empty() ? std::string() : home_ + "/.sim-system"; }
     std::int64_t processID() override { return pid; }
-    bool loginItemEnabled() override { return loginItem; }
-    bool setLoginItemEnabled(bool on) override {
-        loginItem = on;
-        return true;
-    }
+    // With a home, the login item is a real autostart entry under it.
+    bool loginItemEnabled() override;
+    bool setLoginItemEnabled(bool on) override;
     bool openURL(const std::string& url) override {
         openedURLs.push_back(url);
         return true;
@@ -39,6 +38,7 @@ public:
     std::vector<std::string> languages = {"en-US"};
     std::int64_t pid = 4242;
     bool loginItem = false;
+    bool refuseLoginItem = false;
     std::vector<std::string> openedURLs;
     MemoryDefaults& memoryDefaults() { return *defaults_; }
 
@@ -61,6 +61,7 @@ private:
     void loadProfiles(const nlohmann::json& j);
     std::string home_;
     std::unique_ptr<MemoryDefaults> defaults_;
+    std::optional<XdgAutostart> autostart_;
 };
 
 }  // namespace vp

@@ -1,0 +1,18 @@
+#include "app/presentation/AboutRows.h"
+
+#include "app/I18n.h"
+#include "platform/Platform.h"
+
+namespace vp {
+
+std::vector<std::pair<std::string, std::string>> aboutRows(Platform& platform) {
+    std::string version = VELVETPANE_VERSION;
+    return {
+        {L("Versão"), version.empty() ? "1.0" : version},
+        {L("Brilho"), L("Interno (tela do Mac) · DDC/CI (monitores externos) · Software (gama)")},
+        {L("Atalhos por URL"), "velvetpane://brightness?value=0-100 · velvetpane://warmth?value=0-100"},
+        {L("Registro"), platform.system().logFileDisplayPath()},
+    };
+}
+
+}  // namespace vp

@@ -1,0 +1,64 @@
+#include "app/presentation/GeneralSettings.h"
+
+#include "app/AppContext.h"
+#include "app/I18n.h"
+#include "display/DisplayManager.h"
+
+namespace vp {
+
+std::vector<GeneralRow> generalRows() {
+    return {
+        {GeneralSwitch::loginItem, L("Abrir ao iniciar sessão"), L("O Velvetpane fica na barra de menus.")},
+        {GeneralSwitch::restoreHiDPI, L("Reativar HiDPI ao abrir"),
+         L("Monitores com HiDPI virtual voltam sozinhos quando o app abre.")},
+        {GeneralSwitch::keysAllScreens, L("Teclas de brilho controlam todas as telas"),
+         L("As teclas 🔅🔆 do teclado mudam o brilho de todas as telas juntas.")},
+        {GeneralSwitch::dimBelow, L("Escurecer abaixo do mínimo"),
+         L("O início do slider escurece a tela integrada e monitores DDC além do mínimo do hardware.")},
+        {GeneralSwitch::volumeKeys, L("Teclas de volume controlam o monitor"),
+         L("Quando o som sai por HDMI ou DisplayPort, as teclas de volume mudam o volume do monitor via DDC.")},
+    };
+}
+
+const char* GeneralSettings::defaultsKey(GeneralSwitch id) {
+    switch (id) {
+        case GeneralSwitch::restoreHiDPI: return "restoreHiDPI";
+        case GeneralSwitch::keysAllScreens: return "brightnessKeysAllScreens";
+        case GeneralSwitch::dimBelow: return "dimBelowMinimum";
+        case GeneralSwitch::volumeKeys: return "volumeKeysDDC";
+        case GeneralSwitch::loginItem: break;
+    }
+    return "";
+}
+
+GeneralSettings::GeneralSettings(AppContext& context)
+    : context_(context),
+      loginItem_(context.platform().system().loginItemEnabled()),
+      axGranted_(context.platform().input().isAccessibilityTrusted()) {}
+
+bool GeneralSettings::value(GeneralSwitch id) const {
+    if (id == GeneralSwitch::loginItem) return loginItem_;
+    return context_.platform().system().defaults().boolean(defaultsKey(id)).value_or(true);
+}
+
+void GeneralSettings::set(GeneralSwitch id, bool on) {
+    SystemServices& system = context_.platform().system();
+    if (id == GeneralSwitch::loginItem) {
+        loginItem_ = on;  // the switch keeps the user's position even when this fails
+        if (!system.setLoginItemEnabled(on))
+            context_.displayManager().setLastError(L("Não foi possível mudar a abertura ao iniciar sessão."));
+        return;
+    }
+    system.defaults().setBool(defaultsKey(id), on);
+    if (id == GeneralSwitch::dimBelow) context_.displayManager().refresh();
+}
+
+bool GeneralSettings::accessibilityWarning() const {
+    return value(GeneralSwitch::volumeKeys) && !axGranted_;
+}
+
+void GeneralSettings::pollPermission() {
+    axGranted_ = context_.platform().input().isAccessibilityTrusted();
+}
+
+}  // namespace vp

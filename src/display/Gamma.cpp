@@ -1,0 +1,70 @@
+#include "display/Gamma.h"
+
+#include "app/AppContext.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vp {
+
+namespace {
+constexpr std::size_t kCapacity = 256;
+constexpr double kTolerance = 0.001;
+constexpr double kWarmGreenCut = 0.18;
+constexpr double kWarmBlueCut = 0.5;
+
+double unit(double v) {
+    return std::clamp(v, 0.0, 1.0);
+}
+}  // namespace
+
+Gamma::Gamma(AppContext& context) : context_(context) {}
+
+Gamma& Gamma::shared() {
+    return AppContext::current().gamma();
+}
+
+bool Gamma::isNeutral(double dim, double warmth, double contrast) {
+    return std::abs(dim - 1) < kTolerance && warmth < kTolerance && std::abs(contrast - 0.5) < kTolerance;
+}
+
+Gamma::Table Gamma::compute(const Table& capture, double dim, double warmth, double contrast) {
+    const double k = contrast * 0.8 + 0.6;
+    const double red = dim, green = dim * (1 - kWarmGreenCut * warmth), blue = dim * (1 - kWarmBlueCut * warmth);
+    auto channel = [&](const std::vector<float>& source, double factor) {
+        std::vector<float> out(source.size());
+        for (std::size_t i = 0; i < source.size(); ++i) {
+            double c = unit(k * (double(source[i]) - 0.5) + 0.5);
+            out[i] = float(unit(factor * c));
+        }
+        return out;
+    };
+    return {channel(capture.r, red), channel(capture.g, green), channel(capture.b, blue)};
+}
+
+void Gamma::apply(DisplayID display, double dim, double warmth, double contrast) {
+    DisplayServices& displays = context_.platform().displays();
+    auto capture = originals_.find(display);
+    if (capture == originals_.end()) {
+        auto table = displays.readGamma(display, kCapacity);
+        if (!table || table->r.size() < 2) return;
+        capture = originals_.emplace(display, std::move(*table)).first;
+    }
+    displays.writeGamma(display, compute(capture->second, dim, warmth, contrast));
+}
+
+void Gamma::restore(DisplayID display) {
+    if (auto it = originals_.find(display); it != originals_.end())
+        context_.platform().displays().writeGamma(display, it->second);
+}
+
+void Gamma::restoreAll() {
+    context_.platform().displays().restoreColorSyncSettings();
+    originals_.clear();
+}
+
+void Gamma::forget(DisplayID display) {
+    originals_.erase(display);
+}
+
+}  // namespace vp

@@ -1,0 +1,15 @@
+#include "platform/qt/LivePlatform.h"
+
+namespace vp {
+
+LivePlatform::LivePlatform(const std::string& home)
+    : sim_(SimOptions{home, false}, Runtime{main_, ddc_, clock_, sleeper_}), windows_(sim_.simWindows, main_) {}
+
+LivePlatform::~LivePlatform() {
+    // DDC work in flight talks to the simulated monitors: let it finish
+    // before they go.
+    sim_.simDisplays.settle();
+    ddc_.waitIdle();
+}
+
+}  // namespace vp

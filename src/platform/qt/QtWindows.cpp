@@ -1,0 +1,224 @@
+#include "platform/qt/QtWindows.h"
+
+#include "platform/qt/QtWindowFlags.h"
+#include "ui/hud/HUDView.h"
+
+#include <QCloseEvent>
+#include <QPainter>
+#include <QTimer>
+#include <QVariantAnimation>
+
+#include <algorithm>
+#include <cmath>
+
+namespace vp {
+
+namespace {
+
+QColor toQColor(const RGBA& c) {
+    QColor q;
+    q.setRgbF(float(std::clamp(c.r, 0.0, 1.0)), float(std::clamp(c.g, 0.0, 1.0)), float(std::clamp(c.b, 0.0, 1.0)),
+              float(std::clamp(c.a, 0.0, 1.0)));
+    return q;
+}
+
+}  // namespace
+
+PlatformWidget::PlatformWidget(WindowRole role, Qt::WindowFlags flags) : QWidget(nullptr, flags), role_(role) {
+    if (role == WindowRole::hud) {
+        hud_ = new ui::HUDView(this);
+        hud_->move(0, 0);
+    }
+    if (role == WindowRole::pip) fill_ = Qt::black;
+}
+
+void PlatformWidget::setFill(const QColor& color) {
+    if (color == fill_) return;
+    fill_ = color;
+    update();
+}
+
+void PlatformWidget::setFrameContent(CapturedFrameRef frame) {
+    frame_ = std::move(frame);
+    image_ = QImage();
+    if (frame_ && frame_->bgra && frame_->width > 0 && frame_->height > 0 &&
+        frame_->bgra->size() >= std::size_t(frame_->width) * std::size_t(frame_->height) * 4) {
+        // BGRA bytes read as 32-bit words on a little-endian machine are
+        // Qt's 0xAARRGGBB; the image wraps the buffer without copying it.
+        image_ = QImage(frame_->bgra->data(), frame_->width, frame_->height, frame_->width * 4, QImage::Format_RGB32);
+    }
+    update();
+}
+
+QRectF PlatformWidget::frameTarget() const {
+    if (image_.isNull() || width() <= 0 || height() <= 0) return {};
+    double scale = std::min(double(width()) / image_.width(), double(height()) / image_.height());
+    double w = image_.width() * scale, h = image_.height() * scale;
+    return QRectF((width() - w) / 2, (height() - h) / 2, w, h);
+}
+
+void PlatformWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillRect(rect(), fill_);
+    if (role_ == WindowRole::pip && !image_.isNull()) {
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(frameTarget(), image_);
+    }
+}
+
+void PlatformWidget::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (aspect_ <= 0) return;
+    // Qt cannot ask the window manager to keep an aspect while the user
+    // drags; correct the height once the drag step has landed.
+    int wanted = int(std::lround(width() * aspect_));
+    if (std::abs(wanted - height()) > 1)
+        QTimer::singleShot(0, this, [this] { resize(width(), int(std::lround(width() * aspect_))); });
+}
+
+void PlatformWidget::closeEvent(QCloseEvent* event) {
+    event->accept();
+    if (closingByProgram) return;
+    // The handler may destroy the window that owns this widget; it is
+    // deleted later, so calling a copy of the handler is safe.
+    if (auto handler = onUserClose) handler();
+}
+
+QtWindow::QtWindow(const WindowConfig& config, std::function<double()> mainHeight)
+    : mainHeight_(std::move(mainHeight)) {
+    QtWindowTraits traits = qtWindowTraits(config);
+    widget_ = new PlatformWidget(config.role, traits.flags);
+    widget_->setAttribute(Qt::WA_TranslucentBackground, traits.translucent);
+    widget_->setAttribute(Qt::WA_ShowWithoutActivating, traits.showWithoutActivating);
+    widget_->setAttribute(Qt::WA_DeleteOnClose, false);
+    if (!config.title.empty()) widget_->setWindowTitle(QString::fromStdString(config.title));
+    setFrame(config.contentRect);
+    if (!traits.resizable) widget_->setFixedSize(widget_->size());
+}
+
+QtWindow::~QtWindow() {
+    if (fade_) {
+        // Its callbacks reach this object: cut them before it goes.
+        QObject::disconnect(fade_, nullptr, nullptr, nullptr);
+        fade_->stop();
+    }
+    if (!widget_) return;
+    widget_->onUserClose = nullptr;
+    widget_->closingByProgram = true;
+    widget_->hide();
+    widget_->deleteLater();
+}
+
+Rect QtWindow::frame() const {
+    return widget_ ? fromQtRect(widget_->geometry(), mainHeight_()) : Rect{};
+}
+
+void QtWindow::setFrame(const Rect& frame) {
+    if (!widget_) return;
+    QRect r = toQtRect(frame, mainHeight_());
+    if (widget_->minimumSize() == widget_->maximumSize()) widget_->setFixedSize(r.size());
+    widget_->setGeometry(r);
+}
+
+void QtWindow::setFrameOrigin(const Point& origin) {
+    Rect f = frame();
+    f.x = origin.x;
+    f.y = origin.y;
+    setFrame(f);
+}
+
+void QtWindow::setBackgroundColor(const RGBA& color) {
+    if (widget_) widget_->setFill(toQColor(color));
+}
+
+void QtWindow::setAlpha(double alpha) {
+    alpha_ = std::clamp(alpha, 0.0, 1.0);
+    // Window opacity needs a compositing window manager; without one the
+    // window stays fully drawn, and the alpha is still kept for the core.
+    if (widget_) widget_->setWindowOpacity(alpha_);
+}
+
+bool QtWindow::isVisible() const {
+    return widget_ && widget_->isVisible();
+}
+
+void QtWindow::orderFrontRegardless() {
+    if (closed_ || !widget_) return;
+    if (fade_) fade_->stop();
+    widget_->show();
+    widget_->raise();
+}
+
+void QtWindow::orderOut() {
+    if (widget_) widget_->hide();
+}
+
+void QtWindow::close() {
+    closed_ = true;
+    if (fade_) fade_->stop();
+    if (!widget_) return;
+    widget_->closingByProgram = true;
+    widget_->close();
+}
+
+void QtWindow::setContentAspectRatio(const Size& ratio) {
+    if (widget_ && ratio.width > 0) widget_->setAspect(ratio.height / ratio.width);
+}
+
+void QtWindow::setContentSize(const Size& size) {
+    if (widget_) widget_->resize(int(std::lround(size.width)), int(std::lround(size.height)));
+}
+
+void QtWindow::setLevelContent(double value, const std::string& icon) {
+    if (widget_ && widget_->hudView()) widget_->hudView()->setLevel(value, icon);
+}
+
+void QtWindow::setFrameContent(CapturedFrameRef frame) {
+    if (widget_) widget_->setFrameContent(std::move(frame));
+}
+
+void QtWindow::fadeOut(double seconds, std::function<void()> done) {
+    if (!widget_) return;
+    if (fade_) fade_->stop();
+    auto* animation = new QVariantAnimation(widget_);
+    fade_ = animation;
+    animation->setDuration(int(std::lround(std::max(seconds, 0.0) * 1000)));
+    animation->setStartValue(alpha_);
+    animation->setEndValue(0.0);
+    QObject::connect(animation, &QVariantAnimation::valueChanged, widget_,
+                     [this](const QVariant& v) { setAlpha(v.toDouble()); });
+    QObject::connect(animation, &QVariantAnimation::finished, widget_, [this, done = std::move(done)] {
+        setAlpha(0);
+        if (done) done();
+    });
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void QtWindow::setOnUserClose(std::function<void()> handler) {
+    if (widget_) widget_->onUserClose = std::move(handler);
+}
+
+FactorOnlyWindow::FactorOnlyWindow(const WindowConfig& config, MainQueue& main)
+    : main_(main), frame_(config.contentRect) {}
+
+void FactorOnlyWindow::setFrameOrigin(const Point& origin) {
+    frame_.x = origin.x;
+    frame_.y = origin.y;
+}
+
+void FactorOnlyWindow::setContentSize(const Size& size) {
+    frame_.width = size.width;
+    frame_.height = size.height;
+}
+
+void FactorOnlyWindow::fadeOut(double seconds, std::function<void()> done) {
+    main_.postAfter(Seconds(seconds), [this, life = WeakLife(life_), done = std::move(done)] {
+        if (life.expired()) return;
+        alpha_ = 0;
+        if (done) done();
+    });
+}
+
+}  // namespace vp

@@ -1,0 +1,42 @@
+#include "ui/app/UiApplication.h"
+
+#include "app/I18n.h"
+#include "display/DisplayManager.h"
+
+#include <QCoreApplication>
+
+namespace vp::ui {
+
+UiApplication::UiApplication(const UiOptions& options) : platform_(std::make_unique<LivePlatform>(options.home)) {
+    platform_->loadScenarioFile(options.scenario.empty() ? SimPlatform::defaultScenarioPath() : options.scenario);
+    if (!options.lang.empty()) platform_->sim().simSystem.languages = {options.lang};
+    I18n::initialize(platform_->system().preferredLanguages());
+    context_ = std::make_unique<AppContext>(*platform_);
+    context_->install();
+    scenes_ = std::make_unique<Scenes>(context_->displayManager(), [] { QCoreApplication::quit(); },
+                                       options.trayAvailable);
+}
+
+UiApplication::~UiApplication() {
+    terminate();
+    scenes_.reset();
+}
+
+void UiApplication::launch(const QStringList& urls) {
+    platform_->windows().setActivationPolicyAccessory();
+    context_->displayManager().start();
+    scenes_->start();
+    if (!urls.isEmpty()) openURLs(urls);
+}
+
+void UiApplication::terminate() {
+    if (terminated_) return;
+    terminated_ = true;
+    // The simulated system undoes what was changed for this process only,
+    // as the real one does when a process ends.
+    platform_->sim().simDisplays.endProcess();
+}
+
+void UiApplication::openURLs(const QStringList&) {}
+
+}  // namespace vp::ui

@@ -1,0 +1,48 @@
+#pragma once
+// The program with its user interface: the platform, the composition root,
+// the scenes and the launch and termination sequences.
+
+#include "app/AppContext.h"
+#include "platform/qt/LivePlatform.h"
+#include "ui/scenes/Scenes.h"
+
+#include <QStringList>
+
+#include <memory>
+#include <string>
+
+namespace vp::ui {
+
+struct UiOptions {
+    std::string scenario;  // empty: the default scenario
+    std::string home;      // empty: defaults in memory
+    std::string lang;      // empty: the system's preferred languages
+    bool trayAvailable = true;
+};
+
+class UiApplication {
+public:
+    // Throws std::runtime_error for a scenario that cannot be loaded.
+    explicit UiApplication(const UiOptions& options);
+    ~UiApplication();
+
+    // Starts the manager, shows the tray icon (or the fallback window) and
+    // carries out the URLs the program was started with.
+    void launch(const QStringList& urls);
+    // Gives every screen back what the program changed. Runs once; later
+    // calls do nothing.
+    void terminate();
+    void openURLs(const QStringList& urls);
+
+    LivePlatform& platform() { return *platform_; }
+    AppContext& context() { return *context_; }
+    Scenes& scenes() { return *scenes_; }
+
+private:
+    std::unique_ptr<LivePlatform> platform_;
+    std::unique_ptr<AppContext> context_;
+    std::unique_ptr<Scenes> scenes_;
+    bool terminated_ = false;
+};
+
+}  // namespace vp::ui

@@ -1,0 +1,42 @@
+#pragma once
+// The logo mark: a monitor outline on a stand with a pulsing four-pointed
+// sparkle. It animates at most 30 times per second, and only while it is
+// visible, so a program whose windows are closed does no drawing work.
+
+#include <QElapsedTimer>
+#include <QWidget>
+
+#include <optional>
+
+class QTimer;
+
+namespace vp::ui {
+
+class ScreenMark : public QWidget {
+public:
+    static constexpr int frameIntervalMs = 34;  // just under 30 per second
+
+    explicit ScreenMark(double size = 22, QWidget* parent = nullptr);
+
+    // The pulse p = (sin(1.6·t) + 1) / 2 at time t in seconds.
+    static double pulse(double seconds);
+    bool isAnimating() const;
+    // Holds the animation at one instant (for pictures of the mark).
+    void freezeAt(double seconds);
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    double seconds() const;
+    double size_;
+    QTimer* timer_;
+    QElapsedTimer clock_;
+    std::optional<double> frozen_;
+};
+
+}  // namespace vp::ui

@@ -1,0 +1,137 @@
+// The program's entry: headless on request (or when there is no display to
+// show anything on), pictures of the interface with --snapshots, otherwise
+// the tray program, of which each user runs one.
+
+#include "app/headless/Headless.h"
+#include "ui/app/Snapshots.h"
+#include "ui/app/SingleInstance.h"
+#include "ui/app/UiApplication.h"
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <QSystemTrayIcon>
+
+#include <csignal>
+#include <iostream>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+using vp::ui::UiOptions;
+
+struct Command {
+    bool headless = false;
+    QString snapshots;  // non-empty: write pictures there and exit
+    UiOptions ui;
+    QStringList urls;
+};
+
+bool hasDisplay() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+// Throws vp::UsageError.
+Command parse(const std::vector<std::string>& args) {
+    Command c;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= args.size()) throw vp::UsageError(a + " needs a value");
+            return args[++i];
+        };
+        if (a == "--headless") c.headless = true;
+        else if (a == "--snapshots") c.snapshots = QString::fromStdString(value());
+        else if (a == "--scenario") c.ui.scenario = value();
+        else if (a == "--home") c.ui.home = value();
+        else if (a == "--lang") c.ui.lang = value();
+        else if (a.rfind("velvetpane:", 0) == 0) c.urls << QString::fromStdString(a);
+        else throw vp::UsageError("unknown option \"" + a + "\" (headless actions need --headless)");
+    }
+    return c;
+}
+
+// SIGTERM and SIGINT end the program through the event loop, so the screens
+// are restored as on the quit action. The handler only writes one byte.
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    char byte = 1;
+    [[maybe_unused]] auto n = ::write(signalPipe[1], &byte, 1);
+}
+
+void quitOnSignals(QObject* owner) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, owner, [notifier] {
+        char byte;
+        [[maybe_unused]] auto n = ::read(signalPipe[0], &byte, 1);
+        notifier->setEnabled(false);
+        QCoreApplication::quit();
+    });
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+int runSnapshots(int argc, char** argv, const QString& dir) {
+    // Pictures never need a display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    try {
+        for (const QString& file : vp::ui::writeSnapshots(dir)) std::cout << file.toStdString() << "\n";
+    } catch (const std::runtime_error& e) {
+        std::cerr << "velvetpane: " << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+int runInterface(int argc, char** argv, Command command) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("velvetpane"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    vp::ui::SingleInstance instance(vp::ui::SingleInstance::defaultSocketPath());
+    if (instance.forward(command.urls)) return 0;
+    if (!instance.listen()) std::cerr << "velvetpane: running without the single-instance socket\n";
+
+    command.ui.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    std::unique_ptr<vp::ui::UiApplication> program;
+    try {
+        program = std::make_unique<vp::ui::UiApplication>(command.ui);
+    } catch (const std::runtime_error& e) {
+        std::cerr << "velvetpane: scenario " << e.what() << "\n";
+        return 2;
+    }
+    instance.onURLs = [&program](const QStringList& urls) { program->openURLs(urls); };
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&program] { program->terminate(); });
+    quitOnSignals(&app);
+    program->launch(command.urls);
+    return app.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    Command command;
+    try {
+        command = parse(args);
+    } catch (const vp::UsageError&) {
+        // Headless actions (--do, --url, …) are the headless mode's to read.
+        command.headless = true;
+    }
+    if (command.headless) return vp::runHeadless(args, std::cout, std::cerr);
+    if (!command.snapshots.isEmpty()) return runSnapshots(argc, argv, command.snapshots);
+    if (!hasDisplay()) {
+        std::cerr << "velvetpane: no display found; running headless (use --snapshots DIR for pictures of the "
+                     "interface)\n";
+        return vp::runHeadless(args, std::cout, std::cerr);
+    }
+    return runInterface(argc, argv, std::move(command));
+}

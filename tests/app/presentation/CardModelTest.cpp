@@ -1,0 +1,203 @@
+#include "app/presentation/CardModel.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace vp {
+namespace {
+
+Screen makeScreen(DisplayID id, std::string name) {
+    Screen s;
+    s.id = id;
+    s.name = std::move(name);
+    s.isActive = true;
+    s.bounds = {0, 0, 1920, 1080};
+    s.refresh = 60;
+    return s;
+}
+
+std::vector<std::string> badgeTexts(const CardModel& m) {
+    std::vector<std::string> out;
+    for (const auto& b : m.badges) out.push_back(b.text);
+    return out;
+}
+
+std::vector<MoreAction> moreActions(const CardModel& m) {
+    std::vector<MoreAction> out;
+    for (const auto& item : m.more) out.push_back(item.action);
+    return out;
+}
+
+// One row per kind of screen: what its card offers.
+struct Kind {
+    std::string label;
+    CardFacts facts;
+    std::string symbol, subtitle, method;
+    std::vector<std::string> badges;
+    bool expand, brightness, reconnect, note, volume, input, softwareOnly, hiDPIButton;
+    std::vector<MoreAction> more;
+};
+
+std::vector<Kind> kinds() {
+    Screen builtin = makeScreen(1, "Built-in Retina Display");
+    builtin.isBuiltin = true;
+    builtin.isHiDPI = true;
+    builtin.bounds = {0, 0, 1512, 982};
+    builtin.refresh = 120;
+    Screen ddc = makeScreen(2, "Lumina 27 4K");
+    ddc.isMain = true;
+    ddc.bounds = {0, 0, 3840, 2160};
+    Screen plain = makeScreen(3, "Office 24");
+    plain.refresh = 59.94;
+    Screen off = makeScreen(4, "Sleeper");
+    off.isActive = false;
+    Screen companion = makeScreen(50, "Lumina HiDPI");
+    companion.isOurVirtual = true;
+    Screen ownVirtual = makeScreen(51, "Projector");
+    ownVirtual.isOurVirtual = true;
+    ownVirtual.refresh = 0;
+    Screen mirrored = makeScreen(5, "Mirror Box");
+    mirrored.mirrorOf = 2;
+    std::vector<Screen> all = {builtin, ddc, plain, off, companion, ownVirtual, mirrored};
+
+    auto facts = [&](const Screen& s) {
+        CardFacts f;
+        f.screen = s;
+        f.screens = all;
+        f.canDisable = true;
+        f.inputChoices = {{0x0F, "DisplayPort 1"}, {0x11, "HDMI 1"}};
+        return f;
+    };
+    CardFacts builtinF = facts(builtin);
+    builtinF.method = BrightnessMethod::builtin;
+    CardFacts ddcF = facts(ddc);
+    ddcF.method = BrightnessMethod::ddc;
+    ddcF.hasDDC = true;
+    ddcF.volume = 0.3;
+    ddcF.inputSource = 0x0F;
+    ddcF.inputName = "DisplayPort 1";
+    ddcF.canOfferHiDPI = true;
+    CardFacts plainF = facts(plain);
+    plainF.method = BrightnessMethod::software;
+    plainF.canOfferHiDPI = true;
+    CardFacts companionF = facts(companion);
+    companionF.physical = ddc;
+    companionF.ownSpec = VirtualSpec{};
+    CardFacts ownF = facts(ownVirtual);
+    ownF.ownSpec = VirtualSpec{};
+    CardFacts mirroredF = facts(mirrored);
+
+    using A = MoreAction;
+    return {
+        {"built-in", builtinF, "laptopcomputer", "1512 × 982 · 120 Hz", "Built-in", {"HiDPI"},
+         true, true, false, false, false, false, false, false, {A::makeMain, A::mirror, A::disconnect}},
+        {"DDC monitor", ddcF, "display", "3840 × 2160 · 60 Hz", "DDC", {"Main"},
+         true, true, false, false, true, true, true, true, {A::mirror, A::disconnect}},
+        {"monitor without DDC", plainF, "display", "1920 × 1080 · 60 Hz", "Software", {},
+         true, true, false, false, false, false, true, true, {A::makeMain, A::mirror, A::disconnect}},
+        {"switched off", facts(off), "display", "Off", "", {},
+         false, false, true, false, false, false, false, false, {}},
+        {"HiDPI companion", companionF, "sparkles.rectangle.stack", "1920 × 1080 · 60 Hz", "Software", {},
+         false, false, false, true, false, false, false, false, {A::makeMain, A::mirror}},
+        {"own virtual", ownF, "sparkles.rectangle.stack", "1920 × 1080", "Software", {"Virtual"},
+         false, false, false, false, false, false, false, false, {A::makeMain, A::mirror, A::turnOffVirtual}},
+        {"mirrored", mirroredF, "display", "1920 × 1080 · 60 Hz", "Software", {"Mirror"},
+         true, true, false, false, false, false, true, false, {A::makeMain, A::stopMirroring, A::disconnect}},
+    };
+}
+
+TEST(CardModel, EachKindOfScreenGetsItsControls) {
+    for (const Kind& k : kinds()) {
+        SCOPED_TRACE(k.label);
+        CardModel m = cardModel(k.facts);
+        EXPECT_EQ(m.symbol, k.symbol);
+        EXPECT_EQ(m.subtitle, k.subtitle);
+        EXPECT_EQ(badgeTexts(m), k.badges);
+        EXPECT_EQ(m.expandButton, k.expand);
+        EXPECT_EQ(m.brightnessRow, k.brightness);
+        EXPECT_EQ(m.reconnectRow, k.reconnect);
+        EXPECT_EQ(m.actionsRow, !k.reconnect);
+        EXPECT_EQ(m.hiDPINote.has_value(), k.note);
+        if (k.brightness) {
+            EXPECT_EQ(m.methodLabel, k.method);
+        }
+        EXPECT_EQ(m.volume.has_value(), k.volume);
+        EXPECT_EQ(m.inputMenu, k.input);
+        EXPECT_EQ(m.softwareOnlySwitch, k.softwareOnly);
+        EXPECT_EQ(m.hiDPIButton, k.hiDPIButton);
+        EXPECT_EQ(moreActions(m), k.more);
+    }
+}
+
+TEST(CardModel, CompanionNoteNamesThePhysicalMonitor) {
+    CardModel m = cardModel(kinds()[4].facts);
+    EXPECT_EQ(m.hiDPINote, "HiDPI image sent to Lumina 27 4K. Pick the scale under Resolution.");
+    EXPECT_FALSE(m.extras);
+}
+
+TEST(CardModel, VirtualHiDPIOnMakesTheButtonPrimaryAndHidesMirroring) {
+    CardFacts f = kinds()[1].facts;
+    f.hiDPIOn = true;
+    f.screen.mirrorOf = 50;  // the monitor mirrors its companion
+    CardModel m = cardModel(f);
+    EXPECT_EQ(badgeTexts(m), (std::vector<std::string>{"Main", "Virtual HiDPI"}));
+    EXPECT_TRUE(m.hiDPIButton);
+    EXPECT_TRUE(m.hiDPIPrimary);
+    EXPECT_EQ(m.hiDPISymbol, "checkmark.circle.fill");
+    EXPECT_EQ(moreActions(m), std::vector<MoreAction>{MoreAction::disconnect});
+}
+
+TEST(CardModel, MirrorTargetsAreOtherActiveUnmirroredScreens) {
+    CardModel m = cardModel(kinds()[0].facts);
+    auto mirror = std::find_if(m.more.begin(), m.more.end(), [](auto& i) { return i.action == MoreAction::mirror; });
+    ASSERT_NE(mirror, m.more.end());
+    std::vector<DisplayID> ids;
+    for (const Screen& t : mirror->targets) ids.push_back(t.id);
+    EXPECT_EQ(ids, (std::vector<DisplayID>{2, 3, 50, 51}));
+}
+
+TEST(CardModel, InputAndProfileFacesAndChecks) {
+    CardFacts f = kinds()[1].facts;
+    f.profilesAvailable = true;
+    f.profiles = {{"sRGB", "/p/srgb.icc"}, {"Wide", "/p/wide.icc"}};
+    f.profileName = "Wide";
+    CardModel m = cardModel(f);
+    EXPECT_EQ(m.inputFace, "Input: DisplayPort 1");
+    ASSERT_EQ(m.inputs.size(), 2u);
+    EXPECT_TRUE(m.inputs[0].checked);
+    EXPECT_FALSE(m.inputs[1].checked);
+    EXPECT_EQ(m.profileFace, "Color profile: Wide");
+    EXPECT_FALSE(m.profiles[0].checked);
+    EXPECT_TRUE(m.profiles[1].checked);
+
+    f.inputSource.reset();
+    f.inputName.reset();
+    f.profileName.reset();
+    m = cardModel(f);
+    EXPECT_EQ(m.inputFace, "Input: —");
+    EXPECT_EQ(m.profileFace, "Color profile: —");
+}
+
+TEST(CardModel, ModesSplitIntoHiDPIAndStandardKeepingOrder) {
+    auto mode = [](std::string id, int w, int pw) {
+        ModeOption o;
+        o.id = std::move(id);
+        o.width = w;
+        o.pixelWidth = pw;
+        return o;
+    };
+    CardFacts f = kinds()[2].facts;
+    f.modes = {mode("a", 1920, 1920), mode("b", 1280, 2560), mode("c", 1680, 1680)};
+    f.currentModeID = "c";
+    CardModel m = cardModel(f);
+    ASSERT_EQ(m.hiDPIModes.size(), 1u);
+    EXPECT_EQ(m.hiDPIModes[0].mode.id, "b");
+    ASSERT_EQ(m.standardModes.size(), 2u);
+    EXPECT_EQ(m.standardModes[0].mode.id, "a");
+    EXPECT_TRUE(m.standardModes[1].checked);
+    EXPECT_FALSE(m.standardModes[0].checked);
+}
+
+}  // namespace
+}  // namespace vp

@@ -1,0 +1,58 @@
+#include "app/presentation/AboutRows.h"
+#include "app/presentation/GeneralSettings.h"
+#include "support/SimFixture.h"
+
+namespace vp {
+namespace {
+
+TEST(GeneralSettings, PersistedSwitchesReadTrueWhenMissingAndAreStoredAtOnce) {
+    test::Sim sim;
+    sim.start();
+    GeneralSettings page(*sim.context);
+    for (GeneralSwitch id : {GeneralSwitch::restoreHiDPI, GeneralSwitch::keysAllScreens, GeneralSwitch::dimBelow,
+                             GeneralSwitch::volumeKeys}) {
+        sim.defaults().remove(GeneralSettings::defaultsKey(id));
+        EXPECT_TRUE(page.value(id));
+        page.set(id, false);
+        EXPECT_EQ(sim.defaults().boolean(GeneralSettings::defaultsKey(id)), false);
+        EXPECT_FALSE(page.value(id));
+    }
+}
+
+TEST(GeneralSettings, DimBelowMinimumRefreshesTheScreens) {
+    test::Sim sim;
+    sim.start();
+    GeneralSettings page(*sim.context);
+    int published = 0;
+    auto connection = sim.manager().changed.connect([&] { ++published; });
+    page.set(GeneralSwitch::restoreHiDPI, false);
+    EXPECT_EQ(published, 0);
+    page.set(GeneralSwitch::dimBelow, false);
+    EXPECT_GE(published, 1);
+}
+
+TEST(GeneralSettings, LoginItemGoesThroughThePlatformAndReportsARefusal) {
+    test::Sim sim;
+    sim.start();
+    GeneralSettings page(*sim.context);
+    EXPECT_FALSE(page.value(GeneralSwitch::loginItem));
+    page.set(GeneralSwitch::loginItem, true);
+    EXPECT_TRUE(sim.platform->simSystem.loginItem);
+    EXPECT_FALSE(sim.manager().lastError);
+
+    sim.platform->simSystem.refuseLoginItem = true;
+    page.set(GeneralSwitch::loginItem, false);
+    EXPECT_TRUE(sim.manager().lastError);
+    EXPECT_FALSE(page.value(GeneralSwitch::loginItem));  // the switch keeps the user's position
+}
+
+TEST(AboutRows, VersionFromTheBuildAndTheRealLogLocation) {
+    test::Sim sim;
+    auto rows = aboutRows(*sim.platform);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0].second, VELVETPANE_VERSION);
+    EXPECT_EQ(rows[3].second, sim.platform->simSystem.logFileDisplayPath());
+}
+
+}  // namespace
+}  // namespace vp

@@ -1,0 +1,98 @@
+#include "app/presentation/VirtualForm.h"
+
+#include <gtest/gtest.h>
+
+namespace vp {
+namespace {
+
+const std::string kSizeMessage = "Use 640×360 up to 8192×8192.";
+
+struct SizeCase {
+    std::string width, height;
+    bool enabled;                      // "Create" enabled
+    std::optional<std::string> error;  // else the spec is built
+};
+
+class VirtualFormSizes : public testing::TestWithParam<SizeCase> {};
+
+TEST_P(VirtualFormSizes, EnablesCreateAndValidatesTheSize) {
+    const SizeCase& c = GetParam();
+    VirtualForm form;
+    form.width = c.width;
+    form.height = c.height;
+    EXPECT_EQ(form.canCreate(), c.enabled);
+    if (!c.enabled) return;
+    auto result = form.build();
+    if (c.error) {
+        ASSERT_TRUE(std::holds_alternative<std::string>(result));
+        EXPECT_EQ(std::get<std::string>(result), *c.error);
+    } else {
+        ASSERT_TRUE(std::holds_alternative<VirtualSpec>(result));
+        const auto& spec = std::get<VirtualSpec>(result);
+        EXPECT_EQ(spec.width, *parseWholeNumber(c.width));
+        EXPECT_EQ(spec.height, *parseWholeNumber(c.height));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boundaries, VirtualFormSizes,
+    testing::Values(SizeCase{"640", "360", true, {}}, SizeCase{"639", "360", true, kSizeMessage},
+                    SizeCase{"640", "359", true, kSizeMessage}, SizeCase{"8192", "8192", true, {}},
+                    SizeCase{"8193", "1080", true, kSizeMessage}, SizeCase{"1920", "8193", true, kSizeMessage},
+                    SizeCase{"+1920", "1080", true, {}}, SizeCase{"-1920", "1080", true, kSizeMessage},
+                    SizeCase{"1920px", "1080", false, {}}, SizeCase{"", "1080", false, {}},
+                    SizeCase{"1920", " 1080", false, {}}, SizeCase{"+", "1080", false, {}},
+                    SizeCase{"+-1920", "1080", false, {}}, SizeCase{"1920.0", "1080", false, {}},
+                    SizeCase{"99999999999999999999", "1080", false, {}}));
+
+TEST(VirtualForm, BlankNameFallsBackToTheSize) {
+    for (std::string name : {"", "   ", " \t "}) {
+        VirtualForm form;
+        form.name = name;
+        EXPECT_EQ(std::get<VirtualSpec>(form.build()).name, "Velvetpane 1920×1080");
+    }
+    VirtualForm form;
+    form.name = "\t Projector A  ";
+    form.hiDPI = true;
+    form.refresh = 120;
+    auto spec = std::get<VirtualSpec>(form.build());
+    EXPECT_EQ(spec.name, "Projector A");
+    EXPECT_TRUE(spec.hiDPI);
+    EXPECT_EQ(spec.refresh, 120);
+    EXPECT_TRUE(spec.enabled);
+}
+
+TEST(VirtualForm, PresetOverwritesTypedSizeButTheSamePresetDoesNot) {
+    VirtualForm form;
+    form.width = "1234";
+    form.height = "777";
+    form.choosePreset(Preset::fullHD());
+    EXPECT_EQ(form.width, "1234");
+    EXPECT_EQ(form.height, "777");
+
+    form.choosePreset(Preset::all()[3]);
+    EXPECT_EQ(form.width, "3840");
+    EXPECT_EQ(form.height, "2160");
+    form.width = "4000";
+    form.choosePreset(Preset::all()[3]);
+    EXPECT_EQ(form.width, "4000");
+}
+
+TEST(VirtualForm, EveryPresetFitsTheLimits) {
+    for (const Preset& preset : Preset::all()) {
+        VirtualForm form;
+        form.choosePreset(preset);
+        EXPECT_TRUE(std::holds_alternative<VirtualSpec>(form.build())) << preset.id;
+    }
+}
+
+TEST(VirtualForm, RowTextTruncatesTheRate) {
+    VirtualSpec spec;
+    spec.width = 2560;
+    spec.height = 1440;
+    spec.refresh = 59.94;
+    EXPECT_EQ(virtualRowText(spec), "2560 × 1440 · 59 Hz");
+}
+
+}  // namespace
+}  // namespace vp

@@ -1,0 +1,260 @@
+#include "display/Gamma.h"
+#include "support/HardwareHelpers.h"
+#include "support/SimFixture.h"
+
+#include <atomic>
+#include <cmath>
+#include <future>
+
+namespace vp::test {
+namespace {
+
+constexpr DisplayID kBuiltin = 1, kDDC = 2, kPlain = 3;
+
+std::vector<std::string> writesOf(const SimMonitor& monitor) {
+    std::vector<std::string> out;
+    for (const auto& text : packetTexts(monitor))
+        if (text.starts_with("84 03")) out.push_back(text);
+    return out;
+}
+
+int sentBrightness(const SimMonitor& monitor) {
+    return monitor.value(0x10)->current;
+}
+
+struct Started : Sim {
+    explicit Started(const nlohmann::json& scenario = defaultScenario(), SimOptions options = {})
+        : Sim(scenario, options) {
+        start();
+        monitor = platform->simHardware.monitorFor(kDDC);
+    }
+    void set(DisplayID id, double value) {
+        manager().setBrightness(id, value);
+        idle();
+    }
+    float topOfGamma(DisplayID id) { return gammaOf(*platform, id).r.back(); }
+    bool neutralGamma(DisplayID id) { return gammaOf(*platform, id) == identityGamma(); }
+    std::shared_ptr<SimMonitor> monitor;
+};
+
+TEST(Brightness, StartDetectsEachScreensMethod) {
+    Started sim;
+    auto& m = sim.manager();
+    EXPECT_EQ(m.method.at(kBuiltin), BrightnessMethod::builtin);
+    EXPECT_EQ(m.method.at(kDDC), BrightnessMethod::ddc);
+    EXPECT_EQ(m.method.at(kPlain), BrightnessMethod::software);
+    EXPECT_NEAR(m.brightness.at(kBuiltin), 0.6, 1e-6);  // panel at 0.5
+    EXPECT_NEAR(m.brightness.at(kDDC), 0.76, 1e-9);     // 70 of 100
+    EXPECT_EQ(m.brightness.at(kPlain), 1.0);
+    EXPECT_NEAR(m.volume.at(kDDC), 0.4, 1e-9);
+    EXPECT_EQ(m.inputSource.at(kDDC), 15);
+    EXPECT_TRUE(m.hasDDC(kDDC));
+    EXPECT_FALSE(m.hasDDC(kPlain));
+}
+
+TEST(Brightness, CombinedDimmingCurveOnADDCMonitor) {
+    Started sim;
+    sim.set(kDDC, 0.6);
+    EXPECT_EQ(sentBrightness(*sim.monitor), 50);
+    EXPECT_TRUE(sim.neutralGamma(kDDC));
+
+    sim.set(kDDC, 0.2);
+    EXPECT_EQ(sentBrightness(*sim.monitor), 0);
+    EXPECT_TRUE(sim.neutralGamma(kDDC));
+
+    sim.set(kDDC, 0.1);
+    EXPECT_EQ(sentBrightness(*sim.monitor), 0);
+    EXPECT_NEAR(sim.topOfGamma(kDDC), std::pow(0.5, 1.6), 1e-6);
+    EXPECT_FALSE(shadeOf(*sim.platform, kDDC));
+
+    sim.set(kDDC, 0.0);
+    EXPECT_NEAR(sim.topOfGamma(kDDC), 0.06, 1e-6);
+    ASSERT_TRUE(shadeOf(*sim.platform, kDDC));
+    EXPECT_EQ(shadeOf(*sim.platform, kDDC)->background.a, 1.0);
+
+    sim.set(kDDC, 1.0);
+    EXPECT_EQ(sentBrightness(*sim.monitor), 100);
+    EXPECT_TRUE(sim.neutralGamma(kDDC));
+    EXPECT_FALSE(shadeOf(*sim.platform, kDDC));
+}
+
+TEST(Brightness, WithoutCombinedDimmingASubDimmedScreenReturnsToNeutral) {
+    Started sim;
+    sim.set(kDDC, 0.1);
+    ASSERT_FALSE(sim.neutralGamma(kDDC));
+    sim.defaults().setBool("dimBelowMinimum", false);
+    sim.set(kDDC, 0.1);
+    EXPECT_TRUE(sim.neutralGamma(kDDC));
+    EXPECT_EQ(sentBrightness(*sim.monitor), 10);
+}
+
+TEST(Brightness, SoftwareScreenDimsByGammaThenShade) {
+    Started sim;
+    sim.set(kPlain, 0.03);
+    EXPECT_NEAR(sim.topOfGamma(kPlain), 0.06, 1e-6);
+    auto shade = shadeOf(*sim.platform, kPlain);
+    ASSERT_TRUE(shade);
+    EXPECT_NEAR(shade->background.a, 0.5, 1e-9);
+    auto screen = *sim.manager().screen(kPlain);
+    EXPECT_EQ(sim.manager().prefsFor(screen).dim, 0.06);
+    EXPECT_EQ(sim.manager().brightness.at(kPlain), 0.03);
+
+    sim.set(kPlain, 0.7);
+    EXPECT_NEAR(sim.topOfGamma(kPlain), 0.7, 1e-6);
+    EXPECT_FALSE(shadeOf(*sim.platform, kPlain));
+}
+
+TEST(Brightness, BuiltinPanelGetsTheHardwareFraction) {
+    Started sim;
+    sim.set(kBuiltin, 0.6);
+    EXPECT_FLOAT_EQ(sim.platform->simHardware.backlightPanel()->value, 0.5f);
+    sim.set(kBuiltin, 0.1);
+    EXPECT_FLOAT_EQ(sim.platform->simHardware.backlightPanel()->value, 0.0f);
+    EXPECT_NEAR(sim.topOfGamma(kBuiltin), std::pow(0.5, 1.6), 1e-6);
+
+    // A refresh while dimmed below the minimum keeps the user's value.
+    sim.manager().refresh();
+    EXPECT_EQ(sim.manager().brightness.at(kBuiltin), 0.1);
+}
+
+nlohmann::json withBacklight(const nlohmann::json& backlight) {
+    auto scenario = defaultScenario();
+    scenario["hardware"]["backlight"] = backlight;
+    return scenario;
+}
+
+TEST(Brightness, BuiltinPanelFallsBackToSoftware) {
+    const std::pair<const char*, nlohmann::json> cases[] = {
+        {"library missing", nullptr},
+        {"cannot change", {{"display", 1}, {"canChange", false}}},
+        {"read fails", {{"display", 1}, {"getStatus", 7}}},
+        {"no read entry point", {{"display", 1}, {"entryPoints", {"canChange", "set"}}}},
+    };
+    for (const auto& [what, backlight] : cases) {
+        Started sim(withBacklight(backlight));
+        EXPECT_EQ(sim.manager().method.at(kBuiltin), BrightnessMethod::software) << what;
+        EXPECT_EQ(sim.manager().brightness.at(kBuiltin), 1.0) << what;
+    }
+    Started noCanChange(withBacklight({{"display", 1}, {"value", 0.25}, {"entryPoints", {"get", "set"}}}));
+    EXPECT_EQ(noCanChange.manager().method.at(kBuiltin), BrightnessMethod::builtin);
+    EXPECT_NEAR(noCanChange.manager().brightness.at(kBuiltin), 0.4, 1e-6);
+}
+
+TEST(Brightness, StepsSnapAndAllScreensFollow) {
+    Started sim;
+    auto& m = sim.manager();
+    m.setAllBrightness(0.53);
+    m.stepAllBrightness(0.1);
+    sim.idle();
+    for (DisplayID id : {kBuiltin, kDDC, kPlain}) EXPECT_NEAR(m.brightness.at(id), 0.6, 1e-12) << id;
+    EXPECT_NEAR(m.averageBrightness(), 0.6, 1e-12);
+    EXPECT_EQ(sentBrightness(*sim.monitor), 50);
+    m.setAllBrightness(0.97);
+    m.stepAllBrightness(0.1);
+    EXPECT_EQ(m.brightness.at(kPlain), 1.0);
+}
+
+TEST(Brightness, ForcingSoftwareDropsTheMonitorAndProbesWithoutIt) {
+    Started sim;
+    auto& m = sim.manager();
+    m.setForceSoftware(*m.screen(kDDC), true);
+    sim.idle();
+    EXPECT_EQ(m.method.at(kDDC), BrightnessMethod::software);
+    EXPECT_FALSE(m.hasDDC(kDDC));
+    sim.monitor->clearRecords();
+    sim.set(kDDC, 0.5);
+    EXPECT_TRUE(sim.monitor->packets().empty());
+    EXPECT_NEAR(sim.topOfGamma(kDDC), 0.5, 1e-6);
+
+    m.setForceSoftware(*m.screen(kDDC), false);
+    sim.idle();
+    EXPECT_EQ(m.method.at(kDDC), BrightnessMethod::ddc);
+}
+
+TEST(Brightness, ProbeOnlyWhenTheExternalsChange) {
+    Started sim;
+    sim.monitor->clearRecords();
+    // A mode change reconfigures the displays but adds no monitor.
+    auto& ds = sim.displays();
+    ConfigHandle handle = 0;
+    ds.beginConfiguration(handle);
+    ds.configureMode(handle, kDDC, ds.allModes(kDDC)->at(2));
+    ds.completeConfiguration(handle, ConfigureOption::permanently);
+    sim.idle();
+    EXPECT_TRUE(sim.monitor->packets().empty());
+
+    // Plugging in a monitor probes once.
+    SimDisplay added = *ds.find(kPlain);
+    added.id = 4;
+    added.uuid = "4";
+    added.serial = 4242;
+    added.bounds.x += 1920;
+    SimMonitorConfig plugged;
+    plugged.display = 4;
+    plugged.vcp = {{0x10, {20, 100}}};
+    sim.platform->simHardware.addMonitor(plugged);
+    ds.addDisplay(added);
+    sim.idle();
+    EXPECT_EQ(sim.manager().method.at(4), BrightnessMethod::ddc);
+    EXPECT_NEAR(sim.manager().brightness.at(4), 0.36, 1e-9);
+    EXPECT_EQ(packetTexts(*sim.monitor).front(), "82 01 10 FD");
+}
+
+TEST(Brightness, IdenticalMonitorsPairInDisplayOrder) {
+    Started sim(loadJsonFile(std::string(VELVETPANE_SCENARIO_DIR) + "/ddc-identical.json"));
+    EXPECT_NEAR(sim.manager().brightness.at(5), 0.4, 1e-9);
+    EXPECT_NEAR(sim.manager().brightness.at(6), 0.8, 1e-9);
+    sim.set(6, 0.6);
+    EXPECT_EQ(sim.platform->simHardware.monitorFor(6)->value(0x10)->current, 50);
+    EXPECT_EQ(sim.platform->simHardware.monitorFor(5)->value(0x10)->current, 25);
+}
+
+// Values during a drag, the first one already being written.
+const double kDrag[] = {0.3, 0.45, 0.5, 0.72, 0.85};
+
+TEST(Brightness, DragWhileAWriteIsInFlightSendsOnlyTheLatestValue) {
+    Started sim;
+    sim.monitor->clearRecords();
+    bool dragged = false;
+    sim.monitor->setOnPacket([&](const Bytes&) {
+        if (std::exchange(dragged, true)) return;
+        for (double v : kDrag) sim.manager().setBrightness(kDDC, v);
+    });
+    sim.set(kDDC, 0.6);
+    EXPECT_EQ(writesOf(*sim.monitor), (std::vector<std::string>{"84 03 10 00 32 9A", "84 03 10 00 32 9A",
+                                                                "84 03 10 00 51 F9", "84 03 10 00 51 F9"}));
+    EXPECT_EQ(sentBrightness(*sim.monitor), 81);
+}
+
+TEST(Brightness, DragWhileAWriteIsInFlightOnTheWorkerThread) {
+    SimOptions threaded;
+    threaded.threadedDDC = true;
+    Started sim(defaultScenario(), threaded);
+    sim.monitor->clearRecords();
+    std::promise<void> inFlight, released;
+    std::shared_future<void> release = released.get_future().share();
+    std::atomic<bool> first{true};
+    sim.monitor->setOnPacket([&](const Bytes&) {
+        if (!first.exchange(false)) return;
+        inFlight.set_value();
+        release.wait();
+    });
+    sim.manager().setBrightness(kDDC, 0.6);
+    inFlight.get_future().wait();
+    for (double v : kDrag) sim.manager().setBrightness(kDDC, v);
+    released.set_value();
+    sim.idle();
+    EXPECT_EQ(writesOf(*sim.monitor), (std::vector<std::string>{"84 03 10 00 32 9A", "84 03 10 00 32 9A",
+                                                                "84 03 10 00 51 F9", "84 03 10 00 51 F9"}));
+    EXPECT_EQ(sentBrightness(*sim.monitor), 81);
+}
+
+TEST(Brightness, UnlistedDisplayOnlyStoresTheValue) {
+    Started sim;
+    sim.set(99, 1.4);
+    EXPECT_EQ(sim.manager().brightness.at(99), 1.0);
+    EXPECT_FALSE(sim.manager().method.contains(99));
+}
+
+}  // namespace
+}  // namespace vp::test

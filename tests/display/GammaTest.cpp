@@ -1,0 +1,138 @@
+#include "display/Gamma.h"
+#include "support/HardwareHelpers.h"
+#include "support/SimFixture.h"
+
+namespace vp::test {
+namespace {
+
+constexpr DisplayID kPlain = 3;
+
+TEST(Gamma, NeutralMeansFullDimNoWarmthMidContrast) {
+    EXPECT_TRUE(Gamma::isNeutral(1, 0, 0.5));
+    EXPECT_TRUE(Gamma::isNeutral(0.9995, 0.0009, 0.5009));
+    EXPECT_FALSE(Gamma::isNeutral(0.998, 0, 0.5));
+    EXPECT_FALSE(Gamma::isNeutral(1, 0.001, 0.5));
+    EXPECT_FALSE(Gamma::isNeutral(1, 0, 0.502));
+}
+
+TEST(Gamma, WarmthKeepsRedAndLowersGreenAndBlue) {
+    auto t = Gamma::compute(identityGamma(), 1, 1, 0.5);
+    EXPECT_EQ(t.r, identityGamma().r);
+    EXPECT_FLOAT_EQ(t.g.back(), 0.82f);
+    EXPECT_FLOAT_EQ(t.b.back(), 0.5f);
+    EXPECT_FLOAT_EQ(t.b[128], float(0.5 * 128 / 255.0));
+}
+
+TEST(Gamma, ContrastPivotsAroundTheMiddle) {
+    auto t = Gamma::compute(identityGamma(), 1, 0, 1);
+    const double low = 0.5 - 0.5 / 1.4, high = 0.5 + 0.5 / 1.4;
+    for (std::size_t i = 0; i < t.r.size(); ++i) {
+        double x = double(i) / 255;
+        if (x < low) {
+            EXPECT_EQ(t.r[i], 0.0f) << i;
+        } else if (x > high) {
+            EXPECT_EQ(t.r[i], 1.0f) << i;
+        } else {
+            EXPECT_GT(t.r[i], 0.0f) << i;
+            EXPECT_LT(t.r[i], 1.0f) << i;
+        }
+    }
+    auto flat = Gamma::compute(identityGamma(), 0.5, 0, 0);
+    EXPECT_FLOAT_EQ(flat.g.front(), 0.5f * 0.2f);
+    EXPECT_FLOAT_EQ(flat.g.back(), 0.5f * 0.8f);
+}
+
+TEST(Gamma, SettingsNeverCompound) {
+    Sim sim;
+    sim.start();
+    auto& m = sim.manager();
+    m.setWarmth(*m.screen(kPlain), 0.3);
+    m.setContrast(*m.screen(kPlain), 0.7);
+    m.setWarmth(*m.screen(kPlain), 0.6);
+    EXPECT_EQ(gammaOf(*sim.platform, kPlain), Gamma::compute(identityGamma(), 1, 0.6, 0.7));
+
+    m.resetColor(*m.screen(kPlain));
+    EXPECT_EQ(gammaOf(*sim.platform, kPlain), identityGamma());
+    EXPECT_EQ(m.prefsFor(*m.screen(kPlain)), (ScreenPrefs{1.0, 0.0, 0.5, false}));
+}
+
+TEST(Gamma, CaptureIsTakenOnceAndForgottenOnRequest) {
+    Sim sim;
+    sim.start();
+    Gamma& gamma = sim.context->gamma();
+    SimDisplay& display = *sim.displays().find(kPlain);
+    GammaTable profile = Gamma::compute(identityGamma(), 0.9, 0, 0.5);
+    display.gamma = profile;
+
+    gamma.apply(kPlain, 0.5, 0, 0.5);
+    EXPECT_EQ(display.gamma, Gamma::compute(profile, 0.5, 0, 0.5));
+    gamma.apply(kPlain, 0.8, 0, 0.5);
+    EXPECT_EQ(display.gamma, Gamma::compute(profile, 0.8, 0, 0.5));
+    gamma.restore(kPlain);
+    EXPECT_EQ(display.gamma, profile);
+
+    display.gamma = identityGamma();
+    gamma.forget(kPlain);
+    gamma.apply(kPlain, 0.5, 0, 0.5);
+    EXPECT_EQ(display.gamma, Gamma::compute(identityGamma(), 0.5, 0, 0.5));
+
+    gamma.restoreAll();
+    EXPECT_TRUE(gamma.originals().empty());
+    EXPECT_EQ(display.gamma, display.profileGamma);
+}
+
+TEST(Gamma, DisplayThatRefusesItsTableIsLeftAlone) {
+    auto scenario = defaultScenario();
+    scenario["displays"][2]["gammaReadable"] = false;
+    Sim sim(scenario);
+    sim.start();
+    auto& m = sim.manager();
+    m.setWarmth(*m.screen(kPlain), 1);
+    EXPECT_FALSE(sim.context->gamma().originals().contains(kPlain));
+    EXPECT_EQ(m.prefsFor(*m.screen(kPlain)).warmth, 1);
+}
+
+TEST(Gamma, ShortTablesAreCapturedAtTheirSize) {
+    auto scenario = defaultScenario();
+    scenario["displays"][2]["gammaEntries"] = 16;
+    Sim sim(scenario);
+    sim.start();
+    sim.manager().setBrightness(kPlain, 0.5);
+    EXPECT_EQ(gammaOf(*sim.platform, kPlain).r.size(), 16u);
+    EXPECT_FLOAT_EQ(gammaOf(*sim.platform, kPlain).r.back(), 0.5f);
+}
+
+TEST(Gamma, ReapplyRewritesOnlyScreensThatAreNotNeutral) {
+    Sim sim;
+    sim.start();
+    auto& m = sim.manager();
+    m.setWarmth(*m.screen(kPlain), 0.5);
+    GammaTable warm = gammaOf(*sim.platform, kPlain);
+    // Something else (a profile reload) puts the profile tables back.
+    sim.displays().restoreColorSyncSettings();
+    sim.displays().find(2)->gamma = Gamma::compute(identityGamma(), 0.7, 0, 0.5);
+    m.reapplyGamma();
+    EXPECT_EQ(gammaOf(*sim.platform, kPlain), warm);
+    EXPECT_EQ(gammaOf(*sim.platform, 2), Gamma::compute(identityGamma(), 0.7, 0, 0.5));
+}
+
+TEST(Gamma, ResetColorOfASoftwareScreenAlsoResetsItsBrightness) {
+    Sim sim;
+    sim.start();
+    auto& m = sim.manager();
+    m.setBrightness(kPlain, 0.02);
+    ASSERT_TRUE(shadeOf(*sim.platform, kPlain));
+    m.resetColor(*m.screen(kPlain));
+    EXPECT_EQ(m.brightness.at(kPlain), 1.0);
+    EXPECT_FALSE(shadeOf(*sim.platform, kPlain));
+    EXPECT_EQ(gammaOf(*sim.platform, kPlain), identityGamma());
+
+    m.setBrightness(2, 0.1);
+    m.setWarmth(*m.screen(2), 0.4);
+    m.resetColor(*m.screen(2));
+    EXPECT_NEAR(m.brightness.at(2), 0.1, 1e-12);
+    EXPECT_NEAR(gammaOf(*sim.platform, 2).r.back(), std::pow(0.5, 1.6), 1e-6);
+}
+
+}  // namespace
+}  // namespace vp::test

@@ -1,0 +1,234 @@
+#include "UiTestMain.h"
+
+#include "platform/qt/QtMainQueue.h"
+#include "platform/qt/QtWindowFlags.h"
+#include "platform/qt/QtWindowSystem.h"
+#include "platform/qt/QtWindows.h"
+#include "platform/sim/SimPlatform.h"
+#include "ui/hud/HUDView.h"
+
+#include <QApplication>
+#include <QTest>
+
+using namespace vp;
+
+namespace {
+
+WindowConfig shadeConfig() {
+    WindowConfig c;
+    c.role = WindowRole::shade;
+    c.level = 2147483628 - 1;
+    c.collectionBehavior = 0x151;
+    c.sharingType = 0;
+    c.ignoresMouseEvents = true;
+    c.opaque = false;
+    c.hasShadow = false;
+    return c;
+}
+
+WindowConfig hudConfig() {
+    WindowConfig c;
+    c.role = WindowRole::hud;
+    c.contentRect = {0, 0, 220, 64};
+    c.styleMask = style::nonactivatingPanel;
+    c.level = level::status;
+    c.collectionBehavior = 273;
+    c.ignoresMouseEvents = true;
+    c.opaque = false;
+    return c;
+}
+
+WindowConfig pipConfig() {
+    WindowConfig c;
+    c.role = WindowRole::pip;
+    c.contentRect = {0, 0, 480, 270};
+    c.styleMask = 155;
+    c.level = level::floating;
+    c.collectionBehavior = 257;
+    c.sharingType = 0;
+    c.title = "Studio Display — PiP";
+    return c;
+}
+
+struct Desk {
+    SimPlatform sim;
+    QtMainQueue main;
+    QtWindowSystem windows{sim.simWindows, main};
+    Desk() { sim.loadScenarioFile(SimPlatform::defaultScenarioPath()); }
+};
+
+int visibleTopLevels() {
+    int n = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible()) ++n;
+    return n;
+}
+
+}  // namespace
+
+class QtWindowsTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void flagsFollowTheWindowSettings() {
+        QtWindowTraits shade = qtWindowTraits(shadeConfig());
+        for (Qt::WindowType f : {Qt::FramelessWindowHint, Qt::WindowTransparentForInput, Qt::WindowStaysOnTopHint,
+                                 Qt::X11BypassWindowManagerHint, Qt::WindowDoesNotAcceptFocus,
+                                 Qt::NoDropShadowWindowHint})
+            QVERIFY(shade.flags.testFlag(f));
+        QVERIFY(shade.translucent && shade.showWithoutActivating && !shade.resizable);
+
+        QtWindowTraits hud = qtWindowTraits(hudConfig());
+        for (Qt::WindowType f : {Qt::FramelessWindowHint, Qt::Tool, Qt::WindowTransparentForInput,
+                                 Qt::WindowDoesNotAcceptFocus, Qt::WindowStaysOnTopHint})
+            QVERIFY(hud.flags.testFlag(f));
+        QVERIFY(!hud.flags.testFlag(Qt::X11BypassWindowManagerHint));
+        QVERIFY(hud.translucent && hud.showWithoutActivating);
+
+        QtWindowTraits pip = qtWindowTraits(pipConfig());
+        QVERIFY(pip.flags.testFlag(Qt::WindowTitleHint));
+        QVERIFY(pip.flags.testFlag(Qt::WindowCloseButtonHint));
+        QVERIFY(pip.flags.testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(!pip.flags.testFlag(Qt::FramelessWindowHint));
+        QVERIFY(!pip.flags.testFlag(Qt::WindowTransparentForInput));
+        QVERIFY(pip.resizable && !pip.translucent);
+    }
+
+    void coordinatesFlipAroundTheMainScreen() {
+        // A 200-point window 90 points above the bottom of a 1080-high main
+        // screen sits 1080 − 90 − 64 from Qt's top.
+        Rect r{850, 90, 220, 64};
+        QCOMPARE(toQtRect(r, 1080), QRect(850, 926, 220, 64));
+        QCOMPARE(fromQtRect(toQtRect(r, 1080), 1080), r);
+        // A screen to the left of and above the main one.
+        Rect left{-1920, 1080, 1920, 1200};
+        QCOMPARE(toQtRect(left, 1080), QRect(-1920, -1200, 1920, 1200));
+    }
+
+    void shadeCoversItsScreenAndComesAndGoes() {
+        Desk desk;
+        auto screen = desk.windows.mainScreen();
+        QVERIFY(screen);
+        WindowConfig c = shadeConfig();
+        c.contentRect = screen->frame;
+        auto window = desk.windows.createWindow(c);
+        auto* qt = dynamic_cast<QtWindow*>(window.get());
+        QVERIFY(qt);
+        window->setBackgroundColor({0, 0, 0, 0.4});
+        window->setFrame(screen->frame);
+        window->orderFrontRegardless();
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->frame(), screen->frame);
+        QCOMPARE(qt->widget()->geometry().topLeft(), QPoint(0, 0));
+        window->orderOut();
+        QVERIFY(!window->isVisible());
+        window->close();
+        window->orderFrontRegardless();
+        QVERIFY(!window->isVisible());
+    }
+
+    void hudShowsItsLevelAndFades() {
+        Desk desk;
+        auto window = desk.windows.createWindow(hudConfig());
+        auto* qt = dynamic_cast<QtWindow*>(window.get());
+        window->setLevelContent(0.25, "sun.min.fill");
+        QCOMPARE(qt->widget()->hudView()->percentText(), QStringLiteral("25"));
+        window->setAlpha(1);
+        window->orderFrontRegardless();
+        bool done = false;
+        QElapsedTimer clock;
+        clock.start();
+        window->fadeOut(0.35, [&] { done = true; });
+        QTest::qWait(100);
+        QVERIFY(window->alpha() < 1 && window->alpha() > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(done, 2000);
+        QVERIFY(clock.elapsed() >= 340);
+        QCOMPARE(window->alpha(), 0.0);
+    }
+
+    void aNewShowStopsAFade() {
+        Desk desk;
+        auto window = desk.windows.createWindow(hudConfig());
+        bool done = false;
+        window->orderFrontRegardless();
+        window->fadeOut(0.2, [&] { done = true; });
+        window->setAlpha(1);
+        window->orderFrontRegardless();
+        QTest::qWait(400);
+        QVERIFY(!done);
+        QCOMPARE(window->alpha(), 1.0);
+    }
+
+    void pipLetterboxesTheLatestFrameWithoutCopying() {
+        Desk desk;
+        auto window = desk.windows.createWindow(pipConfig());
+        auto* widget = dynamic_cast<QtWindow*>(window.get())->widget();
+        window->setContentSize({100, 100});
+        auto pixels = std::make_shared<std::vector<std::uint8_t>>(4 * 2 * 4, 0xFF);
+        auto frame = std::make_shared<CapturedFrame>(CapturedFrame{4, 2, pixels});
+        window->setFrameContent(frame);
+        QCOMPARE(widget->frameImage().constBits(), pixels->data());
+        QCOMPARE(widget->frameTarget(), QRectF(0, 25, 100, 50));
+
+        // A frame whose buffer is too short is not drawn.
+        auto shortFrame = std::make_shared<CapturedFrame>(CapturedFrame{4, 4, pixels});
+        window->setFrameContent(shortFrame);
+        QVERIFY(widget->frameImage().isNull());
+    }
+
+    void pipKeepsItsAspectWhenResized() {
+        Desk desk;
+        auto window = desk.windows.createWindow(pipConfig());
+        auto* widget = dynamic_cast<QtWindow*>(window.get())->widget();
+        window->setContentAspectRatio({1, 0.5});
+        window->orderFrontRegardless();
+        widget->resize(400, 380);
+        QTRY_COMPARE(widget->height(), 200);
+    }
+
+    void userCloseReportsButProgramCloseDoesNot() {
+        Desk desk;
+        int userCloses = 0;
+        auto window = desk.windows.createWindow(pipConfig());
+        window->setOnUserClose([&] { ++userCloses; });
+        window->orderFrontRegardless();
+        dynamic_cast<QtWindow*>(window.get())->widget()->close();
+        QCOMPARE(userCloses, 1);
+
+        auto second = desk.windows.createWindow(pipConfig());
+        second->setOnUserClose([&] { ++userCloses; });
+        second->orderFrontRegardless();
+        second->close();
+        QCOMPARE(userCloses, 1);
+    }
+
+    void userCloseMayDestroyTheWindow() {
+        Desk desk;
+        std::unique_ptr<Window> window = desk.windows.createWindow(pipConfig());
+        window->setOnUserClose([&] { window.reset(); });
+        window->orderFrontRegardless();
+        QPointer<QWidget> widget = dynamic_cast<QtWindow*>(window.get())->widget();
+        widget->close();
+        QVERIFY(!window);
+        QTRY_VERIFY(!widget);
+    }
+
+    void extraBrightnessKeepsTheFactorAndShowsNothing() {
+        Desk desk;
+        QVERIFY(!desk.windows.hasExtendedRangeCompositor());
+        int before = visibleTopLevels();
+        WindowConfig c = shadeConfig();
+        c.role = WindowRole::extraBrightness;
+        c.level = level::overlay;
+        auto window = desk.windows.createWindow(c);
+        window->setMultiplyFactor(1.4);
+        window->orderFrontRegardless();
+        auto* overlay = dynamic_cast<FactorOnlyWindow*>(window.get());
+        QVERIFY(overlay);
+        QCOMPARE(overlay->multiplyFactor(), 1.4);
+        QVERIFY(window->isVisible());
+        QCOMPARE(visibleTopLevels(), before);
+    }
+};
+
+VP_UI_TEST(QtWindowsTest)
+#include "QtWindowsTest.moc"
