@@ -114,6 +114,9 @@ public:
     void enableHiDPI(const Screen& screen);
     void disableHiDPI(const Screen& screen);
     std::optional<Screen> physicalForHiDPI(DisplayID virtualDisplay) const;
+    // The spec of a monitor's HiDPI screen: its name + " HiDPI", its native
+    // pixel size at double density, its rate but at least 60 Hz; a new id.
+    static VirtualSpec hiDPISpec(const Screen& monitor);
 
     // --- Extra brightness and colour profiles
     bool supportsXDR(const Screen& screen) const;
@@ -163,9 +166,14 @@ private:
     Status configure(ConfigureOption option, const std::function<Status(ConfigHandle)>& body);
     std::string refusal(Status status) const;
 
-    // virtual HiDPI
-    void restoreHiDPIAtLaunch();
+    // switching off
+    bool isOnlyStandaloneScreen(DisplayID display) const;
+
+    // virtual screens and virtual HiDPI
     void createEnabledVirtuals();
+    void restoreHiDPIAtLaunch();
+    void mirrorForThisProcess(DisplayID monitor, DisplayID master);
+    void finishHiDPI(DisplayID virtualDisplay, std::int64_t nw, std::int64_t nh, bool makeVirtualMain);
 
     // extra brightness
     void reapplyXDR();

@@ -1,9 +1,48 @@
 #include "display/DisplayManager.h"
 
+#include "app/AppContext.h"
+#include "app/I18n.h"
+#include "display/VirtualEngine.h"
+
+#include <algorithm>
+
 namespace vp {
 
-void DisplayManager::createEnabledVirtuals() {}
+void DisplayManager::createEnabledVirtuals() {
+    VirtualEngine& engine = context_.virtualEngine();
+    for (const VirtualSpec& spec : specs)
+        if (spec.enabled) engine.create(spec);
+}
 
-void DisplayManager::restoreHiDPIAtLaunch() {}
+void DisplayManager::addVirtual(const VirtualSpec& spec) {
+    specs.push_back(spec);
+    saveSpecs();
+    // A spec the system refuses stays listed, so the user can switch it on
+    // again later or remove it.
+    if (!context_.virtualEngine().create(spec)) lastError = L("Não foi possível criar a tela virtual.");
+    scheduleRefresh();
+    publish();
+}
+
+void DisplayManager::toggleVirtual(const VirtualSpec& spec, bool on) {
+    auto stored = std::find_if(specs.begin(), specs.end(), [&](const VirtualSpec& s) { return s.id == spec.id; });
+    if (stored == specs.end()) return;
+    stored->enabled = on;
+    VirtualSpec updated = *stored;
+    saveSpecs();
+    VirtualEngine& engine = context_.virtualEngine();
+    if (on) engine.create(updated);
+    else engine.destroy(updated.id);
+    scheduleRefresh();
+    publish();
+}
+
+void DisplayManager::removeVirtual(const VirtualSpec& spec) {
+    context_.virtualEngine().destroy(spec.id);
+    std::erase_if(specs, [&](const VirtualSpec& s) { return s.id == spec.id; });
+    saveSpecs();
+    scheduleRefresh();
+    publish();
+}
 
 }  // namespace vp

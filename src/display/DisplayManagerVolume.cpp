@@ -1,7 +1,7 @@
 #include "display/DisplayManager.h"
 
 #include "display/BrightnessCurve.h"
-#include "hardware/DDCService.h"
+#include "hardware/VCP.h"
 
 namespace vp {
 

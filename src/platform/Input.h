@@ -28,9 +28,20 @@ struct KeyEvent {
     std::uint64_t flags = 0;
 };
 
+// The tap's attachment to the main run loop: events reach the handler only
+// while it lives. Destroying it detaches the tap.
+class TapSource {
+public:
+    virtual ~TapSource() = default;
+};
+
 class EventTap {
 public:
     virtual ~EventTap() = default;  // removes the tap
+    // Attaches the tap to the main run loop; the handler runs there.
+    virtual std::unique_ptr<TapSource> addToMainRunLoop() = 0;
+    // The system may disable a tap by itself (a handler that took too long,
+    // user input); it then sends one of the tapDisabled notifications.
     virtual void enable(bool on) = 0;
     virtual bool isEnabled() const = 0;
 };

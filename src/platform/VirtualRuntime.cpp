@@ -5,8 +5,10 @@
 namespace vp {
 
 namespace {
+// Rounded, not truncated: a time read from the clock converts back to the
+// very nanosecond it came from.
 std::int64_t toNanos(Seconds s) {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(s).count();
+    return std::chrono::round<std::chrono::nanoseconds>(s).count();
 }
 }  // namespace
 

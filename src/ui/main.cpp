@@ -95,6 +95,9 @@ int runInterface(int argc, char** argv, Command command) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velvetpane"));
     QApplication::setQuitOnLastWindowClosed(false);
+    // Before anything can see this instance running, so a signal sent as
+    // soon as it is seen still ends it through the event loop.
+    quitOnSignals(&app);
 
     vp::ui::SingleInstance instance(vp::ui::SingleInstance::defaultSocketPath());
     if (instance.forward(command.urls)) return 0;
@@ -110,7 +113,6 @@ int runInterface(int argc, char** argv, Command command) {
     }
     instance.onURLs = [&program](const QStringList& urls) { program->openURLs(urls); };
     QObject::connect(&app, &QCoreApplication::aboutToQuit, [&program] { program->terminate(); });
-    quitOnSignals(&app);
     program->launch(command.urls);
     return app.exec();
 }

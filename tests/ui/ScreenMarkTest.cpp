@@ -38,7 +38,8 @@ private Q_SLOTS:
         mark->installEventFilter(&counter);
         QVERIFY(!mark->isAnimating());
         window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
         QVERIFY(mark->isAnimating());
         counter.paints = 0;
         QTest::qWait(1000);
@@ -50,6 +51,23 @@ private Q_SLOTS:
         counter.paints = 0;
         QTest::qWait(200);
         QCOMPARE(counter.paints, 0);
+    }
+
+    void aWindowInTheBackgroundDoesNotAnimate() {
+        QWidget window;
+        auto* mark = new ScreenMark(22, &window);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(mark->isAnimating());
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QVERIFY(!mark->isAnimating());
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(mark->isAnimating());
     }
 
     void aFrozenMarkDoesNotAnimate() {

@@ -2,6 +2,7 @@
 
 #include "app/I18n.h"
 #include "display/DisplayManager.h"
+#include "input/BrightnessKeys.h"
 
 #include <charconv>
 #include <cmath>
@@ -31,6 +32,8 @@ const DoRegistry& doRegistry() {
         DoRegistry r;
         registerDisplayCommands(r);
         registerBrightnessCommands(r);
+        registerConfigCommands(r);
+        registerInputCommands(r);
         registerLifecycleCommands(r);
         return r;
     }();
@@ -47,6 +50,7 @@ FlagRegistry& flagRegistry() {
             if (it == doRegistry().end()) throw UsageError("unknown operation \"" + args.front() + "\"");
             it->second(session, std::vector<std::string>(args.begin() + 1, args.end()));
         };
+        registerInputFlags(r);
         registerLifecycleFlags(r);
         return r;
     }();
@@ -130,6 +134,8 @@ nlohmann::json HeadlessSession::state() {
     nlohmann::json state = nlohmann::json::object();
     addDisplayState(*this, state);
     addHardwareState(*this, state);
+    addConfigState(*this, state);
+    addInputState(*this, state);
     addLifecycleState(*this, state);
     return state;
 }

@@ -70,6 +70,13 @@ void registerDisplayCommands(DoRegistry& registry);
 void addDisplayState(HeadlessSession& session, nlohmann::json& state);
 void registerBrightnessCommands(DoRegistry& registry);
 void addHardwareState(HeadlessSession& session, nlohmann::json& state);
+void registerConfigCommands(DoRegistry& registry);
+void addConfigState(HeadlessSession& session, nlohmann::json& state);
+void registerInputCommands(DoRegistry& registry);
+void registerInputFlags(FlagRegistry& registry);
+void addInputState(HeadlessSession& session, nlohmann::json& state);
+// "<name>[+option][+shift][:up]" as the simulated tap receives it.
+KeyEvent parseKeySpec(const std::string& spec);
 void registerLifecycleFlags(FlagRegistry& registry);
 void registerLifecycleCommands(DoRegistry& registry);
 void addLifecycleState(HeadlessSession& session, nlohmann::json& state);

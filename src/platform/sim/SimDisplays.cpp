@@ -1,6 +1,7 @@
 #include "platform/sim/SimDisplays.h"
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 namespace vp {
@@ -103,6 +104,28 @@ void SimDisplays::load(const nlohmann::json& list) {
         d.profileGamma = identityGamma(field<std::size_t>(j, "gammaEntries", 256, what));
         d.gamma = d.profileGamma;
         displays_.push_back(std::move(d));
+    }
+}
+
+void SimDisplays::loadRefusals(const nlohmann::json& j) {
+    if (!j.is_object()) throw std::runtime_error("\"refusals\" must be an object");
+    refusals.begin = field<Status>(j, "begin", 0, "refusals");
+    refusals.mode = field<Status>(j, "mode", 0, "refusals");
+    refusals.mirror = field<Status>(j, "mirror", 0, "refusals");
+    refusals.origin = field<Status>(j, "origin", 0, "refusals");
+    refusals.enabled = field<Status>(j, "enabled", 0, "refusals");
+    refusals.complete = field<Status>(j, "complete", 0, "refusals");
+    if (!j.contains("display")) return;
+    if (!j["display"].is_object()) throw std::runtime_error("refusals: \"display\" must be an object");
+    for (const auto& [key, value] : j["display"].items()) {
+        if (!value.is_number_integer()) throw std::runtime_error("refusals: \"display\" values must be statuses");
+        DisplayID id = 0;
+        try {
+            id = DisplayID(std::stoul(key));
+        } catch (const std::exception&) {
+            throw std::runtime_error("refusals: \"" + key + "\" is not a display id");
+        }
+        refusals.display[id] = value.get<Status>();
     }
 }
 
@@ -210,41 +233,52 @@ void SimDisplays::settle() {
     notifier_.waitIdle();
 }
 
+Status SimDisplays::record(std::string call, Status status) {
+    if (status != 0) call += " -> " + std::to_string(status);
+    transactionLog.push_back(std::move(call));
+    return status;
+}
+
 Status SimDisplays::beginConfiguration(ConfigHandle& handle) {
     handle = 0;
-    if (refusals.begin != 0) return refusals.begin;
+    if (refusals.begin != 0) return record("begin", refusals.begin);
     handle = nextHandle_++;
     open_[handle] = {};
-    return 0;
+    return record("begin", 0);
 }
 
 Status SimDisplays::stage(ConfigHandle handle, Status refusal, DisplayID id, Change change) {
     auto it = open_.find(handle);
     if (it == open_.end()) return 1001;  // not a transaction in progress
     if (refusal != 0) return refusal;
+    if (auto r = refusals.display.find(id); r != refusals.display.end() && r->second != 0) return r->second;
     it->second.changes.push_back(std::move(change));
     it->second.touched.push_back(id);
     return 0;
 }
 
 Status SimDisplays::configureMode(ConfigHandle handle, DisplayID id, const DisplayMode& mode) {
+    std::string call = "mode " + std::to_string(id) + " " + std::to_string(mode.width) + "x" +
+                       std::to_string(mode.height) + "@" + std::to_string(mode.pixelWidth) + "x" +
+                       std::to_string(mode.pixelHeight) + "@" + std::to_string(std::llround(mode.refresh));
     auto* d = find(id);
-    if (!d) return 1001;
+    if (!d) return record(call, 1001);
     auto pos = std::find(d->modes.begin(), d->modes.end(), mode);
-    if (pos == d->modes.end()) return 1001;
+    if (pos == d->modes.end()) return record(call, 1001);
     std::size_t index = std::size_t(pos - d->modes.begin());
-    return stage(handle, refusals.mode, id, [this, id, index] {
+    return record(call, stage(handle, refusals.mode, id, [this, id, index] {
         if (auto* target = find(id)) {
             target->currentMode = index;
             target->bounds.width = double(target->modes[index].width);
             target->bounds.height = double(target->modes[index].height);
         }
-    });
+    }));
 }
 
 Status SimDisplays::configureMirror(ConfigHandle handle, DisplayID id, DisplayID master) {
-    if (!find(id) || (master != 0 && !find(master))) return 1001;
-    return stage(handle, refusals.mirror, id, [this, id, master] { applyMirror(id, master); });
+    std::string call = "mirror " + std::to_string(id) + " " + std::to_string(master);
+    if (!find(id) || (master != 0 && !find(master))) return record(call, 1001);
+    return record(call, stage(handle, refusals.mirror, id, [this, id, master] { applyMirror(id, master); }));
 }
 
 void SimDisplays::applyMirror(DisplayID id, DisplayID master) {
@@ -273,62 +307,96 @@ void SimDisplays::placeRightOfArrangement(SimDisplay& display) {
 }
 
 Status SimDisplays::configureOrigin(ConfigHandle handle, DisplayID id, std::int32_t x, std::int32_t y) {
-    if (!find(id)) return 1001;
-    return stage(handle, refusals.origin, id, [this, id, x, y] {
+    std::string call = "origin " + std::to_string(id) + " " + std::to_string(x) + " " + std::to_string(y);
+    if (!find(id)) return record(call, 1001);
+    return record(call, stage(handle, refusals.origin, id, [this, id, x, y] {
         if (auto* d = find(id)) {
             d->bounds.x = x;
             d->bounds.y = y;
         }
-    });
+    }));
 }
 
 Status SimDisplays::configureEnabled(ConfigHandle handle, DisplayID id, bool enabled) {
-    if (!enabledEntryPoint) return 1001;
-    if (!find(id)) return 1001;
-    return stage(handle, refusals.enabled, id, [this, id, enabled] {
+    std::string call = "enabled " + std::to_string(id) + (enabled ? " on" : " off");
+    if (!enabledEntryPoint || !find(id)) return record(call, 1001);
+    return record(call, stage(handle, refusals.enabled, id, [this, id, enabled] {
         auto* d = find(id);
         if (!d) return;
         d->online = enabled;
         d->active = enabled;
         if (enabled) placeRightOfArrangement(*d);
-    });
+    }));
 }
 
 Status SimDisplays::cancelConfiguration(ConfigHandle handle) {
-    return open_.erase(handle) ? 0 : 1001;
+    return record("cancel", open_.erase(handle) ? 0 : 1001);
 }
 
 Status SimDisplays::completeConfiguration(ConfigHandle handle, ConfigureOption option) {
+    std::string call = "complete " + std::to_string(int(option));
     auto it = open_.find(handle);
-    if (it == open_.end()) return 1001;
+    if (it == open_.end()) return record(call, 1001);
     Transaction txn = std::move(it->second);
     open_.erase(it);
-    if (refusals.complete != 0) return refusals.complete;
-    if (option == ConfigureOption::forAppOnly) appOnlySnapshots_.push_back(displays_);
-    for (auto& change : txn.changes) change();
-    ++completed_;
+    if (refusals.complete != 0) return record(call, refusals.complete);
     std::vector<DisplayID> touched = txn.touched;
     std::sort(touched.begin(), touched.end());
     touched.erase(std::unique(touched.begin(), touched.end()), touched.end());
+    if (option == ConfigureOption::forAppOnly) {
+        std::vector<SimDisplay> before;
+        for (DisplayID id : touched)
+            if (auto* d = find(id)) before.push_back(*d);
+        appOnlyUndo_.push_back(std::move(before));
+    }
+    for (auto& change : txn.changes) change();
+    keepArrangementConsistent();
+    ++completed_;
     for (DisplayID id : touched) announce(id);
-    return 0;
+    return record(call, 0);
 }
 
 void SimDisplays::endProcess() {
-    // Undo, newest first, what was completed for this application only: the
-    // arrangement fields of each display that still exists go back to what
-    // they were before the first such change.
-    for (auto snapshot = appOnlySnapshots_.rbegin(); snapshot != appOnlySnapshots_.rend(); ++snapshot) {
-        for (const auto& before : *snapshot) {
+    // Undo, newest first, what was completed for this application only. A
+    // display that stands on its own again (switched back on, no longer a
+    // mirror) takes a place to the right of the arrangement.
+    for (auto undo = appOnlyUndo_.rbegin(); undo != appOnlyUndo_.rend(); ++undo) {
+        for (const auto& before : *undo) {
             auto* d = find(before.id);
             if (!d) continue;
+            bool wasStandalone = d->online && d->active && d->mirrorOf == 0;
             d->online = before.online;
             d->active = before.active;
             d->mirrorOf = before.mirrorOf;
-            d->bounds = before.bounds;
+            if (!wasStandalone && d->online && d->active && d->mirrorOf == 0) placeRightOfArrangement(*d);
         }
     }
-    appOnlySnapshots_.clear();
+    appOnlyUndo_.clear();
+    keepArrangementConsistent();
+}
+
+void SimDisplays::keepArrangementConsistent() {
+    // The system always has a main display at (0, 0): when the one there went
+    // away, the first standalone display takes its place and the others keep
+    // their positions relative to it.
+    if (!mainDisplay()) {
+        auto first = std::find_if(displays_.begin(), displays_.end(),
+                                  [](const SimDisplay& d) { return d.online && d.active && d.mirrorOf == 0; });
+        if (first != displays_.end()) {
+            double dx = first->bounds.x, dy = first->bounds.y;
+            for (auto& d : displays_) {
+                if (!d.online || d.mirrorOf != 0) continue;
+                d.bounds.x -= dx;
+                d.bounds.y -= dy;
+            }
+        }
+    }
+    // A mirror shows its master's picture where the master is.
+    for (auto& d : displays_)
+        if (const SimDisplay* master = d.mirrorOf ? find(d.mirrorOf) : nullptr) {
+            d.bounds.x = master->bounds.x;
+            d.bounds.y = master->bounds.y;
+        }
 }
 
 std::optional<GammaTable> SimDisplays::readGamma(DisplayID id, std::size_t capacity) {
@@ -362,7 +430,11 @@ void SimDisplays::addDisplay(SimDisplay display, bool doAnnounce) {
 void SimDisplays::removeDisplay(DisplayID id, bool doAnnounce) {
     std::erase_if(displays_, [id](const SimDisplay& d) { return d.id == id; });
     for (auto& d : displays_)
-        if (d.mirrorOf == id) d.mirrorOf = 0;
+        if (d.mirrorOf == id) {
+            d.mirrorOf = 0;
+            placeRightOfArrangement(d);
+        }
+    keepArrangementConsistent();
     if (doAnnounce) announce(id);
 }
 

@@ -43,6 +43,8 @@ struct SimRefusals {
     Status origin = 0;
     Status enabled = 0;
     Status complete = 0;
+    // Every configure step naming one of these displays is refused.
+    std::map<DisplayID, Status> display = {};
 };
 
 class SimDisplays : public DisplayServices {
@@ -53,6 +55,9 @@ public:
     // Scenario: the "displays" array. Throws std::runtime_error with a
     // readable message on a malformed entry.
     void load(const nlohmann::json& displays);
+    // Scenario: the "refusals" object ({"begin", "mode", "mirror", "origin",
+    // "enabled", "complete": status, "display": {"<id>": status}}).
+    void loadRefusals(const nlohmann::json& refusals);
 
     std::vector<DisplayID> onlineDisplays() override;
     Rect bounds(DisplayID id) override;
@@ -95,6 +100,12 @@ public:
     // Waits until every queued callback has been delivered.
     void settle();
     std::size_t completedTransactions() const { return completed_; }
+    // Every transaction call in order, as text: "begin", "mode 2 1920x1080@1920x1080@60",
+    // "mirror 2 0", "origin 3 -1920 200", "enabled 3 off", "cancel",
+    // "complete 2" (the option); a refused call ends in " -> status".
+    std::vector<std::string> transactionLog;
+    // Puts a display to the right of the arrangement, at the top.
+    void placeRightOfArrangement(SimDisplay& display);
 
     // Direct access for tests and the simulated hardware.
     SimDisplay* find(DisplayID id);
@@ -109,14 +120,17 @@ private:
     };
     Status stage(ConfigHandle handle, Status refusal, DisplayID id, Change change);
     void applyMirror(DisplayID id, DisplayID master);
-    void placeRightOfArrangement(SimDisplay& display);
+    Status record(std::string call, Status status);
     SimDisplay* mainDisplay();
+    void keepArrangementConsistent();
 
     std::vector<SimDisplay> displays_;
     std::map<ConfigHandle, Transaction> open_;
     ConfigHandle nextHandle_ = 1;
     std::size_t completed_ = 0;
-    std::vector<std::vector<SimDisplay>> appOnlySnapshots_;
+    // Per transaction completed for this application only: the touched
+    // displays as they were before it.
+    std::vector<std::vector<SimDisplay>> appOnlyUndo_;
     std::mutex callbackMutex_;
     ReconfigurationCallback callback_;
     ThreadSerialQueue notifier_;

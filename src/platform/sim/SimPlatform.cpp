@@ -24,6 +24,7 @@ SimPlatform::SimPlatform(SimOptions options)
 }
 
 SimPlatform::SimPlatform(SimOptions options, Runtime runtime) : external_(runtime), simSystem(options.home) {
+    simCapture.threaded = true;  // nobody drains frame queues by hand in real time
     connectSimulations();
 }
 
@@ -44,6 +45,7 @@ void SimPlatform::loadScenario(const nlohmann::json& s) {
     if (!s.is_object()) throw std::runtime_error("the scenario must be a JSON object");
     if (!s.contains("displays")) throw std::runtime_error("the scenario has no \"displays\"");
     simDisplays.load(s["displays"]);
+    if (s.contains("refusals")) simDisplays.loadRefusals(s["refusals"]);
     if (s.contains("enabledEntryPoint")) simDisplays.enabledEntryPoint = s["enabledEntryPoint"].get<bool>();
     if (s.contains("hardware")) simHardware.load(s["hardware"]);
     if (s.contains("virtualDisplays")) simVirtualDisplays.load(s["virtualDisplays"]);
@@ -88,23 +90,32 @@ bool SimPlatform::runUntilIdle(Seconds limit) {
     for (;;) {
         simDisplays.settle();
         drainDDC();
+        simCapture.drainQueues();
         bool finished = mainQueue.runUntilIdle(deadline - clock.now());
         simDisplays.settle();
         drainDDC();
-        if (!mainQueue.hasPendingWork() && (!manualDDC_ || manualDDC_->pending() == 0)) return true;
+        simCapture.drainQueues();
+        if (!mainQueue.hasPendingWork() && (!manualDDC_ || manualDDC_->pending() == 0) && simCapture.pendingFrames() == 0)
+            return true;
         if (!finished || clock.now() >= deadline) return false;
     }
 }
 
 void SimPlatform::advance(Seconds delta) {
-    Seconds target = clock.now() + delta;
+    // Counted in whole nanoseconds, as the clock counts: a target kept in
+    // floating point can lie a fraction of a nanosecond beyond any time the
+    // clock can reach, and the loop would never end.
+    using std::chrono::nanoseconds;
+    auto now = [this] { return std::chrono::round<nanoseconds>(clock.now()); };
+    nanoseconds target = now() + std::chrono::round<nanoseconds>(delta);
     simDisplays.settle();
     drainDDC();
     mainQueue.runReady();
-    while (clock.now() < target) {
-        mainQueue.advance(std::min(target - clock.now(), Seconds(0.001)) );
+    while (now() < target) {
+        mainQueue.advance(std::min(target - now(), nanoseconds(1'000'000)));
         simDisplays.settle();
         drainDDC();
+        simCapture.drainQueues();
     }
     mainQueue.runReady();
 }

@@ -70,10 +70,10 @@ public:
     VirtualSleeper sleeper{clock};
     SimDisplays simDisplays;
     SimHardware simHardware{simDisplays, runtime().clock};
-    SimVirtualDisplays simVirtualDisplays;
+    SimVirtualDisplays simVirtualDisplays{simDisplays};
     SimWindowSystem simWindows{simDisplays, runtime().main};
-    SimInput simInput;
-    SimCapture simCapture;
+    SimInput simInput{runtime().main};
+    SimCapture simCapture{simDisplays, simSystem};
     SimSystem simSystem;
 
 private:

@@ -21,7 +21,10 @@ public:
     }
     void setBackgroundColor(const RGBA& color) override { r_->background = color; }
     double alpha() const override { return r_->alpha; }
-    void setAlpha(double alpha) override { r_->alpha = alpha; }
+    void setAlpha(double alpha) override {
+        r_->alpha = alpha;
+        ++r_->alphaSets;
+    }
     bool isVisible() const override { return r_->visible; }
     void orderFrontRegardless() override {
         if (!r_->closed) r_->visible = true;
@@ -48,8 +51,9 @@ public:
     void fadeOut(double seconds, std::function<void()> done) override {
         ++r_->fades;
         std::weak_ptr<SimWindowRecord> weak = r_;
-        main_.postAfter(Seconds(seconds), [weak, done = std::move(done)] {
-            if (auto r = weak.lock()) r->alpha = 0;
+        // Setting the alpha meanwhile interrupts the fade, as it does on screen.
+        main_.postAfter(Seconds(seconds), [weak, sets = r_->alphaSets, done = std::move(done)] {
+            if (auto r = weak.lock(); r && r->alphaSets == sets) r->alpha = 0;
             if (done) done();
         });
     }

@@ -15,6 +15,7 @@ struct SimWindowRecord {
     Rect frame;
     RGBA background;
     double alpha = 1.0;
+    std::size_t alphaSets = 0;
     bool visible = false;
     bool closed = false;
     Size aspectRatio;

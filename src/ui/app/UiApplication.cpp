@@ -13,8 +13,8 @@ UiApplication::UiApplication(const UiOptions& options) : platform_(std::make_uni
     I18n::initialize(platform_->system().preferredLanguages());
     context_ = std::make_unique<AppContext>(*platform_);
     context_->install();
-    scenes_ = std::make_unique<Scenes>(context_->displayManager(), [] { QCoreApplication::quit(); },
-                                       options.trayAvailable);
+    auto quit = options.quit ? options.quit : [] { QCoreApplication::quit(); };
+    scenes_ = std::make_unique<Scenes>(context_->displayManager(), quit, options.trayAvailable);
 }
 
 UiApplication::~UiApplication() {

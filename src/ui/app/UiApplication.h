@@ -8,6 +8,7 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,6 +19,8 @@ struct UiOptions {
     std::string home;      // empty: defaults in memory
     std::string lang;      // empty: the system's preferred languages
     bool trayAvailable = true;
+    // What the quit action does; unset: end the event loop.
+    std::function<void()> quit;
 };
 
 class UiApplication {

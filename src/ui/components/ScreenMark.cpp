@@ -3,6 +3,7 @@
 #include "ui/components/DS.h"
 #include "ui/components/Glow.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTimer>
@@ -41,12 +42,28 @@ double ScreenMark::seconds() const {
     return frozen_ ? *frozen_ : clock_.elapsed() / 1000.0;
 }
 
+void ScreenMark::updateAnimation() {
+    bool animate = !frozen_ && isVisible() && isActiveWindow();
+    if (animate == timer_->isActive()) return;
+    if (animate) timer_->start();
+    else timer_->stop();
+    update();
+}
+
 void ScreenMark::showEvent(QShowEvent*) {
-    if (!frozen_) timer_->start();
+    updateAnimation();
 }
 
 void ScreenMark::hideEvent(QHideEvent*) {
-    timer_->stop();
+    updateAnimation();
+}
+
+bool ScreenMark::event(QEvent* event) {
+    bool handled = QWidget::event(event);
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate ||
+        event->type() == QEvent::ActivationChange)
+        updateAnimation();
+    return handled;
 }
 
 void ScreenMark::paintEvent(QPaintEvent*) {

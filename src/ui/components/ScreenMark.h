@@ -1,7 +1,8 @@
 #pragma once
 // The logo mark: a monitor outline on a stand with a pulsing four-pointed
 // sparkle. It animates at most 30 times per second, and only while it is
-// visible, so a program whose windows are closed does no drawing work.
+// visible in the active window, so a program whose windows are closed or in
+// the background does no drawing work.
 
 #include <QElapsedTimer>
 #include <QWidget>
@@ -30,8 +31,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
+    void updateAnimation();
     double seconds() const;
     double size_;
     QTimer* timer_;

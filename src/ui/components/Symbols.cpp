@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -88,7 +89,11 @@ QPixmap pixmap(const std::string& name, const QColor& color, int size, double de
     {
         QPainter p(&out);
         p.setRenderHint(QPainter::Antialiasing);
-        svg->render(&p, QRectF(0, 0, px, px));
+        // The icons keep a 2-unit margin inside their 24-unit box; drawing
+        // them 20 units to the box lets a symbol fill its frame as the
+        // system's symbols do.
+        double inset = px * 2.0 / 20.0;
+        svg->render(&p, QRectF(-inset, -inset, px + 2 * inset, px + 2 * inset));
         // The icons are drawn in one colour; keep their coverage and
         // replace the colour.
         p.setCompositionMode(QPainter::CompositionMode_SourceIn);
@@ -101,7 +106,10 @@ QPixmap pixmap(const std::string& name, const QColor& color, int size, double de
 void paint(QPainter& painter, const QRectF& rect, const std::string& name, const QColor& color) {
     double side = std::min(rect.width(), rect.height());
     if (side <= 0) return;
-    double dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    // Rasterise at the resolution the pixels will have on the device.
+    QTransform t = painter.deviceTransform();
+    double scale = std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21()));
+    double dpr = std::max({painter.device() ? painter.device()->devicePixelRatioF() : 1.0, scale, 1.0});
     QPixmap icon = pixmap(name, color, int(std::ceil(side)), dpr);
     if (icon.isNull()) return;
     QRectF target(rect.center().x() - side / 2, rect.center().y() - side / 2, side, side);

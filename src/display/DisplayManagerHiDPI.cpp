@@ -1,0 +1,131 @@
+#include "display/DisplayManager.h"
+
+#include "app/AppContext.h"
+#include "app/I18n.h"
+#include "display/VirtualEngine.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vp {
+
+using namespace std::chrono_literals;
+
+namespace {
+// The system needs time to publish a new virtual display before it can be
+// mirrored, and the mirror before the virtual display's modes settle.
+constexpr Seconds kMirrorDelay = 1.2s;
+constexpr Seconds kModeDelay = 1.0s;
+constexpr Seconds kDestroyDelay = 0.8s;
+constexpr double kMinHiDPIWidth = 1280;
+constexpr double kMinHiDPIRefresh = 60;
+}  // namespace
+
+VirtualSpec DisplayManager::hiDPISpec(const Screen& monitor) {
+    VirtualSpec spec;
+    spec.name = monitor.name + " HiDPI";
+    spec.width = std::int64_t(monitor.nativePixels.width);
+    spec.height = std::int64_t(monitor.nativePixels.height);
+    spec.hiDPI = true;
+    spec.refresh = std::max(monitor.refresh, kMinHiDPIRefresh);
+    spec.enabled = true;
+    return spec;
+}
+
+bool DisplayManager::canOfferHiDPI(const Screen& screen) const {
+    return !screen.isBuiltin && !screen.isOurVirtual && context_.virtualEngine().isAvailable() &&
+           screen.nativePixels.width >= kMinHiDPIWidth;
+}
+
+bool DisplayManager::hiDPIOn(const Screen& screen) const {
+    return hiDPIMap.contains(screen.uuid);
+}
+
+std::optional<Screen> DisplayManager::physicalForHiDPI(DisplayID virtualDisplay) const {
+    for (const Screen& s : screens)
+        if (s.mirrorOf == virtualDisplay && !s.isOurVirtual) return s;
+    return std::nullopt;
+}
+
+void DisplayManager::enableHiDPI(const Screen& screen) {
+    std::int64_t nw = std::int64_t(screen.nativePixels.width);
+    std::int64_t nh = std::int64_t(screen.nativePixels.height);
+    if (nw < 1 || nh < 1) return;
+
+    auto stored = hiDPIMap.find(screen.uuid);
+    VirtualSpec spec = stored != hiDPIMap.end() ? stored->second : hiDPISpec(screen);
+    std::optional<Size> sizeMM;
+    if (Size size = platform_.displays().screenSizeMM(screen.id); size.width > 0) sizeMM = size;
+    auto created = context_.virtualEngine().create(spec, sizeMM);
+    if (!created) {
+        setLastError(L("Não foi possível criar a tela virtual."));
+        return;
+    }
+    hiDPIMap[screen.uuid] = spec;
+    saveHiDPI();
+    publish();
+
+    DisplayID monitor = screen.id, virtualDisplay = *created;
+    bool wasMain = screen.isMain;
+    WeakLife weak = life_;
+    MainQueue& main = context_.runtime().main;
+    main.postAfter(kMirrorDelay, [=, this, &main] {
+        if (!weak.lock()) return;
+        mirrorForThisProcess(monitor, virtualDisplay);
+        main.postAfter(kModeDelay, [=, this] {
+            if (weak.lock()) finishHiDPI(virtualDisplay, nw, nh, wasMain);
+        });
+    });
+}
+
+void DisplayManager::mirrorForThisProcess(DisplayID monitor, DisplayID master) {
+    // Completed for this process only, so the system ends the mirror by
+    // itself when the program goes away.
+    DisplayServices& ds = platform_.displays();
+    ConfigHandle handle = 0;
+    if (Status status = ds.beginConfiguration(handle); status != 0 || handle == 0) return;
+    if (Status status = ds.configureMirror(handle, monitor, master); status != 0) {
+        ds.cancelConfiguration(handle);
+        setLastError(refusal(status));
+        return;
+    }
+    if (Status status = ds.completeConfiguration(handle, ConfigureOption::forAppOnly); status != 0)
+        setLastError(refusal(status));
+    scheduleRefresh();
+}
+
+void DisplayManager::finishHiDPI(DisplayID virtualDisplay, std::int64_t nw, std::int64_t nh, bool makeVirtualMain) {
+    const ModeOption* best = nullptr;
+    std::vector<ModeOption> list = modes(virtualDisplay);
+    for (const ModeOption& m : list)
+        if (m.hiDPI() && m.width <= nw && m.height <= nh && (!best || m.width * m.height > best->width * best->height))
+            best = &m;
+    if (best) apply(*best, virtualDisplay);
+    if (makeVirtualMain) makeMain(virtualDisplay);
+}
+
+void DisplayManager::disableHiDPI(const Screen& screen) {
+    auto stored = hiDPIMap.find(screen.uuid);
+    if (stored == hiDPIMap.end()) return;
+    Uuid specID = stored->second.id;
+    std::string uuid = screen.uuid;
+    mirror(screen.id, std::nullopt);
+
+    WeakLife weak = life_;
+    context_.runtime().main.postAfter(kDestroyDelay, [=, this] {
+        if (!weak.lock()) return;
+        context_.virtualEngine().destroy(specID);
+        hiDPIMap.erase(uuid);
+        saveHiDPI();
+        scheduleRefresh();
+        publish();
+    });
+}
+
+void DisplayManager::restoreHiDPIAtLaunch() {
+    std::vector<Screen> list = screens;
+    for (const Screen& s : list)
+        if (hiDPIMap.contains(s.uuid) && !s.mirrorOf) enableHiDPI(s);
+}
+
+}  // namespace vp

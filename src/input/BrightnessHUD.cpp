@@ -1,0 +1,70 @@
+#include "input/BrightnessHUD.h"
+
+#include "app/AppContext.h"
+
+namespace vp {
+
+BrightnessHUD::BrightnessHUD(AppContext& context) : context_(context) {}
+
+BrightnessHUD::~BrightnessHUD() {
+    if (hideWork_) hideWork_->cancel();
+}
+
+BrightnessHUD& BrightnessHUD::shared() {
+    return AppContext::current().hud();
+}
+
+void BrightnessHUD::show(double value, const std::string& icon) {
+    model_.set(value, icon);
+    if (!panel_) createPanel();
+    panel_->setLevelContent(value, icon);
+    place();
+    panel_->setAlpha(1.0);
+    panel_->orderFrontRegardless();
+    ++showCount_;
+
+    if (hideWork_) hideWork_->cancel();
+    WeakLife weak = life_;
+    hideWork_ = context_.runtime().main.postAfter(hideDelay, [weak, this] {
+        if (weak.lock()) hide();
+    });
+}
+
+void BrightnessHUD::createPanel() {
+    WindowConfig config;
+    config.role = WindowRole::hud;
+    config.contentRect = {0, 0, panelSize.width, panelSize.height};
+    config.styleMask = style::nonactivatingPanel;
+    config.level = level::status;
+    config.collectionBehavior = collection::canJoinAllSpaces | collection::stationary | collection::fullScreenAuxiliary;
+    config.ignoresMouseEvents = true;
+    config.opaque = false;
+    config.hasShadow = true;
+    panel_ = context_.platform().windows().createWindow(config);
+    panel_->setBackgroundColor({0, 0, 0, 0});
+}
+
+void BrightnessHUD::place() {
+    WindowSystem& windows = context_.platform().windows();
+    auto screen = windows.mainScreen();
+    if (!screen) {
+        auto all = windows.screens();
+        if (all.empty()) return;  // stays where it was
+        screen = all.front();
+    }
+    const Rect& visible = screen->visibleFrame;
+    panel_->setFrameOrigin({visible.midX() - panelSize.width / 2, visible.minY() + bottomMargin});
+}
+
+void BrightnessHUD::hide() {
+    hideWork_.reset();
+    if (!panel_) return;
+    WeakLife weak = life_;
+    std::uint64_t shownAt = showCount_;
+    panel_->fadeOut(fadeDuration, [weak, this, shownAt] {
+        if (!weak.lock() || !panel_ || showCount_ != shownAt) return;
+        panel_->orderOut();
+    });
+}
+
+}  // namespace vp

@@ -1,0 +1,171 @@
+#include "input/BrightnessKeys.h"
+
+#include "app/AppContext.h"
+#include "app/Log.h"
+#include "display/DisplayManager.h"
+#include "input/BrightnessHUD.h"
+
+namespace vp {
+
+namespace {
+
+constexpr std::int64_t kBrightnessUpKeyCode = 144;
+constexpr std::int64_t kBrightnessDownKeyCode = 145;
+constexpr std::int16_t kAuxControlButtons = 8;
+constexpr std::int64_t kAuxBrightnessUp = 2;
+constexpr std::int64_t kAuxBrightnessDown = 3;
+constexpr std::int64_t kAuxSoundUp = 0;
+constexpr std::int64_t kAuxSoundDown = 1;
+constexpr std::int64_t kAuxMute = 7;
+constexpr std::int64_t kAuxKeyDown = 0x0A;
+
+double stepFor(std::uint64_t flags) {
+    bool fine = (flags & event::flagOption) && (flags & event::flagShift);
+    return fine ? BrightnessKeys::fineStep : BrightnessKeys::step;
+}
+
+}  // namespace
+
+BrightnessKeys::BrightnessKeys(AppContext& context) : context_(context) {}
+
+BrightnessKeys::~BrightnessKeys() {
+    stop();
+}
+
+BrightnessKeys& BrightnessKeys::shared() {
+    return AppContext::current().keys();
+}
+
+bool BrightnessKeys::enabled() const {
+    return context_.platform().system().defaults().boolean(enabledKey).value_or(true);
+}
+
+void BrightnessKeys::setEnabled(bool on) {
+    context_.platform().system().defaults().setBool(enabledKey, on);
+    if (on) start(true);
+    else stop();
+}
+
+bool BrightnessKeys::volumeEnabled() const {
+    return context_.platform().system().defaults().boolean(volumeKey).value_or(true);
+}
+
+void BrightnessKeys::setVolumeEnabled(bool on) {
+    context_.platform().system().defaults().setBool(volumeKey, on);
+}
+
+bool BrightnessKeys::hasPermission() const {
+    return context_.platform().input().isAccessibilityTrusted();
+}
+
+void BrightnessKeys::start(bool prompt) {
+    if (!enabled() || tap) return;
+    InputServices& input = context_.platform().input();
+    if (input.isAccessibilityTrusted()) {
+        installTap();
+        return;
+    }
+    if (prompt) input.promptForAccessibility();
+    scheduleRetry();
+}
+
+void BrightnessKeys::installTap() {
+    tap = context_.platform().input().createEventTap(eventMask, [this](const KeyEvent& e) { return handle(e); });
+    if (!tap) {
+        context_.log().write("Teclas de brilho: não foi possível criar o event tap");
+        return;
+    }
+    source = tap->addToMainRunLoop();
+    tap->enable(true);
+}
+
+// A repeating timer: each tick either starts the tap or schedules the next.
+void BrightnessKeys::scheduleRetry() {
+    if (retryTimer) retryTimer->cancel();
+    WeakLife weak = life_;
+    retryTimer = context_.runtime().main.postAfter(retryInterval, [weak, this] {
+        if (!weak.lock()) return;
+        if (!hasPermission()) {
+            scheduleRetry();
+            return;
+        }
+        retryTimer.reset();
+        start(false);
+    });
+}
+
+void BrightnessKeys::stop() {
+    if (retryTimer) retryTimer->cancel();
+    retryTimer.reset();
+    if (tap) tap->enable(false);
+    source.reset();
+    tap.reset();
+}
+
+bool BrightnessKeys::handle(const KeyEvent& e) {
+    if (e.type == event::tapDisabledByTimeout || e.type == event::tapDisabledByUserInput) {
+        if (tap) tap->enable(true);
+        return true;
+    }
+    if (e.type == event::keyDown) {
+        if (e.keyCode != kBrightnessUpKeyCode && e.keyCode != kBrightnessDownKeyCode) return true;
+        queueBrightness(stepFor(e.flags) * (e.keyCode == kBrightnessUpKeyCode ? 1 : -1));
+        return false;
+    }
+    if (e.type != event::systemDefined || !e.convertible || e.subtype != kAuxControlButtons) return true;
+
+    std::int64_t keyCode = (e.data1 >> 16) & 0xFFFF;
+    bool down = ((e.data1 >> 8) & 0xFF) == kAuxKeyDown;
+    if (handleVolume(keyCode, down, e.flags)) return false;
+    if (keyCode != kAuxBrightnessUp && keyCode != kAuxBrightnessDown) return true;
+    // The key-up half of a press is swallowed too, so the system never sees
+    // half a key.
+    if (down) queueBrightness(stepFor(e.flags) * (keyCode == kAuxBrightnessUp ? 1 : -1));
+    return false;
+}
+
+// True when the volume key is ours (and so swallowed).
+bool BrightnessKeys::handleVolume(std::int64_t keyCode, bool down, std::uint64_t flags) {
+    if (keyCode != kAuxSoundUp && keyCode != kAuxSoundDown && keyCode != kAuxMute) return false;
+    if (!volumeEnabled() || !context_.displayManager().hasDDCVolume()) return false;
+    if (!outputIsDisplayAudio(context_.platform().input())) return false;
+    if (down) queueVolume(keyCode, stepFor(flags));
+    return true;
+}
+
+void BrightnessKeys::queueBrightness(double delta) {
+    WeakLife weak = life_;
+    context_.runtime().main.post([weak, this, delta] {
+        if (!weak.lock()) return;
+        DisplayManager& manager = context_.displayManager();
+        manager.stepAllBrightness(delta);
+        double level = manager.averageBrightness();
+        context_.hud().show(level, level < lowIconThreshold ? "sun.min.fill" : "sun.max.fill");
+    });
+}
+
+void BrightnessKeys::queueVolume(std::int64_t keyCode, double stepSize) {
+    WeakLife weak = life_;
+    context_.runtime().main.post([weak, this, keyCode, stepSize] {
+        if (!weak.lock()) return;
+        DisplayManager& manager = context_.displayManager();
+        if (keyCode == kAuxSoundUp) manager.stepDDCVolume(stepSize);
+        else if (keyCode == kAuxSoundDown) manager.stepDDCVolume(-stepSize);
+        else manager.toggleDDCMute();
+        if (manager.ddcMuted) {
+            context_.hud().show(0, "speaker.slash.fill");
+            return;
+        }
+        double level = manager.averageDDCVolume();
+        context_.hud().show(level, level < lowIconThreshold ? "speaker.wave.1.fill" : "speaker.wave.3.fill");
+    });
+}
+
+bool BrightnessKeys::outputIsDisplayAudio(InputServices& input) {
+    auto device = input.defaultOutputDevice();
+    if (!device) return false;
+    auto transport = input.transportType(*device);
+    return transport == fourCC("hdmi") || transport == fourCC("dprt");
+}
+
+}  // namespace vp

@@ -1,0 +1,275 @@
+#include "pip/PiPController.h"
+
+#include "app/AppContext.h"
+#include "app/I18n.h"
+#include "app/Log.h"
+#include "display/DisplayManager.h"
+
+#include <algorithm>
+
+namespace vp {
+
+namespace {
+
+constexpr double kMaxCapturePoints = 1920;
+constexpr const char* kQueueLabel = "velvetpane.pip";
+const std::string kScreenRecordingHelp =
+    "Permita o Velvetpane em Gravação de Tela e reabra o app. Se já aparecer ativado, remova-o com “–” e permita "
+    "de novo.";
+
+WindowConfig panelConfig(const std::string& name, double aspect) {
+    WindowConfig config;
+    config.role = WindowRole::pip;
+    config.contentRect = {0, 0, PiPController::panelWidth, PiPController::panelWidth * aspect};
+    config.styleMask = style::titled | style::closable | style::resizable | style::utility | style::nonactivatingPanel;
+    config.level = level::floating;
+    config.collectionBehavior = collection::canJoinAllSpaces | collection::fullScreenAuxiliary;
+    config.sharingType = 0;  // the panel never shows up in any capture, its own included
+    config.releasedWhenClosed = false;
+    config.title = name + " \u2014 PiP";
+    return config;
+}
+
+}  // namespace
+
+std::string PiPController::Target::key() const {
+    return (kind == Kind::display ? "d" : "w") + std::to_string(id);
+}
+
+PiPController::CaptureSize PiPController::captureSize(double width, double height) {
+    double scale = std::min(kMaxCapturePoints / std::max(width, 1.0), 1.0);
+    return {static_cast<int>(width * scale * 2), static_cast<int>(height * scale * 2)};
+}
+
+void PiPController::toggle(DisplayID display, const std::string& name) {
+    toggle(Target::display(display), name);
+}
+
+void PiPController::toggle(const Target& target, const std::string& name) {
+    AppContext::current().pip().toggle(target, name);
+}
+
+void PiPController::listWindows(std::function<void(std::vector<PiPWindowItem>)> completion) {
+    AppContext::current().pip().listWindows(std::move(completion));
+}
+
+PiPController::PiPController(PiPRegistry& registry, Target target)
+    : registry_(registry),
+      context_(registry.context()),
+      target_(target),
+      queue_(context_.platform().capture().makeQueue(kQueueLabel)) {}
+
+PiPController::~PiPController() {
+    if (stream_) stream_->stop();
+}
+
+void PiPController::start(const std::string& name) {
+    double aspect = defaultAspect;
+    if (target_.kind == Target::Kind::display) {
+        Rect bounds = context_.platform().displays().bounds(target_.id);
+        if (bounds.width > 0) aspect = bounds.height / bounds.width;
+    }
+    openPanel(name, aspect);
+
+    std::weak_ptr<PiPController> weak = weak_from_this();
+    WeakLife alive = registry_.life();
+    AppContext& context = context_;
+    MainQueue& main = context_.runtime().main;
+    context_.platform().capture().shareableContent(
+        false, false,
+        [weak, alive, &context, &main](std::optional<ShareableContent> content, std::optional<CaptureError> error) {
+            main.post([weak, alive, &context, content = std::move(content), error = std::move(error)] {
+                if (!alive.lock()) return;
+                if (error) context.log().write("PiP: " + error->description);
+                if (auto self = weak.lock()) self->begin(content, error);
+            });
+        });
+}
+
+void PiPController::openPanel(const std::string& name, double aspect) {
+    WindowSystem& windows = context_.platform().windows();
+    window_ = windows.createWindow(panelConfig(name, aspect));
+    window_->setContentAspectRatio({1, aspect});
+    window_->setBackgroundColor({0, 0, 0, 1});
+    std::weak_ptr<PiPController> weak = weak_from_this();
+    window_->setOnUserClose([weak] {
+        if (auto self = weak.lock()) self->teardown();
+    });
+    if (auto screen = windows.mainScreen()) {
+        const Rect& visible = screen->visibleFrame;
+        window_->setFrameOrigin({visible.maxX() - window_->frame().width - panelMargin, visible.minY() + panelMargin});
+    }
+    window_->orderFrontRegardless();
+}
+
+void PiPController::begin(const std::optional<ShareableContent>& content, const std::optional<CaptureError>& error) {
+    auto it = registry_.active.find(target_.key());
+    if (it == registry_.active.end() || it->second.get() != this) return;  // closed meanwhile
+    if (!content) {
+        registry_.reportFailure(error);
+        close();
+        return;
+    }
+    auto capture = target_.kind == Target::Kind::display ? displayCapture(*content) : windowCapture(*content);
+    if (!capture) {
+        close();
+        return;
+    }
+    startStream(capture->first, capture->second);
+}
+
+std::optional<std::pair<CaptureFilter, PiPController::CaptureSize>> PiPController::displayCapture(
+    const ShareableContent& content) const {
+    auto display = std::find_if(content.displays.begin(), content.displays.end(),
+                                [&](const ShareableDisplay& d) { return d.displayID == target_.id; });
+    if (display == content.displays.end()) return std::nullopt;
+    CaptureFilter filter;
+    filter.display = display->displayID;
+    std::int64_t ownPID = context_.platform().system().processID();
+    for (const ShareableWindow& w : content.windows)
+        if (w.ownerPID == ownPID) filter.excludedWindows.push_back(w.windowID);
+    return std::pair(filter, captureSize(display->width, display->height));
+}
+
+std::optional<std::pair<CaptureFilter, PiPController::CaptureSize>> PiPController::windowCapture(
+    const ShareableContent& content) {
+    auto window = std::find_if(content.windows.begin(), content.windows.end(),
+                               [&](const ShareableWindow& w) { return w.windowID == target_.id; });
+    if (window == content.windows.end()) {
+        context_.displayManager().setLastError(L("Essa janela não está mais aberta."));
+        return std::nullopt;
+    }
+    CaptureFilter filter;
+    filter.window = window->windowID;
+    const Rect& frame = window->frame;
+    if (frame.width <= 0) return std::pair(filter, unknownWindowSize);
+    double aspect = frame.height / frame.width;
+    window_->setContentAspectRatio({1, aspect});
+    window_->setContentSize({panelWidth, panelWidth * aspect});
+    return std::pair(filter, captureSize(frame.width, frame.height));
+}
+
+void PiPController::startStream(const CaptureFilter& filter, CaptureSize size) {
+    StreamConfiguration config;
+    config.width = std::max(size.width, 2);
+    config.height = std::max(size.height, 2);
+    config.minimumFrameInterval = 1.0 / 30;
+    config.pixelFormat = fourCC("BGRA");
+    config.showsCursor = true;
+    config.queueDepth = 4;
+    configuration_ = config;
+
+    std::unique_ptr<CaptureStream> stream = context_.platform().capture().makeStream(filter, config);
+    if (!stream || !queue_) {
+        context_.log().write("PiP: screen capture is not available");
+        close();
+        return;
+    }
+    std::weak_ptr<PiPController> weak = weak_from_this();
+    MainQueue& main = context_.runtime().main;
+    stream->setOnStopWithError([weak, &main](const CaptureError&) {
+        main.post([weak] {
+            if (auto self = weak.lock()) self->close();
+        });
+    });
+    // Runs on queue_: it only hands the frame over; the controller is
+    // locked on the main queue alone, so it is never destroyed here.
+    auto onFrame = [weak, &main](CapturedFrameRef frame) {
+        if (!frame || !frame->bgra) return;
+        main.post([weak, frame = std::move(frame)] {
+            if (auto self = weak.lock(); self && self->window_) self->window_->setFrameContent(frame);
+        });
+    };
+    if (auto error = stream->addOutput(*queue_, onFrame)) {
+        context_.log().write("PiP: " + error->description);
+        close();
+        return;
+    }
+    stream_ = std::move(stream);
+    WeakLife alive = registry_.life();
+    AppContext& context = context_;
+    stream_->start([alive, &context, &main](std::optional<CaptureError> error) {
+        if (!error) return;
+        main.post([alive, &context, message = "PiP: " + error->description] {
+            if (alive.lock()) context.log().write(message);
+        });
+    });
+}
+
+void PiPController::close() {
+    if (window_) {
+        window_->setOnUserClose(nullptr);
+        window_->close();
+    }
+    teardown();
+}
+
+void PiPController::teardown() {
+    auto self = shared_from_this();  // the registry entry may hold the last reference
+    if (stream_) {
+        stream_->stop();
+        stream_.reset();
+    }
+    auto it = registry_.active.find(target_.key());
+    if (it == registry_.active.end() || it->second != self) return;
+    registry_.active.erase(it);
+    if (target_.kind == Target::Kind::display) {
+        DisplayManager& manager = context_.displayManager();
+        manager.pipOpen.erase(target_.id);
+        manager.changed.emit();
+    }
+}
+
+PiPRegistry::PiPRegistry(AppContext& context) : context_(context) {}
+
+PiPRegistry::~PiPRegistry() = default;
+
+void PiPRegistry::toggle(const PiPController::Target& target, const std::string& name) {
+    if (auto it = active.find(target.key()); it != active.end()) {
+        auto controller = it->second;
+        controller->close();
+        return;
+    }
+    auto controller = std::make_shared<PiPController>(*this, target);
+    active[target.key()] = controller;
+    if (target.kind == PiPController::Target::Kind::display) {
+        DisplayManager& manager = context_.displayManager();
+        manager.pipOpen.insert(target.id);
+        manager.changed.emit();
+    }
+    controller->start(name);
+}
+
+void PiPRegistry::listWindows(std::function<void(std::vector<PiPWindowItem>)> completion) {
+    WeakLife alive = life_;
+    MainQueue& main = context_.runtime().main;
+    std::int64_t ownPID = context_.platform().system().processID();
+    context_.platform().capture().shareableContent(
+        true, true,
+        [this, alive, &main, ownPID, completion = std::move(completion)](std::optional<ShareableContent> content,
+                                                                       std::optional<CaptureError> error) {
+            if (error) {
+                main.post([this, alive, error, completion] {
+                    if (!alive.lock()) return;
+                    context_.log().write("PiP lista: " + error->description);
+                    reportFailure(error);
+                    completion({});
+                });
+                return;
+            }
+            auto items = content ? listableWindows(content->windows, ownPID) : std::vector<PiPWindowItem>{};
+            main.post([alive, completion, items = std::move(items)] {
+                if (alive.lock()) completion(items);
+            });
+        });
+}
+
+void PiPRegistry::reportFailure(const std::optional<CaptureError>& error) {
+    ScreenCapture& capture = context_.platform().capture();
+    if (!capture.preflightAccess()) capture.requestAccess();
+    std::string suffix;
+    if (error) suffix = " (" + error->domain + " " + std::to_string(error->code) + ")";
+    context_.displayManager().setLastError(L(kScreenRecordingHelp) + suffix);
+}
+
+}  // namespace vp

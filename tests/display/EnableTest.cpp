@@ -1,0 +1,133 @@
+#include "display/ConfigScenario.h"
+
+#include "display/VirtualEngine.h"
+
+namespace vp::test {
+namespace {
+
+TEST(SetEnabled, SwitchOffAndOnAgain) {
+    Sim sim;
+    sim.start();
+    DisplayManager& m = sim.manager();
+    ASSERT_TRUE(m.canDisable());
+
+    m.setEnabled(3, false);
+    EXPECT_EQ(m.disabled, (std::map<DisplayID, std::string>{{3, "Office 24"}}));
+    sim.idle();
+    auto online = sim.displays().onlineDisplays();
+    EXPECT_EQ(std::count(online.begin(), online.end(), 3u), 0);
+    ASSERT_TRUE(m.screen(3));
+    EXPECT_FALSE(m.screen(3)->isActive);
+    EXPECT_EQ(m.screen(3)->name, "Office 24");
+    EXPECT_EQ(sim.displays().transactionLog.back(), "complete 0");
+
+    m.setEnabled(3, true);
+    sim.idle();
+    EXPECT_TRUE(m.disabled.empty());
+    EXPECT_TRUE(m.screen(3)->isActive);
+    EXPECT_FALSE(m.lastError);
+}
+
+TEST(SetEnabled, TheSystemTurnsTheScreenBackOnWhenTheProcessEnds) {
+    Sim sim;
+    sim.start();
+    sim.manager().setEnabled(3, false);
+    sim.idle();
+    sim.context.reset();
+    sim.displays().endProcess();
+    EXPECT_TRUE(sim.displays().isActive(3));
+}
+
+// A switch-off the system refuses leaves the screen on and showing its
+// picture, so it must not be listed as switched off.
+TEST(SetEnabled, RefusedSwitchOffLeavesTheScreenListedOn) {
+    struct Row {
+        const char* what;
+        SimRefusals refusals;
+        std::optional<Status> message;
+    };
+    const Row rows[] = {
+        {"begin", {.begin = 1000}, std::nullopt},
+        {"enabled step", {.enabled = 1001}, 1001},
+        {"completion", {.complete = 1004}, 1004},
+    };
+    for (const auto& row : rows) {
+        Sim sim;
+        sim.start();
+        sim.displays().refusals = row.refusals;
+        sim.manager().setEnabled(3, false);
+        sim.idle();
+        EXPECT_TRUE(sim.manager().disabled.empty()) << row.what;
+        EXPECT_TRUE(sim.manager().screen(3)->isActive) << row.what;
+        if (row.message) EXPECT_EQ(sim.manager().lastError, refusedText(*row.message)) << row.what;
+        else EXPECT_FALSE(sim.manager().lastError) << row.what;
+    }
+}
+
+TEST(SetEnabled, RefusedSwitchOnKeepsTheScreenListedOff) {
+    Sim sim;
+    sim.start();
+    sim.manager().setEnabled(3, false);
+    sim.idle();
+    sim.displays().refusals.enabled = 1001;
+    sim.manager().setEnabled(3, true);
+    sim.idle();
+    EXPECT_EQ(sim.manager().disabled.count(3), 1u);
+    EXPECT_FALSE(sim.manager().screen(3)->isActive);
+    EXPECT_EQ(sim.manager().lastError, refusedText(1001));
+}
+
+TEST(SetEnabled, TheOnlyStandaloneScreenStaysOn) {
+    const std::string refused = L("Não dá para desligar a única tela ativa.");
+
+    nlohmann::json mirroring = monitor(2, 0, 0, 1920, 1080);
+    mirroring["mirrorOf"] = 1;
+    Sim mirrored(scenario({monitor(1, 0, 0, 1920, 1080), mirroring}));
+    mirrored.start();
+    mirrored.manager().setEnabled(1, false);
+    EXPECT_EQ(mirrored.manager().lastError, refused);
+    EXPECT_TRUE(mirrored.manager().disabled.empty());
+    EXPECT_EQ(mirrored.displays().transactionLog.size(), 0u);
+
+    // One of our own virtual screens does not count as a place for windows
+    // the user can rely on.
+    Sim withVirtual(scenario({monitor(1, 0, 0, 1920, 1080)}));
+    withVirtual.start();
+    VirtualSpec spec;
+    spec.name = "Side";
+    spec.width = 1280;
+    spec.height = 720;
+    withVirtual.manager().addVirtual(spec);
+    withVirtual.idle();
+    ASSERT_EQ(withVirtual.manager().screens.size(), 2u);
+    withVirtual.manager().setEnabled(1, false);
+    EXPECT_EQ(withVirtual.manager().lastError, refused);
+    EXPECT_TRUE(withVirtual.manager().disabled.empty());
+}
+
+TEST(SetEnabled, AScreenNotYetListedIsRecordedAsScreen) {
+    Sim sim;
+    sim.start();
+    SimDisplay late;
+    late.id = 9;
+    late.bounds = {5760, 0, 1280, 720};
+    sim.displays().addDisplay(late, false);
+    sim.manager().setEnabled(9, false);
+    EXPECT_EQ(sim.manager().disabled.at(9), L("Tela"));
+}
+
+TEST(SetEnabled, WithoutTheEntryPointNothingHappens) {
+    nlohmann::json s = defaultScenario();
+    s["enabledEntryPoint"] = false;
+    Sim sim(s);
+    sim.start();
+    EXPECT_FALSE(sim.manager().canDisable());
+    sim.manager().setEnabled(3, false);
+    sim.idle();
+    EXPECT_TRUE(sim.manager().disabled.empty());
+    EXPECT_TRUE(sim.displays().transactionLog.empty());
+    EXPECT_TRUE(sim.manager().screen(3)->isActive);
+}
+
+}  // namespace
+}  // namespace vp::test

@@ -1,0 +1,101 @@
+#include "display/ConfigScenario.h"
+
+#include "display/VirtualEngine.h"
+
+namespace vp::test {
+namespace {
+
+VirtualSpec spec(const std::string& name, std::int64_t w = 1280, std::int64_t h = 720, bool enabled = true) {
+    VirtualSpec s;
+    s.name = name;
+    s.width = w;
+    s.height = h;
+    s.enabled = enabled;
+    return s;
+}
+
+std::vector<DisplayID> ids(const std::vector<Screen>& screens) {
+    std::vector<DisplayID> out;
+    for (const auto& s : screens) out.push_back(s.id);
+    return out;
+}
+
+TEST(VirtualScreens, AddedScreenIsListedLastUnderItsSpecName) {
+    Sim sim;
+    sim.start();
+    DisplayManager& m = sim.manager();
+    VirtualSpec side = spec("Side panel");
+    m.addVirtual(side);
+    sim.idle();
+    auto id = sim.context->virtualEngine().displayID(side.id);
+    ASSERT_TRUE(id);
+    EXPECT_EQ(ids(m.screens), (std::vector<DisplayID>{1, 2, 3, *id}));
+    EXPECT_EQ(m.screens.back().name, "Side panel");
+    EXPECT_TRUE(m.screens.back().isOurVirtual);
+    EXPECT_EQ(m.currentModeID(*id), "1280x720@1280x720@60");
+    EXPECT_EQ(decodeSpecs(*sim.defaults().data("specs")), (std::vector<VirtualSpec>{side}));
+}
+
+TEST(VirtualScreens, FailedCreationKeepsTheSpecAndReports) {
+    nlohmann::json s = defaultScenario();
+    s["virtualDisplays"] = {{"refuseCreate", true}};
+    Sim sim(s);
+    sim.start();
+    VirtualSpec side = spec("Side");
+    sim.manager().addVirtual(side);
+    EXPECT_EQ(sim.manager().lastError, L("Não foi possível criar a tela virtual."));
+    EXPECT_EQ(sim.manager().specs, (std::vector<VirtualSpec>{side}));
+    EXPECT_TRUE(sim.platform->mainQueue.hasPendingWork()) << "a refresh is scheduled";
+}
+
+TEST(VirtualScreens, ToggleAndRemove) {
+    Sim sim;
+    sim.start();
+    DisplayManager& m = sim.manager();
+    VirtualSpec side = spec("Side");
+    m.addVirtual(side);
+    sim.idle();
+
+    m.toggleVirtual(side, false);
+    sim.idle();
+    EXPECT_EQ(m.screens.size(), 3u);
+    EXPECT_FALSE(m.specs.at(0).enabled);
+    EXPECT_FALSE(decodeSpecs(*sim.defaults().data("specs"))->at(0).enabled);
+
+    m.toggleVirtual(side, true);
+    sim.idle();
+    EXPECT_EQ(m.screens.size(), 4u);
+    EXPECT_TRUE(m.specs.at(0).enabled);
+
+    m.removeVirtual(side);
+    sim.idle();
+    EXPECT_EQ(m.screens.size(), 3u);
+    EXPECT_TRUE(m.specs.empty());
+    EXPECT_EQ(decodeSpecs(*sim.defaults().data("specs"))->size(), 0u);
+}
+
+TEST(VirtualScreens, ToggleOfAnUnknownSpecChangesNothing) {
+    Sim sim;
+    sim.start();
+    sim.manager().addVirtual(spec("Side"));
+    sim.idle();
+    auto before = sim.manager().specs;
+    sim.manager().toggleVirtual(spec("Other"), false);
+    EXPECT_EQ(sim.manager().specs, before);
+    EXPECT_FALSE(sim.platform->mainQueue.hasPendingWork());
+}
+
+TEST(VirtualScreens, EnabledSpecsComeBackAtStart) {
+    Sim sim;
+    VirtualSpec on = spec("On"), off = spec("Off", 1920, 1080, false);
+    sim.defaults().setData("specs", encodeSpecs({on, off}));
+    sim.start();
+    VirtualEngine& engine = sim.context->virtualEngine();
+    EXPECT_TRUE(engine.displayID(on.id));
+    EXPECT_FALSE(engine.displayID(off.id));
+    ASSERT_EQ(sim.manager().screens.size(), 4u);
+    EXPECT_EQ(sim.manager().screens.back().name, "On");
+}
+
+}  // namespace
+}  // namespace vp::test

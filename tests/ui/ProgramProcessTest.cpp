@@ -1,0 +1,80 @@
+#include "UiTestMain.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/stat.h>
+
+namespace {
+
+// The program in a child process on the offscreen platform (which has no
+// tray, so it shows its fallback window), with a runtime directory of its
+// own so it never meets another running instance.
+struct Program {
+    QTemporaryDir runtime;
+    QProcess process;
+    QString socket() const { return runtime.path() + QStringLiteral("/velvetpane.sock"); }
+
+    void start(const QStringList& args = {}) {
+        chmod(QFile::encodeName(runtime.path()).constData(), 0700);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(VELVETPANE_BINARY), args);
+    }
+    ~Program() {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
+};
+
+}  // namespace
+
+class ProgramProcessTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void sigtermEndsTheProgramCleanly() {
+        Program program;
+        program.start();
+        QVERIFY(program.process.waitForStarted());
+        // Listening on its socket means it has launched.
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(program.socket()), 20000);
+        ::kill(pid_t(program.process.processId()), SIGTERM);
+        QVERIFY(program.process.waitForFinished(10000));
+        QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.process.exitCode(), 0);
+        QVERIFY(!QFile::exists(program.socket()));
+    }
+
+    void aSecondStartLeavesTheFirstRunning() {
+        Program first;
+        first.start();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(first.socket()), 20000);
+
+        QProcess second;
+        QProcessEnvironment env = first.process.processEnvironment();
+        second.setProcessEnvironment(env);
+        second.start(QStringLiteral(VELVETPANE_BINARY), {QStringLiteral("velvetpane://brightness?value=40")});
+        QVERIFY(second.waitForFinished(20000));
+        QCOMPARE(second.exitCode(), 0);
+        QTest::qWait(200);
+        QCOMPARE(first.process.state(), QProcess::Running);
+    }
+
+    void anUnreadableScenarioIsReported() {
+        Program program;
+        program.start({QStringLiteral("--scenario"), QStringLiteral("/nonexistent/scenario.json")});
+        QVERIFY(program.process.waitForFinished(20000));
+        QCOMPARE(program.process.exitCode(), 2);
+        QVERIFY(program.process.readAllStandardError().contains("cannot be read"));
+    }
+};
+
+VP_UI_TEST(ProgramProcessTest)
+#include "ProgramProcessTest.moc"
