@@ -1,8 +1,8 @@
 #include "overlay/ColorProfiles.h"
 #include "overlay/ICCBuilder.h"
 #include "support/SimFixture.h"
+#include "support/TempDir.h"
 
-#include <cstdlib>
 #include <filesystem>
 
 namespace vp::test {
@@ -11,22 +11,16 @@ namespace {
 namespace fs = std::filesystem;
 
 struct ProfileSim {
-    ProfileSim() {
-        std::string pattern = (fs::temp_directory_path() / "velvetpane-profiles-XXXXXX").string();
-        home = mkdtemp(pattern.data());
+    ProfileSim() : home(dir.path()) {
         writeFile(home / "Library/ColorSync/Profiles/warm.icc", profile({descTag("Warm Panel")}));
         sim = std::make_unique<Sim>(defaultScenario(), SimOptions{home.string()});
         sim->start();
-    }
-    ~ProfileSim() {
-        sim.reset();
-        std::error_code ec;
-        fs::remove_all(home, ec);
     }
     DisplayManager& manager() { return sim->manager(); }
     Screen screen(DisplayID id) { return *manager().screen(id); }
     std::string warm() { return (home / "Library/ColorSync/Profiles/warm.icc").string(); }
 
+    TempDir dir;
     fs::path home;
     std::unique_ptr<Sim> sim;
 };
