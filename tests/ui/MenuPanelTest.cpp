@@ -5,6 +5,7 @@
 #include "ui/card/ScreenCard.h"
 #include "ui/components/GlowSlider.h"
 #include "ui/components/PillButton.h"
+#include "ui/controls/ChipMenuButton.h"
 #include "ui/controls/Text.h"
 #include "ui/panel/MenuPanel.h"
 
@@ -122,6 +123,32 @@ private Q_SLOTS:
         QTest::mouseClick(panel->findChild<QAbstractButton*>("bannerClose"), Qt::LeftButton);
         QVERIFY(!world.manager().lastError);
         QVERIFY(banner->isHidden());
+    }
+
+    void windowMenuListsOtherAppsWindowsOnlyWithThePermission() {
+        PagesWorld world;
+        ShareableWindow editor;
+        editor.windowID = 4711;
+        editor.frame = {0, 0, 800, 600};
+        editor.title = "Notes";
+        editor.ownerPID = 99;
+        editor.applicationName = "Editor";
+        world.platform.simCapture.windows.push_back({editor, false});
+        auto items = [&](MenuPanel& panel) {
+            auto* menu = panel.findChild<ChipMenuButton*>("windowMenu")->popup();
+            Q_EMIT menu->aboutToShow();
+            QStringList texts;
+            for (QAction* action : menu->actions()) texts << (action->isSeparator() ? QStringLiteral("—") : action->text());
+            return texts;
+        };
+
+        world.platform.simCapture.screenRecordingAllowed = false;
+        auto denied = panelFor(world);
+        QCOMPARE(items(*denied), (QStringList{"No windows found", "—", "Refresh list"}));
+
+        world.platform.simCapture.screenRecordingAllowed = true;
+        auto granted = panelFor(world);
+        QCOMPARE(items(*granted), (QStringList{QStringLiteral("Editor — Notes"), "—", "Refresh list"}));
     }
 
     void eachKindOfScreenGetsItsControls() {
