@@ -120,6 +120,7 @@ Screen DisplayManager::makeScreen(DisplayID id, const std::map<DisplayID, std::s
 
     if (auto it = names.find(id); it != names.end()) s.name = it->second;
     else if (auto off = disabled.find(id); off != disabled.end()) s.name = off->second;
+    else if (auto known = knownNames_.find(id); known != knownNames_.end()) s.name = known->second;
     else s.name = s.isBuiltin ? L("Tela integrada") : L("Tela");
     if (s.isOurVirtual)
         if (std::string specName = virtualSpecName(id); !specName.empty()) s.name = specName;
@@ -128,6 +129,7 @@ Screen DisplayManager::makeScreen(DisplayID id, const std::map<DisplayID, std::s
 
 std::vector<Screen> DisplayManager::listScreens() {
     auto names = windowSystemNames();
+    for (const auto& [id, name] : names) knownNames_[id] = name;
     std::vector<Screen> list;
     for (DisplayID id : onlineIdsWithDisabled()) list.push_back(makeScreen(id, names));
 

@@ -115,7 +115,7 @@ public:
     void enableHiDPI(const Screen& screen);
     void disableHiDPI(const Screen& screen);
     std::optional<Screen> physicalForHiDPI(DisplayID virtualDisplay) const;
-    // The spec of a monitor's HiDPI screen: its name + " HiDPI", its native
+    // The virtual-screen description of a monitor's HiDPI screen: its name + " HiDPI", its native
     // pixel size at double density, its rate but at least 60 Hz; a new id.
     static VirtualSpec hiDPISpec(const Screen& monitor);
 
@@ -198,6 +198,10 @@ private:
     // shared with the drain jobs.
     std::shared_ptr<PendingDDC> pendingDDC;
     WorkItemRef refreshWork;
+    // The last name the window system gave each display. A display that
+    // mirrors another has no screen of its own in the window system while it
+    // mirrors; it keeps its monitor's name instead of falling back to "Screen".
+    std::map<DisplayID, std::string> knownNames_;
     std::map<DisplayID, std::vector<ModeOption>> modeCache;
 
     friend class DisplayManagerTestAccess;

@@ -170,3 +170,19 @@ TEST(ScreenList, ScreenLookupAndDefaultPrefs) {
 
 }  // namespace
 }  // namespace vp::test
+
+namespace vp::test {
+namespace {
+
+TEST(ScreenList, MonitorKeepsItsNameWhileItMirrorsAnotherScreen) {
+    Sim sim;
+    sim.start();
+    DisplayManager& m = sim.manager();
+    m.mirror(3, 2);
+    sim.idle();
+    ASSERT_EQ(m.screen(3)->mirrorOf, std::optional<DisplayID>(2));
+    EXPECT_EQ(m.screen(3)->name, "Office 24");
+}
+
+}  // namespace
+}  // namespace vp::test
