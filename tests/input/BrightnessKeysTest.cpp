@@ -13,12 +13,7 @@ namespace {
 using namespace std::chrono_literals;
 
 KeyEvent aux(std::int64_t code, std::uint64_t flags = 0, bool down = true) {
-    KeyEvent e;
-    e.type = event::systemDefined;
-    e.subtype = 8;
-    e.data1 = (code << 16) | ((down ? 0x0A : 0x0B) << 8);
-    e.flags = flags;
-    return e;
+    return auxButtonEvent(code, down, flags);
 }
 
 KeyEvent keyDown(std::int64_t keyCode, std::uint64_t flags = 0) {
@@ -29,7 +24,8 @@ KeyEvent keyDown(std::int64_t keyCode, std::uint64_t flags = 0) {
     return e;
 }
 
-constexpr std::int64_t kBrightnessUp = 2, kBrightnessDown = 3, kSoundUp = 0, kMute = 7;
+constexpr std::int64_t kBrightnessUp = event::auxBrightnessUp, kBrightnessDown = event::auxBrightnessDown,
+                       kSoundUp = event::auxSoundUp, kMute = event::auxMute;
 constexpr std::uint64_t kOption = event::flagOption, kShift = event::flagShift;
 
 double snapped(double current, double delta) {
