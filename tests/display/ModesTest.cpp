@@ -31,7 +31,7 @@ TEST(Modes, ApplyChangesModeBoundsAndPixels) {
     m.apply(find(m.modes(2), "1920x1080@3840x2160@60"), 2);
     sim.idle();
     EXPECT_EQ(m.currentModeID(2), "1920x1080@3840x2160@60");
-    const Screen& s = *m.screen(2);
+    Screen s = *m.screen(2);
     EXPECT_EQ(s.bounds, (Rect{0, 0, 1920, 1080}));
     EXPECT_EQ(s.pixelWidth, 3840);
     EXPECT_TRUE(s.isHiDPI);

@@ -1,14 +1,39 @@
 #include "UiTestMain.h"
 
 #include "display/DisplayManager.h"
+#include "input/BrightnessHUD.h"
+#include "pip/PiPController.h"
+#include "platform/qt/PacedCapture.h"
+#include "platform/qt/QtWindowFlags.h"
+#include "platform/qt/QtWindows.h"
+#include "ui/hud/HUDView.h"
 #include "ui/app/UiApplication.h"
 #include "ui/scenes/PanelPlaceholder.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QTest>
 
 using namespace vp;
 using namespace vp::ui;
+
+namespace {
+
+std::vector<PlatformWidget*> visibleWindows(WindowRole role) {
+    std::vector<PlatformWidget*> found;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* p = dynamic_cast<PlatformWidget*>(w); p && p->role() == role && p->isVisible()) found.push_back(p);
+    return found;
+}
+
+UiOptions quietOptions() {
+    UiOptions options;
+    options.trayAvailable = false;
+    options.quit = [] {};
+    return options;
+}
+
+}  // namespace
 
 class UiApplicationTest : public QObject {
     Q_OBJECT
@@ -35,6 +60,48 @@ private Q_SLOTS:
         QCOMPARE(quits, 1);
         program.terminate();
         program.terminate();
+    }
+
+    void aScreensPictureInPictureIsALiveQtWindow() {
+        UiApplication program(quietOptions());
+        program.launch({});
+        DisplayManager& dm = program.context().displayManager();
+        QTRY_COMPARE(dm.screens.size(), std::size_t(3));
+
+        PiPController::toggle(DisplayID(2), "Studio");
+        QTRY_COMPARE(visibleWindows(WindowRole::pip).size(), std::size_t(1));
+        PlatformWidget* panel = visibleWindows(WindowRole::pip).front();
+        QCOMPARE(panel->windowTitle(), QStringLiteral("Studio \u2014 PiP"));
+        QVERIFY(dm.pipOpen.contains(2));
+        // Frames keep arriving while it is open, at most 30 a second.
+        QTRY_VERIFY(!panel->frameImage().isNull());
+        QVERIFY(program.platform().capture().preflightAccess());
+        auto& paced = static_cast<PacedCapture&>(program.platform().capture());
+        QVERIFY(paced.isPacing());
+        QCOMPARE(panel->frameImage().width() * panel->height(), panel->frameImage().height() * panel->width());
+
+        // The user closes it with its close button.
+        panel->close();
+        QTRY_VERIFY(!dm.pipOpen.contains(2));
+        QTRY_VERIFY(!paced.isPacing());
+        QVERIFY(visibleWindows(WindowRole::pip).empty());
+    }
+
+    void theHUDIsAQtPanelNearTheBottomOfTheMainScreen() {
+        UiApplication program(quietOptions());
+        program.launch({});
+        QTRY_COMPARE(program.context().displayManager().screens.size(), std::size_t(3));
+        program.context().hud().show(0.25, "sun.min.fill");
+        auto huds = visibleWindows(WindowRole::hud);
+        QCOMPARE(huds.size(), std::size_t(1));
+        QCOMPARE(huds.front()->hudView()->percentText(), QStringLiteral("25"));
+        QCOMPARE(huds.front()->size(), QSize(220, 64));
+        auto main = program.platform().windows().mainScreen();
+        QRect expected = toQtRect({main->visibleFrame.midX() - 110, main->visibleFrame.minY() + 90, 220, 64},
+                                  main->frame.height);
+        QCOMPARE(huds.front()->geometry(), expected);
+        // 1.2 s later it fades over 0.35 s and is gone.
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindows(WindowRole::hud).empty(), 3000);
     }
 };
 

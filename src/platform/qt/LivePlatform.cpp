@@ -3,7 +3,11 @@
 namespace vp {
 
 LivePlatform::LivePlatform(const std::string& home)
-    : sim_(SimOptions{home, false}, Runtime{main_, ddc_, clock_, sleeper_}), windows_(sim_.simWindows, main_) {}
+    : sim_(SimOptions{home, false}, Runtime{main_, ddc_, clock_, sleeper_}),
+      windows_(sim_.simWindows, main_),
+      capture_(sim_.simCapture) {
+    sim_.simCapture.threaded = true;
+}
 
 LivePlatform::~LivePlatform() {
     // DDC work in flight talks to the simulated monitors: let it finish

@@ -1,11 +1,13 @@
 #pragma once
 // The program's platform: the simulated display system (displays, monitors,
-// virtual displays, system services) running in real time — its main queue
-// on the Qt event loop, DDC/CI on a worker thread with real pauses, a steady
-// clock — and its windows as real Qt windows.
+// virtual displays, capture, system services) running in real time — its
+// main queue on the Qt event loop, DDC/CI on a worker thread with real
+// pauses, a steady clock, capture answers on worker threads and frames at
+// their frame rate — and its windows as real Qt windows.
 
 #include "platform/Platform.h"
 #include "platform/VirtualRuntime.h"
+#include "platform/qt/PacedCapture.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/qt/QtWindowSystem.h"
 #include "platform/sim/SimPlatform.h"
@@ -28,7 +30,7 @@ public:
     VirtualDisplayFactory& virtualDisplays() override { return sim_.virtualDisplays(); }
     WindowSystem& windows() override { return windows_; }
     InputServices& input() override { return sim_.input(); }
-    ScreenCapture& capture() override { return sim_.capture(); }
+    ScreenCapture& capture() override { return capture_; }
     SystemServices& system() override { return sim_.system(); }
 
     SimPlatform& sim() { return sim_; }
@@ -41,6 +43,7 @@ private:
     RealSleeper sleeper_;
     SimPlatform sim_;
     QtWindowSystem windows_;
+    PacedCapture capture_;
 };
 
 }  // namespace vp
