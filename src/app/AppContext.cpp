@@ -1,5 +1,6 @@
 #include "app/AppContext.h"
 
+#include "app/I18n.h"
 #include "app/Log.h"
 #include "display/DisplayManager.h"
 #include "display/Gamma.h"
@@ -44,6 +45,9 @@ bool AppContext::hasCurrent() {
 }
 
 void AppContext::install() {
+    // The language is chosen once per process: the first installed context's
+    // preferred languages decide it.
+    I18n::initialize(platform_.system().preferredLanguages());
     installed = this;
 }
 

@@ -11,8 +11,23 @@
 namespace vp {
 
 namespace I18n {
+
+// Keys of the help texts whose wording the program chose itself, for callers
+// that would rather not repeat the long text.
+namespace keys {
+inline const std::string reopenAfterScreenRecording =
+    "Permita o Velvetpane em Gravação de Tela e reabra o app. Se já aparecer ativado, remova-o com “–” e "
+    "permita de novo.";
+inline const std::string dimBelowMinimumHelp =
+    "O início do slider escurece a tela integrada e monitores DDC além do mínimo do hardware.";
+inline const std::string volumeKeysHelp =
+    "Quando o som sai por HDMI ou DisplayPort, as teclas de volume mudam o volume do monitor via DDC.";
+}  // namespace keys
+
 // The language of this process, chosen once from the preferred languages
-// passed to the first call of initialize() ("en" when never initialized).
+// passed to the first call of initialize() ("en" when lang() is read before
+// any initialize()). Installing an AppContext initializes it from the
+// platform's preferred languages. Safe to call from any thread.
 void initialize(const std::vector<std::string>& preferredLanguages);
 const std::string& lang();
 const std::map<std::string, int>& index();

@@ -55,7 +55,6 @@ void DisplayManager::start() {
     main.postAfter(kStartGammaDelay, [weak, this] {
         if (weak.lock()) reapplyGamma();
     });
-    publish();
 }
 
 void DisplayManager::loadSettings() {
@@ -74,7 +73,6 @@ void DisplayManager::scheduleRefresh() {
         if (!weak.lock()) return;
         refresh();
         reapplyGamma();
-        publish();
     });
 }
 
@@ -176,16 +174,18 @@ void DisplayManager::setHiDPIMap(HiDPIMap value) {
     saveHiDPI();
 }
 
+// An encoding failure writes nothing: the stored value keeps what the last
+// successful save wrote.
 void DisplayManager::savePrefs() {
-    defaults_.setData("prefs", encodePrefs(prefs));
+    if (auto bytes = encodePrefs(prefs)) defaults_.setData("prefs", *bytes);
 }
 
 void DisplayManager::saveSpecs() {
-    defaults_.setData("specs", encodeSpecs(specs));
+    if (auto bytes = encodeSpecs(specs)) defaults_.setData("specs", *bytes);
 }
 
 void DisplayManager::saveHiDPI() {
-    defaults_.setData("hidpi", encodeHiDPI(hiDPIMap));
+    if (auto bytes = encodeHiDPI(hiDPIMap)) defaults_.setData("hidpi", *bytes);
 }
 
 bool DisplayManager::combinedDimming() const {

@@ -64,6 +64,7 @@ public:
     void scheduleRefresh();
     std::optional<Screen> screen(DisplayID id) const;
     ScreenPrefs prefsFor(const Screen& screen) const;
+    // Assign and save at once; the operation that calls them publishes.
     void setPrefs(PrefsMap value);
     void setPrefs(const std::string& uuid, const ScreenPrefs& value);
     void setSpecs(std::vector<VirtualSpec> value);

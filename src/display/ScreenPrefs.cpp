@@ -1,5 +1,7 @@
 #include "display/ScreenPrefs.h"
 
+#include "util/Json.h"
+
 namespace vp {
 
 nlohmann::json toJson(const ScreenPrefs& p) {
@@ -15,10 +17,10 @@ std::optional<ScreenPrefs> screenPrefsFromJson(const nlohmann::json& j) {
                        j["forceSoftware"].get<bool>()};
 }
 
-std::string encodePrefs(const PrefsMap& prefs) {
+std::optional<std::string> encodePrefs(const PrefsMap& prefs) {
     nlohmann::json j = nlohmann::json::object();
     for (const auto& [uuid, p] : prefs) j[uuid] = toJson(p);
-    return j.dump();
+    return encodeJson(j);
 }
 
 std::optional<PrefsMap> decodePrefs(const std::string& bytes) {

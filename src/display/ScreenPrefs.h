@@ -22,7 +22,8 @@ using PrefsMap = std::map<std::string, ScreenPrefs>;
 nlohmann::json toJson(const ScreenPrefs& prefs);
 // Strict: all four keys with the right types, else none.
 std::optional<ScreenPrefs> screenPrefsFromJson(const nlohmann::json& json);
-std::string encodePrefs(const PrefsMap& prefs);
+// None when the map cannot be encoded faithfully (see encodeJson).
+std::optional<std::string> encodePrefs(const PrefsMap& prefs);
 // One bad entry discards the whole map.
 std::optional<PrefsMap> decodePrefs(const std::string& bytes);
 

@@ -1,5 +1,7 @@
 #include "display/VirtualSpec.h"
 
+#include "util/Json.h"
+
 #include <cstdio>
 #include <random>
 
@@ -78,10 +80,10 @@ std::optional<VirtualSpec> virtualSpecFromJson(const nlohmann::json& j) {
     return s;
 }
 
-std::string encodeSpecs(const std::vector<VirtualSpec>& specs) {
+std::optional<std::string> encodeSpecs(const std::vector<VirtualSpec>& specs) {
     nlohmann::json j = nlohmann::json::array();
     for (const auto& s : specs) j.push_back(toJson(s));
-    return j.dump();
+    return encodeJson(j);
 }
 
 std::optional<std::vector<VirtualSpec>> decodeSpecs(const std::string& bytes) {
@@ -96,10 +98,10 @@ std::optional<std::vector<VirtualSpec>> decodeSpecs(const std::string& bytes) {
     return specs;
 }
 
-std::string encodeHiDPI(const HiDPIMap& map) {
+std::optional<std::string> encodeHiDPI(const HiDPIMap& map) {
     nlohmann::json j = nlohmann::json::object();
     for (const auto& [uuid, s] : map) j[uuid] = toJson(s);
-    return j.dump();
+    return encodeJson(j);
 }
 
 std::optional<HiDPIMap> decodeHiDPI(const std::string& bytes) {

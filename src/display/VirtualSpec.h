@@ -38,9 +38,11 @@ using HiDPIMap = std::map<std::string, VirtualSpec>;
 nlohmann::json toJson(const VirtualSpec& spec);
 // Strict: all seven keys with the right types, else none.
 std::optional<VirtualSpec> virtualSpecFromJson(const nlohmann::json& json);
-std::string encodeSpecs(const std::vector<VirtualSpec>& specs);
+// Encoders give none when the value cannot be encoded faithfully (see
+// encodeJson); decoders give none when any element fails to decode.
+std::optional<std::string> encodeSpecs(const std::vector<VirtualSpec>& specs);
 std::optional<std::vector<VirtualSpec>> decodeSpecs(const std::string& bytes);
-std::string encodeHiDPI(const HiDPIMap& map);
+std::optional<std::string> encodeHiDPI(const HiDPIMap& map);
 std::optional<HiDPIMap> decodeHiDPI(const std::string& bytes);
 
 }  // namespace vp

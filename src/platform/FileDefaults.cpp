@@ -1,5 +1,6 @@
 #include "platform/FileDefaults.h"
 
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -67,7 +68,8 @@ nlohmann::json MemoryDefaults::snapshot() const {
 }
 
 bool writeFileAtomically(const std::string& path, const std::string& bytes) {
-    std::string temp = path + ".tmp." + std::to_string(::getpid());
+    static std::atomic<unsigned> serial{0};
+    std::string temp = path + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(serial++);
     FILE* f = std::fopen(temp.c_str(), "wb");
     if (!f) return false;
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
@@ -96,6 +98,7 @@ FileDefaults::FileDefaults(std::string path) : path_(std::move(path)) {
 }
 
 void FileDefaults::persist() {
+    std::lock_guard writing(writeMutex_);
     std::string text;
     {
         std::lock_guard lock(mutex_);

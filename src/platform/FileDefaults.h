@@ -41,6 +41,9 @@ protected:
 
 private:
     std::string path_;
+    // Held from taking the snapshot to the rename, so that the last change
+    // is also the last file written, whichever thread made it.
+    std::mutex writeMutex_;
 };
 
 // Writes bytes to path through a temporary file in the same folder and an

@@ -198,7 +198,7 @@ TEST(HiDPI, RestoredAtLaunchExceptOnAMonitorThatAlreadyMirrors) {
     HiDPISim sim(scenario({monitor(1, 0, 0, 3840, 2160), monitor(2, 3840, 0, 1920, 1080), mirroring}));
     VirtualSpec two = specFor("Two", 1920, 1080);
     VirtualSpec three = specFor("Three", 1920, 1080);
-    sim.defaults().setData("hidpi", encodeHiDPI({{*sim.displays().uuid(2), two}, {*sim.displays().uuid(3), three}}));
+    sim.defaults().setData("hidpi", *encodeHiDPI({{*sim.displays().uuid(2), two}, {*sim.displays().uuid(3), three}}));
 
     sim.manager().start();
     sim.platform->advance(0.99s);
@@ -214,7 +214,7 @@ TEST(HiDPI, RestoredAtLaunchExceptOnAMonitorThatAlreadyMirrors) {
 TEST(HiDPI, NotRestoredWhenTheSettingIsOff) {
     HiDPISim sim(twoMonitors());
     VirtualSpec two = specFor("Two", 1920, 1080);
-    sim.defaults().setData("hidpi", encodeHiDPI({{*sim.displays().uuid(2), two}}));
+    sim.defaults().setData("hidpi", *encodeHiDPI({{*sim.displays().uuid(2), two}}));
     sim.defaults().setBool("restoreHiDPI", false);
     sim.start();
     EXPECT_TRUE(sim.platform->simVirtualDisplays.descriptors.empty());

@@ -88,7 +88,7 @@ TEST(VirtualScreens, ToggleOfAnUnknownSpecChangesNothing) {
 TEST(VirtualScreens, EnabledSpecsComeBackAtStart) {
     Sim sim;
     VirtualSpec on = spec("On"), off = spec("Off", 1920, 1080, false);
-    sim.defaults().setData("specs", encodeSpecs({on, off}));
+    sim.defaults().setData("specs", *encodeSpecs({on, off}));
     sim.start();
     VirtualEngine& engine = sim.context->virtualEngine();
     EXPECT_TRUE(engine.displayID(on.id));

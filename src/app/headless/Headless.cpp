@@ -1,6 +1,5 @@
 #include "app/headless/Headless.h"
 
-#include "app/I18n.h"
 #include "display/DisplayManager.h"
 #include "input/BrightnessKeys.h"
 
@@ -107,7 +106,6 @@ HeadlessSession::HeadlessSession(const HeadlessOptions& options)
     : platform_(SimOptions{options.home, false}), context_(platform_) {
     platform_.loadScenarioFile(options.scenario);
     if (!options.lang.empty()) platform_.simSystem.languages = {options.lang};
-    I18n::initialize(platform_.system().preferredLanguages());
     context_.install();
 }
 

@@ -217,15 +217,18 @@ void SimDisplays::registerReconfigurationCallback(ReconfigurationCallback callba
 }
 
 void SimDisplays::announce(DisplayID id) {
-    notifier_.async([this, id] {
+    deliver(id, kReconfigurationBeginFlag);
+    deliver(id, 0);
+}
+
+void SimDisplays::deliver(DisplayID id, std::uint32_t flags) {
+    notifier_.async([this, id, flags] {
         ReconfigurationCallback callback;
         {
             std::lock_guard lock(callbackMutex_);
             callback = callback_;
         }
-        if (!callback) return;
-        callback(id, kReconfigurationBeginFlag);
-        callback(id, 0);
+        if (callback) callback(id, flags);
     });
 }
 

@@ -92,8 +92,11 @@ public:
     // announces it; removes one likewise.
     void addDisplay(SimDisplay display, bool announce = true);
     void removeDisplay(DisplayID id, bool announce = true);
-    // Fires the reconfiguration callback for a display, as the system does.
+    // Fires the reconfiguration callback for a display, as the system does:
+    // the begin flag, then the change.
     void announce(DisplayID id);
+    // Delivers one callback with exactly these flags.
+    void deliver(DisplayID id, std::uint32_t flags);
     // The simulated process ends: changes completed for this application
     // only are undone.
     void endProcess();

@@ -1,5 +1,6 @@
 #include "platform/sim/SimSystem.h"
 
+#include <filesystem>
 #include <stdexcept>
 
 namespace vp {
@@ -8,8 +9,11 @@ SimSystem::SimSystem(std::string home) : home_(std::move(home)) {
     if (home_.empty()) defaults_ = std::make_unique<MemoryDefaults>();
     else defaults_ = std::make_unique<FileDefaults>(home_ + "/.config/velvetpane/defaults.json");
     setColorSyncAvailable(true);
-    if (!home_.empty())
-        autostart_.emplace(XdgAutostart::entryPathUnder(home_ + "/.config"), XdgAutostart::currentExecutable());
+    if (home_.empty()) return;
+    autostart_.emplace(XdgAutostart::entryPathUnder(home_ + "/.config"), XdgAutostart::currentExecutable());
+    // A real system provides the log folder; the log itself never creates it.
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(logFilePath()).parent_path(), ec);
 }
 
 bool SimSystem::loginItemEnabled() {
@@ -29,7 +33,10 @@ void SimSystem::load(const nlohmann::json& j) {
     if (j.contains("preferredLanguages")) {
         if (!j["preferredLanguages"].is_array()) throw std::runtime_error("\"preferredLanguages\" must be an array");
         languages.clear();
-        for (const auto& l : j["preferredLanguages"]) languages.push_back(l.get<std::string>());
+        for (const auto& l : j["preferredLanguages"]) {
+            if (!l.is_string()) throw std::runtime_error("\"preferredLanguages\" must hold texts such as \"pt-BR\"");
+            languages.push_back(l.get<std::string>());
+        }
     }
 }
 

@@ -1,0 +1,124 @@
+#include "app/I18n.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
+#include <thread>
+
+namespace vp {
+namespace {
+
+TEST(I18n, LanguageComesFromTheFirstPreferredLanguage) {
+    struct Case {
+        std::vector<std::string> preferred;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {{"pt-BR", "en-US"}, "pt"}, {{"de-AT"}, "de"}, {{"ja-JP", "fr-FR"}, "en"}, {{}, "en"},
+        {{"fr-CA"}, "fr"},          {{"es"}, "es"},    {{"it-IT"}, "it"},          {{"en-GB"}, "en"},
+        {{"x"}, "en"},              {{""}, "en"},
+    };
+    for (const auto& c : cases) {
+        std::string label = c.preferred.empty() ? "(empty)" : c.preferred.front();
+        EXPECT_EQ(I18n::chooseLanguage(c.preferred), c.expected) << label;
+    }
+}
+
+TEST(I18n, PortugueseShowsEveryKeyAsWritten) {
+    for (const auto& [key, row] : I18n::table()) EXPECT_EQ(I18n::translate("pt", key), key);
+}
+
+TEST(I18n, TranslatesByColumn) {
+    EXPECT_EQ(I18n::translate("en", "Tela integrada"), "Built-in display");
+    EXPECT_EQ(I18n::translate("es", "Tela integrada"), "Pantalla integrada");
+    EXPECT_EQ(I18n::translate("it", "Essa janela não está mais aberta."), "Quella finestra non è più aperta.");
+    EXPECT_EQ(I18n::translate("fr", "Essa janela não está mais aberta."), "Cette fenêtre n’est plus ouverte.");
+    EXPECT_EQ(I18n::translate("de", "Tela"), "Bildschirm");
+    EXPECT_EQ(I18n::translate("en", "Espelhar"), "Mirror");
+    EXPECT_EQ(I18n::translate("en", "Espelho"), "Mirror");
+    EXPECT_EQ(I18n::translate("en", I18n::keys::volumeKeysHelp),
+              "When sound goes out over HDMI or DisplayPort, the volume keys change the monitor’s volume via DDC.");
+}
+
+TEST(I18n, MissingKeyOrUnknownLanguageGivesTheKey) {
+    for (const char* lang : {"pt", "en", "es", "it", "fr", "de", "ja"})
+        EXPECT_EQ(I18n::translate(lang, "Texto que não existe"), "Texto que não existe") << lang;
+    EXPECT_EQ(I18n::translate("ja", "Tela"), "Tela");
+}
+
+TEST(I18n, FormatsThePluralRowPerLanguage) {
+    const std::string key = "%ld conectada(s)";
+    auto filled = [&](const char* lang) { return I18n::format(I18n::translate(lang, key), {2L}); };
+    EXPECT_EQ(filled("en"), "2 connected");
+    EXPECT_EQ(filled("pt"), "2 conectada(s)");
+    EXPECT_EQ(filled("es"), "2 conectada(s)");
+    EXPECT_EQ(filled("de"), "2 verbunden");
+    EXPECT_EQ(LF(key, {2L}), I18n::format(L(key), {2L}));
+}
+
+TEST(I18n, FormatFillsTextsNumbersAndPercentSigns) {
+    EXPECT_EQ(I18n::format(I18n::translate("en", "Imagem HiDPI enviada para %@. Escolha a escala em Resolução."),
+                           {std::string("Office 24")}),
+              "HiDPI image sent to Office 24. Pick the scale under Resolution.");
+    EXPECT_EQ(I18n::format("%@ has %ld%% of %ld", {std::string("A"), 40L, -3L}), "A has 40% of -3");
+    EXPECT_EQ(I18n::format("100% sure", {}), "100% sure");
+    EXPECT_EQ(I18n::format("ends with %", {}), "ends with %");
+    EXPECT_EQ(I18n::format("%@ and %@", {std::string("one")}), "one and ");
+}
+
+std::vector<std::string> placeholders(const std::string& text) {
+    static const std::regex pattern("%(ld|@|d|%)");
+    std::vector<std::string> out;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), pattern); it != std::sregex_iterator(); ++it)
+        if ((*it)[1] != "%") out.push_back((*it)[1]);
+    return out;
+}
+
+TEST(I18n, EveryRowHasFiveTranslationsKeepingThePlaceholders) {
+    ASSERT_GE(I18n::table().size(), 95u);
+    for (const auto& [key, row] : I18n::table()) {
+        ASSERT_EQ(row.size(), 5u) << key;
+        for (std::size_t column = 0; column < row.size(); ++column) {
+            EXPECT_FALSE(row[column].empty()) << key;
+            EXPECT_EQ(placeholders(row[column]), placeholders(key)) << key << " → " << row[column];
+        }
+    }
+}
+
+TEST(I18n, TextsUseTypographicPunctuation) {
+    for (const auto& [key, row] : I18n::table()) {
+        EXPECT_EQ(key.find('\''), std::string::npos) << key;
+        EXPECT_EQ(key.find('"'), std::string::npos) << key;
+        EXPECT_EQ(key.find("..."), std::string::npos) << key;
+        for (const auto& text : row) {
+            EXPECT_EQ(text.find('\''), std::string::npos) << text;
+            EXPECT_EQ(text.find('"'), std::string::npos) << text;
+            EXPECT_EQ(text.find("..."), std::string::npos) << text;
+        }
+    }
+}
+
+TEST(I18n, IndexHasTheFiveTranslatedLanguages) {
+    const std::map<std::string, int> expected = {{"en", 0}, {"es", 1}, {"it", 2}, {"fr", 3}, {"de", 4}};
+    EXPECT_EQ(I18n::index(), expected);
+}
+
+TEST(I18n, TheProcessLanguageIsChosenOnceAcrossThreads) {
+    std::vector<std::thread> threads;
+    std::vector<std::string> seen(8);
+    for (std::size_t i = 0; i < seen.size(); ++i)
+        threads.emplace_back([&, i] {
+            I18n::initialize({i % 2 ? "de-AT" : "fr-FR"});
+            seen[i] = I18n::lang();
+        });
+    for (auto& t : threads) t.join();
+    const std::string chosen = I18n::lang();
+    for (const auto& s : seen) EXPECT_EQ(s, chosen);
+    I18n::initialize({chosen == "it" ? "es" : "it"});
+    EXPECT_EQ(I18n::lang(), chosen);
+    EXPECT_EQ(L("Tela"), I18n::translate(chosen, "Tela"));
+}
+
+}  // namespace
+}  // namespace vp

@@ -1,0 +1,133 @@
+#include "support/SimFixture.h"
+
+namespace vp::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Records the virtual time of every change notification.
+struct ChangeLog {
+    explicit ChangeLog(Sim& sim)
+        : clock(sim.platform->clock),
+          connection(sim.manager().changed.connect([this] { times.push_back(clock.now().count()); })) {}
+    VirtualClock& clock;
+    std::vector<double> times;
+    Signal::Connection connection;
+};
+
+struct Effects {
+    std::size_t changes;
+    std::size_t gammaWrites;
+};
+
+// Gamma writes observed on every display, to compare runs.
+std::size_t gammaWrites(Sim& sim) {
+    std::size_t n = 0;
+    for (const auto& d : sim.displays().all()) n += d.gamma != d.profileGamma;
+    return n;
+}
+
+TEST(RefreshScheduling, BurstOfFiveCallbacksGivesOneRefreshAfterTheLast) {
+    Sim sim;
+    sim.start();
+    ChangeLog log(sim);
+    double first = sim.platform->clock.now().count();
+
+    for (int i = 0; i < 5; ++i) {
+        sim.displays().announce(2);
+        sim.platform->advance(0.1s);
+    }
+    // The last callback came at first + 0.4 s; its quiet period ends at + 1.0 s.
+    sim.platform->advance(0.49s);
+    EXPECT_TRUE(log.times.empty());
+    sim.platform->advance(0.02s);
+    ASSERT_EQ(log.times.size(), 1u);
+    EXPECT_NEAR(log.times[0] - first, 1.0, 1e-6);
+
+    sim.platform->advance(5s);
+    EXPECT_EQ(log.times.size(), 1u);
+}
+
+TEST(RefreshScheduling, BurstHasTheEffectsOfASingleReconfiguration) {
+    auto run = [](int callbacks) {
+        Sim sim;
+        sim.manager().setPrefs("3C9B1E7A-5F42-4D08-A6E3-8F1C2B9D7E55", ScreenPrefs{1.0, 0.6, 0.5, false});
+        sim.start();
+        // Let the start-up gamma pass go by, then look only at the burst.
+        for (auto& d : sim.displays().all()) d.gamma = d.profileGamma;
+        ChangeLog log(sim);
+        for (int i = 0; i < callbacks; ++i) {
+            sim.displays().announce(2);
+            sim.platform->advance(0.1s);
+        }
+        sim.idle();
+        return Effects{log.times.size(), gammaWrites(sim)};
+    };
+    Effects one = run(1), burst = run(5);
+    EXPECT_EQ(one.changes, 1u);
+    EXPECT_EQ(burst.changes, one.changes);
+    EXPECT_EQ(burst.gammaWrites, one.gammaWrites);
+}
+
+TEST(RefreshScheduling, CallbacksFurtherApartThanTheQuietPeriodEachRefresh) {
+    Sim sim;
+    sim.start();
+    ChangeLog log(sim);
+    sim.displays().announce(2);
+    sim.platform->advance(0.7s);
+    sim.displays().announce(3);
+    sim.platform->advance(0.7s);
+    EXPECT_EQ(log.times.size(), 2u);
+}
+
+TEST(RefreshScheduling, BeginFlagAloneCausesNoRefresh) {
+    Sim sim;
+    sim.start();
+    ChangeLog log(sim);
+    sim.displays().deliver(2, kReconfigurationBeginFlag);
+    sim.displays().deliver(3, kReconfigurationBeginFlag | 0x10);
+    sim.platform->advance(2s);
+    EXPECT_TRUE(log.times.empty());
+
+    sim.displays().deliver(2, 0x10);  // any change without the begin bit
+    sim.platform->advance(0.6s);
+    EXPECT_EQ(log.times.size(), 1u);
+}
+
+TEST(RefreshScheduling, RefreshPicksUpAPluggedInMonitor) {
+    Sim sim;
+    sim.start();
+    SimDisplay extra;
+    extra.id = 7;
+    extra.name = "Projector";
+    extra.bounds = {5760, 0, 1280, 720};
+    sim.displays().addDisplay(extra);
+    sim.platform->advance(0.59s);
+    EXPECT_FALSE(sim.manager().screen(7));
+    sim.platform->advance(0.02s);
+    ASSERT_TRUE(sim.manager().screen(7));
+    EXPECT_EQ(sim.manager().screens.back().name, "Projector");
+}
+
+TEST(RefreshScheduling, PendingRefreshOutlivingTheManagerDoesNothing) {
+    Sim sim;
+    sim.start();
+    sim.displays().announce(2);
+    sim.platform->advance(0.1s);
+    sim.context.reset();
+    sim.displays().announce(3);
+    sim.platform->advance(2s);
+    EXPECT_FALSE(sim.platform->mainQueue.hasPendingWork());
+}
+
+TEST(RefreshScheduling, StartPublishesOnceAndLeavesNoRepeatingWork) {
+    Sim sim;
+    std::size_t changes = 0;
+    auto connection = sim.manager().changed.connect([&] { ++changes; });
+    sim.manager().start();
+    EXPECT_EQ(changes, 1u);
+    EXPECT_TRUE(sim.platform->runUntilIdle(10s));
+}
+
+}  // namespace
+}  // namespace vp::test
