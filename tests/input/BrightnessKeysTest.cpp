@@ -3,6 +3,7 @@
 #include "app/Log.h"
 #include "input/BrightnessHUD.h"
 #include "support/SimFixture.h"
+#include "support/TempDir.h"
 
 #include <cmath>
 #include <thread>
@@ -193,13 +194,18 @@ TEST_F(Keys, ATapDisabledByTheSystemIsEnabledAgainAtOnce) {
     EXPECT_TRUE(input().tapReceiving());
 }
 
-TEST_F(Keys, AFailedTapCreationIsLoggedAndNotRetried) {
-    input().tapCreationFails = true;
-    startKeys();
-    EXPECT_FALSE(keys().isRunning());
-    EXPECT_FALSE(keys().isWaiting());
+TEST(KeysLog, AFailedTapCreationIsLoggedAndNotRetried) {
+    TempDir home;
+    Sim sim(defaultScenario(), SimOptions{home.path().string()});
+    sim.platform->simInput.tapCreationFails = true;
+    sim.start();
+    sim.context->keys().start(true);
     sim.platform->advance(10s);
-    EXPECT_EQ(input().tapsCreated, 0u);
+    EXPECT_FALSE(sim.context->keys().isRunning());
+    EXPECT_FALSE(sim.context->keys().isWaiting());
+    EXPECT_EQ(sim.platform->simInput.tapsCreated, 0u);
+    std::string log = readFile(sim.context->log().path());
+    EXPECT_NE(log.find("Teclas de brilho: não foi possível criar o event tap\n"), std::string::npos) << log;
 }
 
 nlohmann::json hdmiScenario() {
