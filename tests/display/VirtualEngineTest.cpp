@@ -1,6 +1,7 @@
 #include "display/ConfigScenario.h"
 
 #include "display/VirtualEngine.h"
+#include "support/TempDir.h"
 
 namespace vp::test {
 namespace {
@@ -119,6 +120,20 @@ TEST(VirtualEngine, RefusalsLeaveNoDisplay) {
         EXPECT_EQ(sim.platform->simVirtualDisplays.settings.size(), row.settingsCalls) << row.what;
         EXPECT_FALSE(sim.context->virtualEngine().displayID(row.spec.id)) << row.what;
     }
+}
+
+TEST(VirtualEngine, RefusalsAreLoggedWithTheScreenName) {
+    TempDir home;
+    nlohmann::json s = defaultScenario();
+    s["virtualDisplays"] = {{"refuseCreate", true}};
+    Sim sim(s, SimOptions{home.path().string()});
+    VirtualEngine& engine = sim.context->virtualEngine();
+    engine.create(spec("Refused", 1280, 720));
+    sim.platform->simVirtualDisplays.refuseCreate = false;
+    engine.create(spec("Tiny", 600, 300));
+    std::string log = readFile(sim.platform->system().logFilePath());
+    EXPECT_NE(log.find(" CGVirtualDisplay não foi criada para Refused\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(" applySettings falhou para Tiny\n"), std::string::npos) << log;
 }
 
 }  // namespace
