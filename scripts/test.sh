@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite. With CI=true (or
 # --sanitize) the core tests run a second time under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer. With CI=true each libFuzzer target also runs
+# for a short bounded time when clang is there (scripts/fuzz.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -20,4 +21,8 @@ if [ "${CI:-}" = "true" ] || [ "${1:-}" = "--sanitize" ]; then
   cmake --build build-asan -j "$jobs" --target core_tests velvetpane
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-asan --output-on-failure -j "$jobs" -L core
+fi
+
+if [ "${CI:-}" = "true" ]; then
+  bash scripts/fuzz.sh 10
 fi

@@ -126,7 +126,7 @@ Screen DisplayManager::makeScreen(DisplayID id, const std::map<DisplayID, std::s
     return s;
 }
 
-void DisplayManager::refresh() {
+std::vector<Screen> DisplayManager::listScreens() {
     auto names = windowSystemNames();
     std::vector<Screen> list;
     for (DisplayID id : onlineIdsWithDisabled()) list.push_back(makeScreen(id, names));
@@ -135,7 +135,11 @@ void DisplayManager::refresh() {
     std::stable_sort(list.begin(), list.end(), [&](const Screen& a, const Screen& b) {
         return std::pair(rank(a), a.id) < std::pair(rank(b), b.id);
     });
-    screens = std::move(list);
+    return list;
+}
+
+void DisplayManager::refresh() {
+    screens = listScreens();
 
     rebuildModeCache();
     reapplyXDR();

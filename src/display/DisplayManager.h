@@ -137,6 +137,7 @@ private:
     std::vector<DisplayID> onlineIdsWithDisabled();
     std::map<DisplayID, std::string> windowSystemNames();
     Screen makeScreen(DisplayID id, const std::map<DisplayID, std::string>& names);
+    std::vector<Screen> listScreens();
     std::string virtualSpecName(DisplayID id) const;
 
     // brightness
@@ -177,6 +178,10 @@ private:
 
     // extra brightness
     void reapplyXDR();
+
+    // shutdown
+    void switchOnDisabledScreens();
+    void endMirrorsOntoOurVirtuals();
 
     AppContext& context_;
     Platform& platform_;

@@ -2,10 +2,10 @@
 
 #include "overlay/ICCBuilder.h"
 #include "support/SimFixture.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 namespace vp {
@@ -14,24 +14,12 @@ namespace {
 using namespace vp::test;
 namespace fs = std::filesystem;
 
-struct TempHome {
-    TempHome() {
-        std::string pattern = (fs::temp_directory_path() / "velvetpane-icc-XXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
-    ~TempHome() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    fs::path path;
-};
-
 struct ProfileFolders : ::testing::Test {
-    TempHome home;
-    Sim sim{defaultScenario(), SimOptions{home.path.string()}};
+    TempDir home;
+    Sim sim{defaultScenario(), SimOptions{home.path().string()}};
     fs::path system() { return fs::path(sim.platform->simSystem.systemRoot()) / "System/Library/ColorSync/Profiles"; }
     fs::path machine() { return fs::path(sim.platform->simSystem.systemRoot()) / "Library/ColorSync/Profiles"; }
-    fs::path user() { return home.path / "Library/ColorSync/Profiles"; }
+    fs::path user() { return home.path() / "Library/ColorSync/Profiles"; }
     fs::path userDisplays() { return user() / "Displays"; }
     std::vector<std::string> names() {
         std::vector<std::string> out;

@@ -8,7 +8,7 @@
 #include "platform/qt/QtWindows.h"
 #include "ui/hud/HUDView.h"
 #include "ui/app/UiApplication.h"
-#include "ui/scenes/PanelPlaceholder.h"
+#include "ui/panel/MenuPanel.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -52,8 +52,8 @@ private Q_SLOTS:
         QTRY_COMPARE(program.context().displayManager().screens.size(), std::size_t(3));
         QWidget* window = program.scenes().panelWindow();
         QVERIFY(window && window->isVisible());
-        auto* panel = window->findChild<PanelPlaceholder*>();
-        QTRY_COMPARE(panel->countText(), QStringLiteral("3 connected"));
+        auto* panel = window->findChild<MenuPanel*>(QStringLiteral("panel"));
+        QTRY_COMPARE(QString::fromStdString(panel->model().countText), QStringLiteral("3 connected"));
         QVERIFY(!program.scenes().managerWindow());
 
         window->findChild<QAbstractButton*>(QStringLiteral("quit"))->click();

@@ -33,6 +33,7 @@ const DoRegistry& doRegistry() {
         registerBrightnessCommands(r);
         registerConfigCommands(r);
         registerInputCommands(r);
+        registerLifecycleCommands(r);
         return r;
     }();
     return registry;
@@ -49,6 +50,7 @@ FlagRegistry& flagRegistry() {
             it->second(session, std::vector<std::string>(args.begin() + 1, args.end()));
         };
         registerInputFlags(r);
+        registerLifecycleFlags(r);
         return r;
     }();
     return registry;
@@ -94,6 +96,7 @@ HeadlessOptions parseHeadlessOptions(const std::vector<std::string>& args) {
         if (a == "--scenario") options.scenario = value();
         else if (a == "--home") options.home = value();
         else if (a == "--lang") options.lang = value();
+        else if (a == "--until-signal") options.untilSignal = true;
         else if (contains(kValueFlags, a)) options.actions.push_back({a, value()});
         else if (contains(kBareFlags, a)) options.actions.push_back({a, ""});
         else throw UsageError("unknown option \"" + a + "\"");
@@ -110,8 +113,7 @@ HeadlessSession::HeadlessSession(const HeadlessOptions& options)
 }
 
 void HeadlessSession::start() {
-    context_.displayManager().start();
-    context_.keys().start(true);
+    delegate_.applicationDidFinishLaunching();
     settle();
 }
 
@@ -132,6 +134,7 @@ nlohmann::json HeadlessSession::state() {
     addHardwareState(*this, state);
     addConfigState(*this, state);
     addInputState(*this, state);
+    addLifecycleState(*this, state);
     return state;
 }
 
@@ -150,6 +153,7 @@ int runHeadless(const std::vector<std::string>& args, std::ostream& out, std::os
         err << "velvetpane: scenario " << e.what() << "\n";
         return 2;
     }
+    if (options.untilSignal && !watchTerminationSignals(err)) return 1;
     session->start();
     for (const auto& action : options.actions) {
         try {
@@ -159,6 +163,7 @@ int runHeadless(const std::vector<std::string>& args, std::ostream& out, std::os
             return 2;
         }
     }
+    if (options.untilSignal) endAtTerminationSignal(*session, out, err);
     out << session->state().dump(2) << "\n";
     return 0;
 }

@@ -5,6 +5,7 @@
 // prints the state as one JSON object.
 
 #include "app/AppContext.h"
+#include "app/AppDelegate.h"
 #include "platform/sim/SimPlatform.h"
 
 #include <nlohmann/json.hpp>
@@ -33,6 +34,7 @@ struct HeadlessOptions {
     std::string home;
     std::string lang;
     std::vector<HeadlessAction> actions;
+    bool untilSignal = false;  // after the actions, wait for SIGINT/SIGTERM
 };
 
 // Throws UsageError.
@@ -43,6 +45,7 @@ public:
     explicit HeadlessSession(const HeadlessOptions& options);
     SimPlatform& platform() { return platform_; }
     AppContext& context() { return context_; }
+    AppDelegate& delegate() { return delegate_; }
     void start();
     void settle();
     // Throws UsageError for an unknown flag or operation or a bad argument.
@@ -52,6 +55,7 @@ public:
 private:
     SimPlatform platform_;
     AppContext context_;
+    AppDelegate delegate_{context_};
 };
 
 // Operations of --do, by name; each takes the words after the name.
@@ -73,6 +77,14 @@ void registerInputFlags(FlagRegistry& registry);
 void addInputState(HeadlessSession& session, nlohmann::json& state);
 // "<name>[+option][+shift][:up]" as the simulated tap receives it.
 KeyEvent parseKeySpec(const std::string& spec);
+void registerLifecycleFlags(FlagRegistry& registry);
+void registerLifecycleCommands(DoRegistry& registry);
+void addLifecycleState(HeadlessSession& session, nlohmann::json& state);
+// --until-signal: SIGINT and SIGTERM are watched from before the start; at
+// the first one the termination sequence runs on the main queue, the state
+// is printed and the process ends by that signal.
+bool watchTerminationSignals(std::ostream& err);
+[[noreturn]] void endAtTerminationSignal(HeadlessSession& session, std::ostream& out, std::ostream& err);
 
 // Argument helpers for handlers; they throw UsageError with a clear message.
 double parseNumber(const std::string& text, const std::string& what);

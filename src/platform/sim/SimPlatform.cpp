@@ -30,6 +30,10 @@ SimPlatform::SimPlatform(SimOptions options, Runtime runtime) : external_(runtim
 
 void SimPlatform::connectSimulations() {
     simWindows.colorSpaceName = [this](const SimDisplay& d) { return simSystem.colorSpaceName(d.uuid); };
+    simSystem.onProfileAssigned = [this](const std::string& uuid) {
+        for (SimDisplay& d : simDisplays.all())
+            if (d.uuid == uuid) d.gamma = d.profileGamma;
+    };
 }
 
 SimPlatform::~SimPlatform() {

@@ -52,6 +52,9 @@ public:
     // Custom profile paths by display uuid (none: the display's default).
     std::map<std::string, std::string> profileAssignments;
     std::size_t profileCalls = 0;
+    // Called after an accepted assignment, with the display's uuid: the
+    // system loads the new profile's gamma tables onto the display.
+    std::function<void(const std::string&)> onProfileAssigned;
     bool refuseProfiles = false;
 
 private:

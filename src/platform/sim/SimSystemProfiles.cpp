@@ -29,6 +29,7 @@ void SimSystem::setColorSyncAvailable(bool available) {
         if (path && !std::filesystem::is_regular_file(*path)) return false;
         if (path) profileAssignments[uuid] = *path;
         else profileAssignments.erase(uuid);
+        if (onProfileAssigned) onProfileAssigned(uuid);
         return true;
     };
 }

@@ -1,0 +1,73 @@
+#include "overlay/ColorProfiles.h"
+#include "overlay/ICCBuilder.h"
+#include "support/SimFixture.h"
+#include "support/TempDir.h"
+
+#include <filesystem>
+
+namespace vp::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ProfileSim {
+    ProfileSim() : home(dir.path()) {
+        writeFile(home / "Library/ColorSync/Profiles/warm.icc", profile({descTag("Warm Panel")}));
+        sim = std::make_unique<Sim>(defaultScenario(), SimOptions{home.string()});
+        sim->start();
+    }
+    DisplayManager& manager() { return sim->manager(); }
+    Screen screen(DisplayID id) { return *manager().screen(id); }
+    std::string warm() { return (home / "Library/ColorSync/Profiles/warm.icc").string(); }
+
+    TempDir dir;
+    fs::path home;
+    std::unique_ptr<Sim> sim;
+};
+
+TEST(ColorProfileOperations, AppliedProfileRebuildsColoursAfterTheSystemSettles) {
+    ProfileSim p;
+    auto& m = p.manager();
+    m.setWarmth(p.screen(2), 0.8);
+    GammaTable tinted = p.sim->displays().find(2)->gamma;
+    std::string uuid = *p.sim->displays().uuid(2);
+
+    m.setColorProfile(p.screen(2), p.warm());
+    EXPECT_EQ(p.sim->platform->simSystem.profileAssignments.at(uuid), p.warm());
+    p.sim->platform->advance(Seconds(0.5));
+    EXPECT_EQ(m.profileTick, 0);
+    p.sim->platform->advance(Seconds(0.2));
+    EXPECT_EQ(m.profileTick, 1);
+    EXPECT_EQ(p.sim->displays().find(2)->gamma, tinted);
+    EXPECT_FALSE(m.lastError);
+
+    m.setColorProfile(p.screen(2), std::nullopt);
+    p.sim->idle();
+    EXPECT_FALSE(p.sim->platform->simSystem.profileAssignments.contains(uuid));
+    EXPECT_EQ(m.profileTick, 2);
+}
+
+TEST(ColorProfileOperations, RefusedAssignmentReportsAndChangesNothing) {
+    ProfileSim p;
+    auto& m = p.manager();
+    p.sim->platform->simSystem.refuseProfiles = true;
+    m.setColorProfile(p.screen(2), p.warm());
+    p.sim->idle();
+    EXPECT_EQ(m.lastError, "The system refused the change (ColorSync)");
+    EXPECT_EQ(m.profileTick, 0);
+}
+
+TEST(ColorProfileOperations, ListIsKeptUntilReloaded) {
+    ProfileSim p;
+    auto& m = p.manager();
+    ASSERT_EQ(m.iccProfiles().size(), 1u);
+    EXPECT_EQ(m.iccProfiles()[0].name, "Warm Panel");
+    writeFile(p.home / "Library/ColorSync/Profiles/Displays/cool.icm", profile({descTag("Cool Panel")}));
+    EXPECT_EQ(m.iccProfiles().size(), 1u);
+    m.reloadProfiles();
+    ASSERT_EQ(m.iccProfiles().size(), 2u);
+    EXPECT_EQ(m.iccProfiles()[0].name, "Cool Panel");
+}
+
+}  // namespace
+}  // namespace vp::test

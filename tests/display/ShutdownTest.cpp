@@ -1,0 +1,125 @@
+#include "display/VirtualEngine.h"
+#include "overlay/XDR.h"
+#include "support/SimFixture.h"
+
+namespace vp::test {
+namespace {
+
+struct ShutdownSim : Sim {
+    ShutdownSim() : Sim(scenario()) { start(); }
+    static nlohmann::json scenario() {
+        auto s = defaultScenario();
+        s["windowSystem"] = {{"extendedRangeCompositor", true}};
+        return s;
+    }
+    Screen screen(DisplayID id) { return *manager().screen(id); }
+    bool active(DisplayID id) { return displays().find(id)->active; }
+    const GammaTable& gamma(DisplayID id) { return displays().find(id)->gamma; }
+    const GammaTable& profileGamma(DisplayID id) { return displays().find(id)->profileGamma; }
+    void shutdownAndSettle() {
+        manager().shutdown();
+        idle();
+        platform->advance(Seconds(5));
+    }
+};
+
+TEST(Shutdown, SwitchesOnEveryScreenItSwitchedOff) {
+    ShutdownSim sim;
+    sim.manager().setEnabled(1, false);
+    sim.manager().setEnabled(3, false);
+    sim.idle();
+    ASSERT_FALSE(sim.active(1));
+    ASSERT_FALSE(sim.active(3));
+
+    sim.shutdownAndSettle();
+    EXPECT_TRUE(sim.active(1));
+    EXPECT_TRUE(sim.active(3));
+    EXPECT_TRUE(sim.manager().disabled.empty());
+    EXPECT_FALSE(sim.manager().lastError);
+    for (const Screen& s : sim.manager().screens) EXPECT_TRUE(s.isActive) << s.id;
+}
+
+TEST(Shutdown, WithoutTheSwitchOffEntryPointTheScreensAreLeftAlone) {
+    ShutdownSim sim;
+    sim.manager().setEnabled(3, false);
+    sim.idle();
+    sim.displays().enabledEntryPoint = false;
+    std::size_t transactions = sim.displays().completedTransactions();
+    sim.shutdownAndSettle();
+    EXPECT_FALSE(sim.active(3));
+    EXPECT_TRUE(sim.manager().disabled.contains(3));
+    EXPECT_EQ(sim.displays().completedTransactions(), transactions);
+}
+
+TEST(Shutdown, RefusalsAreReportedAndTheOtherScreensStillRestored) {
+    ShutdownSim sim;
+    sim.manager().setEnabled(1, false);
+    sim.manager().setEnabled(3, false);
+    sim.manager().setWarmth(sim.screen(2), 0.8);
+    sim.idle();
+    sim.displays().refusals.complete = 1001;
+    sim.shutdownAndSettle();
+    EXPECT_EQ(sim.manager().lastError, "The system refused the change (1001)");
+    EXPECT_EQ(sim.manager().disabled.size(), 2u);
+    EXPECT_EQ(sim.gamma(2), sim.profileGamma(2));
+
+    ShutdownSim refusedStep;
+    refusedStep.manager().setEnabled(3, false);
+    refusedStep.idle();
+    refusedStep.displays().refusals.enabled = 7;
+    refusedStep.shutdownAndSettle();
+    EXPECT_EQ(refusedStep.manager().lastError, "The system refused the change (7)");
+    EXPECT_TRUE(refusedStep.manager().disabled.contains(3));
+}
+
+TEST(Shutdown, EndsHiDPIMirroringPermanentlyAndKeepsThePairing) {
+    ShutdownSim sim;
+    sim.manager().enableHiDPI(sim.screen(3));
+    sim.idle();
+    auto mirrorOf = sim.displays().find(3)->mirrorOf;
+    ASSERT_NE(mirrorOf, 0u);
+    ASSERT_TRUE(sim.context->virtualEngine().isOurs(mirrorOf));
+    auto stored = sim.defaults().data("hidpi");
+
+    sim.manager().shutdown();
+    EXPECT_EQ(sim.displays().find(3)->mirrorOf, 0u);
+    EXPECT_EQ(sim.displays().find(mirrorOf), nullptr);
+    // Ended permanently: the end of the process does not bring the mirror back.
+    sim.displays().endProcess();
+    EXPECT_EQ(sim.displays().find(3)->mirrorOf, 0u);
+    EXPECT_EQ(sim.manager().hiDPIMap.size(), 1u);
+    EXPECT_EQ(sim.defaults().data("hidpi"), stored);
+}
+
+TEST(Shutdown, LeavesAPhysicalMirrorOfAPhysicalScreen) {
+    ShutdownSim sim;
+    sim.manager().mirror(3, DisplayID(2));
+    sim.idle();
+    ASSERT_EQ(sim.displays().find(3)->mirrorOf, 2u);
+    sim.shutdownAndSettle();
+    EXPECT_EQ(sim.displays().find(3)->mirrorOf, 2u);
+}
+
+TEST(Shutdown, RemovesOverlaysAndGivesBackProfileColoursButKeepsSettings) {
+    ShutdownSim sim;
+    auto& m = sim.manager();
+    m.setWarmth(sim.screen(2), 0.8);
+    m.setBrightness(3, 0.02);
+    m.setXDR(sim.screen(1), 0.5);
+    sim.idle();
+    ASSERT_NE(sim.gamma(2), sim.profileGamma(2));
+    ASSERT_FALSE(sim.platform->simWindows.openWindows(WindowRole::shade).empty());
+    PrefsMap prefs = m.prefs;
+    auto storedPrefs = sim.defaults().data("prefs");
+
+    sim.shutdownAndSettle();
+    EXPECT_EQ(sim.gamma(2), sim.profileGamma(2));
+    EXPECT_EQ(sim.gamma(3), sim.profileGamma(3));
+    EXPECT_TRUE(sim.platform->simWindows.openWindows(WindowRole::shade).empty());
+    EXPECT_TRUE(sim.platform->simWindows.openWindows(WindowRole::extraBrightness).empty());
+    EXPECT_EQ(m.prefs, prefs);
+    EXPECT_EQ(sim.defaults().data("prefs"), storedPrefs);
+}
+
+}  // namespace
+}  // namespace vp::test
