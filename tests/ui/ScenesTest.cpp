@@ -5,7 +5,7 @@
 #include "display/DisplayManager.h"
 #include "platform/sim/SimPlatform.h"
 #include "ui/scenes/ManagerWindow.h"
-#include "ui/scenes/PanelPlaceholder.h"
+#include "ui/panel/MenuPanel.h"
 #include "ui/scenes/Scenes.h"
 
 #include <QAbstractButton>
@@ -82,10 +82,10 @@ private Q_SLOTS:
         QVERIFY(!scenes->trayIcon());
         QCOMPARE(window->windowType(), Qt::Window);
         QVERIFY(!(window->windowFlags() & Qt::FramelessWindowHint));
-        QVERIFY(window->width() <= PanelPlaceholder::panelWidth + 1);
-        auto* panel = window->findChild<PanelPlaceholder*>();
+        QVERIFY(window->width() <= MenuPanel::panelWidth + 1);
+        auto* panel = window->findChild<MenuPanel*>(QStringLiteral("panel"));
         QVERIFY(panel);
-        QCOMPARE(panel->countText(), QStringLiteral("3 connected"));
+        QCOMPARE(QString::fromStdString(panel->model().countText), QStringLiteral("3 connected"));
 
         // The tray action does not hide the only way back to the program.
         scenes->togglePanel();
@@ -115,19 +115,21 @@ private Q_SLOTS:
         QVERIFY(quit);
         quit->click();
         QCOMPARE(world.quits, 1);
-        auto buttons = scenes->panelWindow()->findChildren<QAbstractButton*>();
-        buttons.front()->click();
+        scenes->panelWindow()->findChild<QAbstractButton*>(QStringLiteral("virtualScreens"))->click();
         QVERIFY(scenes->managerWindow() && scenes->managerWindow()->isVisible());
+        scenes->managerWindow()->close();
+        scenes->panelWindow()->findChild<QAbstractButton*>(QStringLiteral("settings"))->click();
+        QVERIFY(scenes->managerWindow()->isVisible());
     }
 
     void theCountFollowsTheManager() {
         World world;
         auto scenes = world.scenes(false);
         scenes->start();
-        auto* panel = scenes->panelWindow()->findChild<PanelPlaceholder*>();
+        auto* panel = scenes->panelWindow()->findChild<MenuPanel*>(QStringLiteral("panel"));
         world.platform.simDisplays.removeDisplay(3);
         world.platform.runUntilIdle();
-        QCOMPARE(panel->countText(), QStringLiteral("2 connected"));
+        QCOMPARE(QString::fromStdString(panel->model().countText), QStringLiteral("2 connected"));
     }
 };
 

@@ -9,11 +9,11 @@
 #include "ui/hud/HUDView.h"
 #include "ui/app/SingleInstance.h"
 #include "ui/app/UiApplication.h"
+#include "ui/panel/MenuPanel.h"
 
 #include <sys/stat.h>
 
 #include <cmath>
-#include "ui/scenes/PanelPlaceholder.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -60,8 +60,8 @@ private Q_SLOTS:
         QTRY_COMPARE(program.context().displayManager().screens.size(), std::size_t(3));
         QWidget* window = program.scenes().panelWindow();
         QVERIFY(window && window->isVisible());
-        auto* panel = window->findChild<PanelPlaceholder*>();
-        QTRY_COMPARE(panel->countText(), QStringLiteral("3 connected"));
+        auto* panel = window->findChild<MenuPanel*>(QStringLiteral("panel"));
+        QTRY_COMPARE(QString::fromStdString(panel->model().countText), QStringLiteral("3 connected"));
         QVERIFY(!program.scenes().managerWindow());
 
         window->findChild<QAbstractButton*>(QStringLiteral("quit"))->click();

@@ -36,7 +36,7 @@ struct CardFacts {
     std::optional<Screen> physical;  // set when the screen is a HiDPI companion
     bool pipOpen = false;
     bool canDisable = false;
-    std::optional<VirtualSpec> ownSpec;  // the spec whose live display is this screen
+    std::optional<VirtualSpec> ownSpec;  // the virtual screen whose live display this is
     std::vector<ModeOption> modes;
     std::optional<std::string> currentModeID;
     bool profilesAvailable = false;

@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "app/I18n.h"
 #include "display/DisplayManager.h"
+#include "input/BrightnessKeys.h"
 
 namespace vp {
 
@@ -34,10 +35,16 @@ const char* GeneralSettings::defaultsKey(GeneralSwitch id) {
 GeneralSettings::GeneralSettings(AppContext& context)
     : context_(context),
       loginItem_(context.platform().system().loginItemEnabled()),
-      axGranted_(context.platform().input().isAccessibilityTrusted()) {}
+      axGranted_(context.keys().hasPermission()) {}
 
 bool GeneralSettings::value(GeneralSwitch id) const {
-    if (id == GeneralSwitch::loginItem) return loginItem_;
+    switch (id) {
+        case GeneralSwitch::loginItem: return loginItem_;
+        case GeneralSwitch::keysAllScreens: return context_.keys().enabled();
+        case GeneralSwitch::volumeKeys: return context_.keys().volumeEnabled();
+        case GeneralSwitch::restoreHiDPI:
+        case GeneralSwitch::dimBelow: break;
+    }
     return context_.platform().system().defaults().boolean(defaultsKey(id)).value_or(true);
 }
 
@@ -49,6 +56,9 @@ void GeneralSettings::set(GeneralSwitch id, bool on) {
             context_.displayManager().setLastError(L("Não foi possível mudar a abertura ao iniciar sessão."));
         return;
     }
+    // The key handling starts or stops its tap at once.
+    if (id == GeneralSwitch::keysAllScreens) return context_.keys().setEnabled(on);
+    if (id == GeneralSwitch::volumeKeys) return context_.keys().setVolumeEnabled(on);
     system.defaults().setBool(defaultsKey(id), on);
     if (id == GeneralSwitch::dimBelow) context_.displayManager().refresh();
 }
@@ -58,7 +68,7 @@ bool GeneralSettings::accessibilityWarning() const {
 }
 
 void GeneralSettings::pollPermission() {
-    axGranted_ = context_.platform().input().isAccessibilityTrusted();
+    axGranted_ = context_.keys().hasPermission();
 }
 
 }  // namespace vp

@@ -43,7 +43,7 @@ struct VirtualForm {
     // leaves it alone.
     void choosePreset(const Preset& chosen);
     bool canCreate() const;
-    // The spec to create, or the message for the error banner.
+    // The VirtualSpec to create, or the message for the error banner.
     std::variant<VirtualSpec, std::string> build() const;
     // build(), then either report the message or add the screen and clear
     // the name.

@@ -13,7 +13,7 @@
 #include "ui/components/Surface.h"
 #include "ui/hud/HUDView.h"
 #include "ui/scenes/ManagerWindow.h"
-#include "ui/scenes/PanelPlaceholder.h"
+#include "ui/panel/MenuPanel.h"
 
 #include <QDir>
 #include <QGridLayout>
@@ -211,10 +211,10 @@ QStringList writeSnapshots(const QString& dir) {
     context.displayManager().start();
     platform.runUntilIdle();
 
-    PanelPlaceholder panel(context.displayManager(), [] {}, [] {});
+    MenuPanel panel(context.displayManager(), [] {}, [] {});
     panel.adjustSize();
     out.save(panel, QStringLiteral("panel"));
-    ManagerWindow manager;
+    ManagerWindow manager(context);
     out.save(manager, QStringLiteral("manager"), false);
     hudShots(out);
     sliderSheet(out);

@@ -1,9 +1,10 @@
 #include "ui/scenes/Scenes.h"
 
+#include "display/DisplayManager.h"
 #include "ui/components/DS.h"
 #include "ui/components/Symbols.h"
+#include "ui/panel/MenuPanel.h"
 #include "ui/scenes/ManagerWindow.h"
-#include "ui/scenes/PanelPlaceholder.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -65,7 +66,7 @@ void Scenes::start() {
 }
 
 QWidget* Scenes::makePanel(QWidget* parent) {
-    auto* panel = new PanelPlaceholder(dm_, [this] { openManager(); }, quit_, parent);
+    auto* panel = new MenuPanel(dm_, [this] { openManager(); }, quit_, parent);
     panel->setObjectName(QStringLiteral("panel"));
     return panel;
 }
@@ -107,7 +108,7 @@ void Scenes::placeUnderTray(QWidget* window) {
 }
 
 void Scenes::openManager() {
-    if (!manager_) manager_ = new ManagerWindow;
+    if (!manager_) manager_ = new ManagerWindow(dm_.context());
     manager_->show();
     manager_->raise();
     manager_->activateWindow();

@@ -1,5 +1,6 @@
 #include "app/presentation/AboutRows.h"
 #include "app/presentation/GeneralSettings.h"
+#include "input/BrightnessKeys.h"
 #include "support/SimFixture.h"
 
 namespace vp {
@@ -31,6 +32,15 @@ TEST(GeneralSettings, DimBelowMinimumRefreshesTheScreens) {
     EXPECT_GE(published, 1);
 }
 
+TEST(GeneralSettings, BrightnessKeysSwitchReachesTheKeyHandlingAtOnce) {
+    test::Sim sim;
+    sim.start();
+    GeneralSettings page(*sim.context);
+    page.set(GeneralSwitch::keysAllScreens, false);
+    EXPECT_FALSE(sim.context->keys().enabled());
+    EXPECT_FALSE(sim.context->keys().isRunning());
+}
+
 TEST(GeneralSettings, LoginItemGoesThroughThePlatformAndReportsARefusal) {
     test::Sim sim;
     sim.start();
@@ -44,6 +54,22 @@ TEST(GeneralSettings, LoginItemGoesThroughThePlatformAndReportsARefusal) {
     page.set(GeneralSwitch::loginItem, false);
     EXPECT_TRUE(sim.manager().lastError);
     EXPECT_FALSE(page.value(GeneralSwitch::loginItem));  // the switch keeps the user's position
+}
+
+TEST(GeneralSettings, AccessibilityWarningOnlyWithVolumeKeysAndFollowsThePoll) {
+    test::Sim sim;
+    sim.start();
+    sim.platform->simInput.trusted = false;
+    GeneralSettings page(*sim.context);
+    EXPECT_TRUE(page.accessibilityWarning());
+    page.set(GeneralSwitch::volumeKeys, false);
+    EXPECT_FALSE(page.accessibilityWarning());
+    page.set(GeneralSwitch::volumeKeys, true);
+
+    sim.platform->simInput.trusted = true;
+    EXPECT_TRUE(page.accessibilityWarning());
+    page.pollPermission();
+    EXPECT_FALSE(page.accessibilityWarning());
 }
 
 TEST(AboutRows, VersionFromTheBuildAndTheRealLogLocation) {

@@ -10,7 +10,7 @@ const std::string kSizeMessage = "Use 640×360 up to 8192×8192.";
 struct SizeCase {
     std::string width, height;
     bool enabled;                      // "Create" enabled
-    std::optional<std::string> error;  // else the spec is built
+    std::optional<std::string> error;  // else the VirtualSpec is built
 };
 
 class VirtualFormSizes : public testing::TestWithParam<SizeCase> {};

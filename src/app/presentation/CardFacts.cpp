@@ -1,0 +1,55 @@
+#include "app/presentation/CardModel.h"
+
+#include "app/AppContext.h"
+#include "display/DisplayManager.h"
+#include "display/InputSources.h"
+#include "display/VirtualEngine.h"
+#include "input/BrightnessKeys.h"
+
+namespace vp {
+
+namespace {
+template <typename Map>
+std::optional<typename Map::mapped_type> lookup(const Map& map, DisplayID id) {
+    auto it = map.find(id);
+    if (it == map.end()) return std::nullopt;
+    return it->second;
+}
+}  // namespace
+
+CardFacts cardFacts(DisplayManager& dm, const Screen& screen) {
+    AppContext& context = dm.context();
+    Platform& platform = context.platform();
+    const DisplayID id = screen.id;
+    CardFacts f;
+    f.screen = screen;
+    f.screens = dm.screens;
+    f.brightness = lookup(dm.brightness, id).value_or(1.0);
+    f.method = lookup(dm.method, id);
+    f.prefs = dm.prefsFor(screen);
+    f.hasDDC = dm.hasDDC(id);
+    f.volume = lookup(dm.volume, id);
+    f.inputSource = lookup(dm.inputSource, id);
+    if (f.inputSource) f.inputName = InputSources::name(*f.inputSource);
+    for (const InputSource& source : InputSources::all()) f.inputChoices.emplace_back(source.code, source.name);
+    f.supportsXDR = dm.supportsXDR(screen);
+    f.xdrLevel = lookup(dm.xdrLevel, id).value_or(0.0);
+    f.canOfferHiDPI = dm.canOfferHiDPI(screen);
+    f.hiDPIOn = dm.hiDPIOn(screen);
+    if (screen.isOurVirtual) f.physical = dm.physicalForHiDPI(id);
+    f.pipOpen = dm.pipOpen.contains(id);
+    f.canDisable = dm.canDisable();
+    for (const VirtualSpec& spec : dm.specs)
+        if (context.virtualEngine().displayID(spec.id) == id) f.ownSpec = spec;
+    if (screen.isActive) {
+        f.modes = dm.modes(id);
+        f.currentModeID = dm.currentModeID(id);
+    }
+    f.profilesAvailable = ColorProfiles::isAvailable(platform);
+    f.profileName = ColorProfiles::currentName(platform, id);
+    f.profiles = dm.iccProfiles();
+    f.volumeKeys = context.keys().volumeEnabled();
+    return f;
+}
+
+}  // namespace vp

@@ -1,0 +1,155 @@
+#include "PagesWorld.h"
+#include "UiTestMain.h"
+
+#include "input/BrightnessKeys.h"
+#include "ui/components/PillButton.h"
+#include "ui/controls/Toggle.h"
+#include "ui/manager/GeneralPage.h"
+#include "ui/manager/ManagerView.h"
+#include "ui/manager/VirtualPage.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+
+using namespace vp;
+using namespace vp::ui;
+using vp::ui::test::PagesWorld;
+
+namespace {
+
+void type(QLineEdit* field, const QString& text) {
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClicks(field, text);
+}
+
+}  // namespace
+
+class ManagerPagesTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void sidebarSwitchesPages() {
+        PagesWorld world;
+        ManagerView view(*world.context);
+        QCOMPARE(view.section(), ManagerSection::virtualScreens);
+        QVERIFY(dynamic_cast<VirtualPage*>(view.page()));
+        QTest::mouseClick(view.findChild<QAbstractButton*>("general"), Qt::LeftButton);
+        QCOMPARE(view.section(), ManagerSection::general);
+        QVERIFY(dynamic_cast<GeneralPage*>(view.page()));
+        QTest::mouseClick(view.findChild<QAbstractButton*>("about"), Qt::LeftButton);
+        QCOMPARE(view.section(), ManagerSection::about);
+    }
+
+    void createIsEnabledOnlyForWholeNumbers_data() {
+        QTest::addColumn<QString>("width");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("1920") << "1920" << true;
+        QTest::newRow("+1920") << "+1920" << true;
+        QTest::newRow("1920px") << "1920px" << false;
+        QTest::newRow("empty") << "" << false;
+    }
+    void createIsEnabledOnlyForWholeNumbers() {
+        QFETCH(QString, width);
+        QFETCH(bool, enabled);
+        PagesWorld world;
+        VirtualPage page(*world.context);
+        type(page.findChild<QLineEdit*>("width"), width);
+        QCOMPARE(page.findChild<PillButton*>("create")->isEnabled(), enabled);
+    }
+
+    void createValidatesTheSizeAndAddsTheScreen_data() {
+        QTest::addColumn<QString>("width");
+        QTest::addColumn<QString>("height");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("640×360") << "640" << "360" << true;
+        QTest::newRow("639") << "639" << "360" << false;
+        QTest::newRow("359") << "640" << "359" << false;
+        QTest::newRow("8192×8192") << "8192" << "8192" << true;
+        QTest::newRow("8193") << "8193" << "1080" << false;
+    }
+    void createValidatesTheSizeAndAddsTheScreen() {
+        QFETCH(QString, width);
+        QFETCH(QString, height);
+        QFETCH(bool, accepted);
+        PagesWorld world;
+        VirtualPage page(*world.context);
+        type(page.findChild<QLineEdit*>("name"), QStringLiteral("   "));
+        type(page.findChild<QLineEdit*>("width"), width);
+        type(page.findChild<QLineEdit*>("height"), height);
+        QTest::mouseClick(page.findChild<PillButton*>("create"), Qt::LeftButton);
+        world.idle();
+        DisplayManager& dm = world.manager();
+        if (accepted) {
+            QCOMPARE(dm.specs.size(), std::size_t(1));
+            QCOMPARE(QString::fromStdString(dm.specs[0].name), QStringLiteral("Velvetpane %1×%2").arg(width, height));
+            QVERIFY(!dm.lastError);
+        } else {
+            QVERIFY(dm.specs.empty());
+            QCOMPARE(QString::fromStdString(dm.lastError.value_or("")), QStringLiteral("Use 640×360 up to 8192×8192."));
+            QCOMPARE(page.findChild<QLineEdit*>("width")->text(), width);  // the form keeps what was typed
+        }
+    }
+
+    void presetOverwritesTypedSizeAndRowsFollowTheSpecs() {
+        PagesWorld world;
+        VirtualPage page(*world.context);
+        type(page.findChild<QLineEdit*>("width"), QStringLiteral("1234"));
+        auto* preset = page.findChild<QComboBox*>("preset");
+        preset->setCurrentIndex(3);
+        Q_EMIT preset->activated(3);
+        QCOMPARE(page.findChild<QLineEdit*>("width")->text(), QStringLiteral("3840"));
+        QCOMPARE(page.findChild<QLineEdit*>("height")->text(), QStringLiteral("2160"));
+
+        type(page.findChild<QLineEdit*>("name"), QStringLiteral("Wall"));
+        QTest::mouseClick(page.findChild<PillButton*>("create"), Qt::LeftButton);
+        world.idle();
+        QCOMPARE(page.findChild<QLineEdit*>("name")->text(), QString());  // only the name is cleared
+        QCOMPARE(page.findChild<QLineEdit*>("width")->text(), QStringLiteral("3840"));
+        QString id = QString::fromStdString(world.manager().specs.at(0).id.text());
+        QWidget* row = page.findChild<QWidget*>(id);
+        QVERIFY(row);
+        QTest::mouseClick(row->findChild<Toggle*>("enabled"), Qt::LeftButton);
+        world.idle();
+        QVERIFY(!world.manager().specs.at(0).enabled);
+        QTest::mouseClick(page.findChild<QWidget*>(id)->findChild<PillButton*>("remove"), Qt::LeftButton);
+        world.idle();
+        QVERIFY(world.manager().specs.empty());
+    }
+
+    void generalSwitchesActAtOnce() {
+        PagesWorld world;
+        GeneralPage page(*world.context);
+        int published = 0;
+        auto connection = world.manager().changed.connect([&] { ++published; });
+        QTest::mouseClick(page.findChild<Toggle*>("dimBelow"), Qt::LeftButton);
+        QVERIFY(published >= 1);  // a refresh of every screen
+        QCOMPARE(world.platform.system().defaults().boolean("dimBelowMinimum"), std::optional<bool>(false));
+
+        QTest::mouseClick(page.findChild<Toggle*>("keysAllScreens"), Qt::LeftButton);
+        QVERIFY(!world.context->keys().enabled());
+
+        QTest::mouseClick(page.findChild<Toggle*>("loginItem"), Qt::LeftButton);
+        QVERIFY(world.platform.system().loginItemEnabled());
+    }
+
+    void accessibilityWarningFollowsVolumeKeysAndThePermission() {
+        PagesWorld world;
+        world.platform.simInput.trusted = false;
+        GeneralPage page(*world.context);
+        QVERIFY(!page.accessibilityWarning()->isHidden());
+        QVERIFY(page.isPolling());
+        QTest::mouseClick(page.findChild<Toggle*>("volumeKeys"), Qt::LeftButton);
+        QVERIFY(page.accessibilityWarning()->isHidden());
+        QVERIFY(!page.isPolling());
+        QTest::mouseClick(page.findChild<Toggle*>("volumeKeys"), Qt::LeftButton);
+        QVERIFY(page.isPolling());
+
+        world.platform.simInput.trusted = true;
+        QTRY_VERIFY_WITH_TIMEOUT(page.accessibilityWarning()->isHidden(), 3000);
+        QVERIFY(!page.isPolling());
+    }
+};
+
+VP_UI_TEST(ManagerPagesTest)
+#include "ManagerPagesTest.moc"

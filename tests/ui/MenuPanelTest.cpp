@@ -1,0 +1,231 @@
+#include "PagesWorld.h"
+#include "UiTestMain.h"
+
+#include "platform/sim/SimHardware.h"
+#include "ui/card/ScreenCard.h"
+#include "ui/components/GlowSlider.h"
+#include "ui/components/PillButton.h"
+#include "ui/controls/Text.h"
+#include "ui/panel/MenuPanel.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScrollArea>
+#include <QTest>
+
+using namespace vp;
+using namespace vp::ui;
+using vp::ui::test::PagesWorld;
+
+namespace {
+
+std::unique_ptr<MenuPanel> panelFor(PagesWorld& world) {
+    auto panel = std::make_unique<MenuPanel>(world.manager(), [] {}, [] {});
+    panel->opened();
+    world.platform.drainDDC();
+    world.idle();
+    return panel;
+}
+
+QStringList badges(ScreenCard* card) {
+    QStringList out;
+    for (const BadgeModel& badge : card->model().badges) out << QString::fromStdString(badge.text);
+    return out;
+}
+
+bool has(ScreenCard* card, const char* name) {
+    return card->findChild<QWidget*>(name) != nullptr;
+}
+
+QString labelText(ScreenCard* card, const char* name) {
+    auto* label = card->findChild<QLabel*>(name);
+    return label ? label->text() : QString();
+}
+
+void drag(GlowSlider* slider, const std::vector<double>& fractions) {
+    QRectF track = slider->trackRect();
+    auto at = [&](double f) { return QPointF(track.left() + f * track.width(), track.center().y()); };
+    auto send = [&](QEvent::Type type, QPointF point) {
+        QMouseEvent event(type, point, slider->mapToGlobal(point), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(slider, &event);
+    };
+    send(QEvent::MouseButtonPress, at(fractions.front()));
+    for (double f : fractions) send(QEvent::MouseMove, at(f));
+    send(QEvent::MouseButtonRelease, at(fractions.back()));
+}
+
+std::optional<Screen> ownVirtualScreen(DisplayManager& dm) {
+    for (const Screen& s : dm.screens)
+        if (s.isOurVirtual) return s;
+    return std::nullopt;
+}
+
+}  // namespace
+
+class MenuPanelTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void defaultScenarioShowsEveryScreenWithTheAllScreensSlider() {
+        PagesWorld world;
+        auto panel = panelFor(world);
+        QCOMPARE(panel->cards().size(), std::size_t(3));
+        QCOMPARE(panel->cards()[0]->screen().id, DisplayID(1));
+        QCOMPARE(QString::fromStdString(panel->model().countText), QStringLiteral("3 connected"));
+        QVERIFY(!panel->findChild<QWidget*>("allScreensBlock")->isHidden());
+        QVERIFY(!panel->scrolls());
+        QVERIFY(panel->findChild<QWidget*>("banner")->isHidden());
+        QCOMPARE(panel->width(), MenuPanel::panelWidth);
+    }
+
+    void oneAdjustableScreenHidesTheSliderAndCountsOne() {
+        PagesWorld world;
+        auto panel = panelFor(world);
+        world.manager().setEnabled(1, false);
+        world.idle();
+        world.manager().setEnabled(3, false);
+        world.idle();
+        QCOMPARE(panel->cards().size(), std::size_t(3));  // switched-off screens keep their card
+        QCOMPARE(QString::fromStdString(panel->model().countText), QStringLiteral("1 connected"));
+        QVERIFY(panel->findChild<QWidget*>("allScreensBlock")->isHidden());
+    }
+
+    void ownVirtualScreensGetACardButDoNotCount() {
+        PagesWorld world;
+        auto panel = panelFor(world);
+        VirtualSpec spec;
+        spec.name = "Projector";
+        spec.width = 1280;
+        spec.height = 720;
+        world.manager().addVirtual(spec);
+        world.idle();
+        QCOMPARE(panel->cards().size(), std::size_t(4));
+        QCOMPARE(QString::fromStdString(panel->model().countText), QStringLiteral("3 connected"));
+    }
+
+    void cardsScrollFromFourScreens() {
+        PagesWorld world(vp::ui::test::fourScreens());
+        auto panel = panelFor(world);
+        QCOMPARE(panel->cards().size(), std::size_t(4));
+        QVERIFY(panel->scrolls());
+        QCOMPARE(panel->findChild<QScrollArea*>("cardScroll")->height(), MenuPanel::scrollHeight);
+    }
+
+    void bannerAppearsAndItsCloseButtonClearsTheError() {
+        PagesWorld world;
+        auto panel = panelFor(world);
+        world.manager().setLastError("The system refused the change (1001)");
+        QWidget* banner = panel->findChild<QWidget*>("banner");
+        QVERIFY(!banner->isHidden());
+        QCOMPARE(panel->findChild<QLabel*>("bannerText")->text(), QStringLiteral("The system refused the change (1001)"));
+        QTest::mouseClick(panel->findChild<QAbstractButton*>("bannerClose"), Qt::LeftButton);
+        QVERIFY(!world.manager().lastError);
+        QVERIFY(banner->isHidden());
+    }
+
+    void eachKindOfScreenGetsItsControls() {
+        PagesWorld world;
+        auto panel = panelFor(world);
+        ScreenCard* builtin = panel->card(1);
+        ScreenCard* ddc = panel->card(2);
+        ScreenCard* plain = panel->card(3);
+        QCOMPARE(QString::fromStdString(builtin->model().symbol), QStringLiteral("laptopcomputer"));
+        QCOMPARE(labelText(builtin, "method"), QStringLiteral("Built-in"));
+        QCOMPARE(labelText(ddc, "method"), QStringLiteral("DDC"));
+        QCOMPARE(labelText(plain, "method"), QStringLiteral("Software"));
+        QCOMPARE(labelText(builtin, "subtitle"), QStringLiteral("1512 × 982 · 120 Hz"));
+        QVERIFY(badges(ddc).contains(QStringLiteral("Main")));
+
+        for (ScreenCard* card : {builtin, ddc, plain}) {
+            QVERIFY(!has(card, "warmth"));
+            QTest::mouseClick(card->findChild<QAbstractButton*>("expand"), Qt::LeftButton);
+            QVERIFY(has(card, "warmth") && has(card, "contrast") && has(card, "reset"));
+        }
+        QVERIFY(!has(builtin, "softwareOnly"));
+        QVERIFY(!has(builtin, "volume") && !has(builtin, "input"));
+        QVERIFY(has(ddc, "volume") && has(ddc, "input") && has(ddc, "softwareOnly"));
+        QVERIFY(!has(plain, "volume") && !has(plain, "input"));
+        QVERIFY(has(plain, "softwareOnly"));
+    }
+
+    void switchedOffScreenShowsOnlyItsReconnectRow() {
+        PagesWorld world;
+        auto panel = panelFor(world);
+        world.manager().setEnabled(3, false);
+        world.idle();
+        ScreenCard* off = panel->card(3);
+        QCOMPARE(labelText(off, "subtitle"), QStringLiteral("Off"));
+        QVERIFY(has(off, "reconnect"));
+        QVERIFY(!has(off, "brightness") && !has(off, "expand") && !has(off, "resolution"));
+        QTest::mouseClick(off->findChild<QAbstractButton*>("reconnect"), Qt::LeftButton);
+        world.idle();
+        QVERIFY(world.manager().screen(3)->isActive);
+        QVERIFY(has(panel->card(3), "brightness"));
+    }
+
+    void hiDPICompanionShowsTheNoteAndNoBrightness() {
+        PagesWorld world;
+        auto panel = panelFor(world);
+        world.manager().enableHiDPI(*world.manager().screen(2));
+        world.idle();
+        auto companion = ownVirtualScreen(world.manager());
+        QVERIFY(companion);
+        ScreenCard* card = panel->card(companion->id);
+        QVERIFY(!has(card, "brightness") && !has(card, "expand"));
+        QString monitorName = QString::fromStdString(world.manager().screen(2)->name);
+        QCOMPARE(labelText(card, "hidpiNote"),
+                 QStringLiteral("HiDPI image sent to %1. Pick the scale under Resolution.").arg(monitorName));
+        QVERIFY(!badges(card).contains(QStringLiteral("Virtual")));
+        ScreenCard* monitor = panel->card(2);
+        QVERIFY(badges(monitor).contains(QStringLiteral("Virtual HiDPI")));
+        QVERIFY(monitor->findChild<PillButton*>("hidpi")->style().primary);
+    }
+
+    void ownVirtualAndMirroredScreensCarryTheirBadges() {
+        PagesWorld world;
+        auto panel = panelFor(world);
+        VirtualSpec spec;
+        spec.name = "Projector";
+        spec.width = 1280;
+        spec.height = 720;
+        world.manager().addVirtual(spec);
+        world.idle();
+        auto own = ownVirtualScreen(world.manager());
+        QVERIFY(own);
+        QVERIFY(badges(panel->card(own->id)).contains(QStringLiteral("Virtual")));
+        QVERIFY(!has(panel->card(own->id), "brightness"));
+
+        world.manager().mirror(3, DisplayID(2));
+        world.idle();
+        QVERIFY(badges(panel->card(3)).contains(QStringLiteral("Mirror")));
+    }
+
+    void sliderDragReachesTheMonitorWithoutRebuildingTheCard() {
+        PagesWorld world;
+        auto panel = panelFor(world);
+        ScreenCard* card = panel->card(2);
+        auto monitor = world.platform.simHardware.monitorFor(2);
+        QVERIFY(monitor);
+        monitor->clearRecords();
+        auto before = monitor->value(0x10)->current;
+        int rebuilds = card->rebuildCount();
+        auto* slider = card->findChild<GlowSlider*>("brightness");
+        drag(slider, {0.9, 0.8, 0.7, 0.6});
+        world.idle();
+        world.platform.drainDDC();
+        QCOMPARE(card->rebuildCount(), rebuilds);
+        QCOMPARE(card->findChild<GlowSlider*>("brightness"), slider);
+        QVERIFY(std::abs(world.manager().brightness.at(2) - 0.6) < 0.01);
+        QVERIFY(std::abs(slider->value() - 0.6) < 0.01);  // the thumb followed the drag
+
+        int setVCP = 0;
+        for (const SimPacket& packet : monitor->packets())
+            if (packet.bytes.size() >= 3 && packet.bytes[1] == 0x03 && packet.bytes[2] == 0x10) ++setVCP;
+        QVERIFY(setVCP >= 1);
+        QVERIFY(monitor->value(0x10)->current != before);
+    }
+};
+
+VP_UI_TEST(MenuPanelTest)
+#include "MenuPanelTest.moc"
