@@ -5,6 +5,7 @@
 #include "ui/card/ScreenCard.h"
 #include "ui/components/GlowSlider.h"
 #include "ui/components/PillButton.h"
+#include "ui/controls/ChipMenuButton.h"
 #include "ui/controls/Text.h"
 #include "ui/panel/MenuPanel.h"
 
@@ -122,6 +123,62 @@ private Q_SLOTS:
         QTest::mouseClick(panel->findChild<QAbstractButton*>("bannerClose"), Qt::LeftButton);
         QVERIFY(!world.manager().lastError);
         QVERIFY(banner->isHidden());
+    }
+
+    void windowMenuListsOtherAppsWindowsOnlyWithThePermission() {
+        PagesWorld world;
+        ShareableWindow editor;
+        editor.windowID = 4711;
+        editor.frame = {0, 0, 800, 600};
+        editor.title = "Notes";
+        editor.ownerPID = 99;
+        editor.applicationName = "Editor";
+        world.platform.simCapture.windows.push_back({editor, false});
+        auto items = [&](MenuPanel& panel) {
+            auto* menu = panel.findChild<ChipMenuButton*>("windowMenu")->popup();
+            Q_EMIT menu->aboutToShow();
+            QStringList texts;
+            for (QAction* action : menu->actions()) texts << (action->isSeparator() ? QStringLiteral("—") : action->text());
+            return texts;
+        };
+
+        world.platform.simCapture.screenRecordingAllowed = false;
+        auto denied = panelFor(world);
+        QCOMPARE(items(*denied), (QStringList{"No windows found", "—", "Refresh list"}));
+
+        world.platform.simCapture.screenRecordingAllowed = true;
+        auto granted = panelFor(world);
+        QCOMPARE(items(*granted), (QStringList{QStringLiteral("Editor — Notes"), "—", "Refresh list"}));
+    }
+
+    void cardMenusCallTheManager() {
+        PagesWorld world;
+        auto panel = panelFor(world);
+        auto trigger = [&](ScreenCard* card, const char* menuName, const QString& title) {
+            auto* menu = card->findChild<ChipMenuButton*>(menuName)->popup();
+            Q_EMIT menu->aboutToShow();
+            for (QAction* action : menu->actions())
+                if (action->text() == title) {
+                    action->trigger();
+                    world.idle();
+                    world.platform.drainDDC();
+                    world.idle();
+                    return true;
+                }
+            return false;
+        };
+
+        QVERIFY(trigger(panel->card(3), "more", QStringLiteral("Set as main display")));
+        QVERIFY(world.manager().screen(3)->isMain);
+
+        ModeOption target = world.manager().modes(3).back();
+        QVERIFY(trigger(panel->card(3), "resolution", QString::fromStdString(target.label())));
+        QCOMPARE(world.manager().currentModeID(3), std::optional<std::string>(target.id));
+
+        QTest::mouseClick(panel->card(2)->findChild<QAbstractButton*>("expand"), Qt::LeftButton);
+        QVERIFY(trigger(panel->card(2), "input", QStringLiteral("HDMI 1")));
+        QCOMPARE(world.manager().inputSource.at(2), 0x11);
+        QCOMPARE(world.platform.simHardware.monitorFor(2)->value(0x60)->current & 0xFF, 0x11);
     }
 
     void eachKindOfScreenGetsItsControls() {

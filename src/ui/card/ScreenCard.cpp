@@ -4,7 +4,6 @@
 #include "app/I18n.h"
 #include "display/DisplayManager.h"
 #include "input/BrightnessKeys.h"
-#include "overlay/ColorProfiles.h"
 #include "pip/PiPController.h"
 #include "ui/card/CardParts.h"
 #include "ui/components/Badge.h"
@@ -320,7 +319,7 @@ ChipMenuButton* ScreenCard::profileMenu() {
         items.addSeparator();
         addItem(items, q(L("Abrir pasta de perfis…")), "", [this] {
             Platform& platform = manager_.context().platform();
-            std::string folder = ColorProfiles::folders(platform).back();
+            std::string folder = platform.system().homeDirectory() + "/Library/ColorSync/Profiles";
             std::error_code ignored;
             std::filesystem::create_directories(folder, ignored);
             platform.system().openURL("file://" + folder);
