@@ -151,6 +151,36 @@ private Q_SLOTS:
         QCOMPARE(items(*granted), (QStringList{QStringLiteral("Editor — Notes"), "—", "Refresh list"}));
     }
 
+    void cardMenusCallTheManager() {
+        PagesWorld world;
+        auto panel = panelFor(world);
+        auto trigger = [&](ScreenCard* card, const char* menuName, const QString& title) {
+            auto* menu = card->findChild<ChipMenuButton*>(menuName)->popup();
+            Q_EMIT menu->aboutToShow();
+            for (QAction* action : menu->actions())
+                if (action->text() == title) {
+                    action->trigger();
+                    world.idle();
+                    world.platform.drainDDC();
+                    world.idle();
+                    return true;
+                }
+            return false;
+        };
+
+        QVERIFY(trigger(panel->card(3), "more", QStringLiteral("Set as main display")));
+        QVERIFY(world.manager().screen(3)->isMain);
+
+        ModeOption target = world.manager().modes(3).back();
+        QVERIFY(trigger(panel->card(3), "resolution", QString::fromStdString(target.label())));
+        QCOMPARE(world.manager().currentModeID(3), std::optional<std::string>(target.id));
+
+        QTest::mouseClick(panel->card(2)->findChild<QAbstractButton*>("expand"), Qt::LeftButton);
+        QVERIFY(trigger(panel->card(2), "input", QStringLiteral("HDMI 1")));
+        QCOMPARE(world.manager().inputSource.at(2), 0x11);
+        QCOMPARE(world.platform.simHardware.monitorFor(2)->value(0x60)->current & 0xFF, 0x11);
+    }
+
     void eachKindOfScreenGetsItsControls() {
         PagesWorld world;
         auto panel = panelFor(world);
