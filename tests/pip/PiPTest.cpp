@@ -1,6 +1,7 @@
 #include "pip/PiPController.h"
 
 #include "app/I18n.h"
+#include "app/Log.h"
 
 #include "support/SimFixture.h"
 #include "support/TempDir.h"
