@@ -9,16 +9,6 @@ namespace vp {
 
 namespace {
 
-constexpr std::int64_t kBrightnessUpKeyCode = 144;
-constexpr std::int64_t kBrightnessDownKeyCode = 145;
-constexpr std::int16_t kAuxControlButtons = 8;
-constexpr std::int64_t kAuxBrightnessUp = 2;
-constexpr std::int64_t kAuxBrightnessDown = 3;
-constexpr std::int64_t kAuxSoundUp = 0;
-constexpr std::int64_t kAuxSoundDown = 1;
-constexpr std::int64_t kAuxMute = 7;
-constexpr std::int64_t kAuxKeyDown = 0x0A;
-
 double stepFor(std::uint64_t flags) {
     bool fine = (flags & event::flagOption) && (flags & event::flagShift);
     return fine ? BrightnessKeys::fineStep : BrightnessKeys::step;
@@ -108,25 +98,25 @@ bool BrightnessKeys::handle(const KeyEvent& e) {
         return true;
     }
     if (e.type == event::keyDown) {
-        if (e.keyCode != kBrightnessUpKeyCode && e.keyCode != kBrightnessDownKeyCode) return true;
-        queueBrightness(stepFor(e.flags) * (e.keyCode == kBrightnessUpKeyCode ? 1 : -1));
+        if (e.keyCode != event::keyBrightnessUp && e.keyCode != event::keyBrightnessDown) return true;
+        queueBrightness(stepFor(e.flags) * (e.keyCode == event::keyBrightnessUp ? 1 : -1));
         return false;
     }
-    if (e.type != event::systemDefined || !e.convertible || e.subtype != kAuxControlButtons) return true;
+    if (e.type != event::systemDefined || !e.convertible || e.subtype != event::auxControlButtons) return true;
 
     std::int64_t keyCode = (e.data1 >> 16) & 0xFFFF;
-    bool down = ((e.data1 >> 8) & 0xFF) == kAuxKeyDown;
+    bool down = ((e.data1 >> 8) & 0xFF) == event::auxStateDown;
     if (handleVolume(keyCode, down, e.flags)) return false;
-    if (keyCode != kAuxBrightnessUp && keyCode != kAuxBrightnessDown) return true;
+    if (keyCode != event::auxBrightnessUp && keyCode != event::auxBrightnessDown) return true;
     // The key-up half of a press is swallowed too, so the system never sees
     // half a key.
-    if (down) queueBrightness(stepFor(e.flags) * (keyCode == kAuxBrightnessUp ? 1 : -1));
+    if (down) queueBrightness(stepFor(e.flags) * (keyCode == event::auxBrightnessUp ? 1 : -1));
     return false;
 }
 
 // True when the volume key is ours (and so swallowed).
 bool BrightnessKeys::handleVolume(std::int64_t keyCode, bool down, std::uint64_t flags) {
-    if (keyCode != kAuxSoundUp && keyCode != kAuxSoundDown && keyCode != kAuxMute) return false;
+    if (keyCode != event::auxSoundUp && keyCode != event::auxSoundDown && keyCode != event::auxMute) return false;
     if (!volumeEnabled() || !context_.displayManager().hasDDCVolume()) return false;
     if (!outputIsDisplayAudio(context_.platform().input())) return false;
     if (down) queueVolume(keyCode, stepFor(flags));
@@ -149,8 +139,8 @@ void BrightnessKeys::queueVolume(std::int64_t keyCode, double stepSize) {
     context_.runtime().main.post([weak, this, keyCode, stepSize] {
         if (!weak.lock()) return;
         DisplayManager& manager = context_.displayManager();
-        if (keyCode == kAuxSoundUp) manager.stepDDCVolume(stepSize);
-        else if (keyCode == kAuxSoundDown) manager.stepDDCVolume(-stepSize);
+        if (keyCode == event::auxSoundUp) manager.stepDDCVolume(stepSize);
+        else if (keyCode == event::auxSoundDown) manager.stepDDCVolume(-stepSize);
         else manager.toggleDDCMute();
         if (manager.ddcMuted) {
             context_.hud().show(0, "speaker.slash.fill");

@@ -1,6 +1,6 @@
 #include "pip/PiPWindowItem.h"
 
-#include "util/TextCompare.h"
+#include "util/Unicode.h"
 
 #include <algorithm>
 
@@ -26,7 +26,7 @@ std::vector<PiPWindowItem> listableWindows(const std::vector<ShareableWindow>& w
         items.push_back({w.windowID, w.applicationName, w.title.value_or("")});
     }
     std::stable_sort(items.begin(), items.end(), [](const PiPWindowItem& a, const PiPWindowItem& b) {
-        return localizedCaseInsensitiveCompare(a.label(), b.label()) < 0;
+        return unicode::localizedCaseInsensitiveCompare(a.label(), b.label()) < 0;
     });
     return items;
 }

@@ -15,6 +15,19 @@ constexpr std::uint32_t tapDisabledByTimeout = 0xFFFFFFFE;
 constexpr std::uint32_t tapDisabledByUserInput = 0xFFFFFFFF;
 constexpr std::uint64_t flagOption = 0x80000;
 constexpr std::uint64_t flagShift = 0x20000;
+// Key codes of key-down events.
+constexpr std::int64_t keyBrightnessUp = 144;
+constexpr std::int64_t keyBrightnessDown = 145;
+// System-defined events of the auxiliary control buttons: the button in
+// bits 16–31 of data1, its state in bits 8–15.
+constexpr std::int16_t auxControlButtons = 8;
+constexpr std::int64_t auxSoundUp = 0;
+constexpr std::int64_t auxSoundDown = 1;
+constexpr std::int64_t auxBrightnessUp = 2;
+constexpr std::int64_t auxBrightnessDown = 3;
+constexpr std::int64_t auxMute = 7;
+constexpr std::int64_t auxStateDown = 0x0A;
+constexpr std::int64_t auxStateUp = 0x0B;
 }  // namespace event
 
 // The fields of a tapped event that the key handling reads. Each platform
@@ -34,6 +47,16 @@ class TapSource {
 public:
     virtual ~TapSource() = default;
 };
+
+// A press (or release) of an auxiliary control button as the system sends it.
+inline KeyEvent auxButtonEvent(std::int64_t button, bool down, std::uint64_t flags = 0) {
+    KeyEvent e;
+    e.type = event::systemDefined;
+    e.subtype = event::auxControlButtons;
+    e.data1 = (button << 16) | ((down ? event::auxStateDown : event::auxStateUp) << 8);
+    e.flags = flags;
+    return e;
+}
 
 class EventTap {
 public:

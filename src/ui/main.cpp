@@ -2,6 +2,7 @@
 // show anything on), pictures of the interface with --snapshots, otherwise
 // the tray program, of which each user runs one.
 
+#include "app/TerminationSignals.h"
 #include "app/headless/Headless.h"
 #include "ui/app/Snapshots.h"
 #include "ui/app/SingleInstance.h"
@@ -11,10 +12,8 @@
 #include <QSocketNotifier>
 #include <QSystemTrayIcon>
 
-#include <csignal>
 #include <iostream>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <optional>
 
 namespace {
 
@@ -52,30 +51,23 @@ Command parse(const std::vector<std::string>& args) {
     return c;
 }
 
-// SIGTERM and SIGINT end the program through the event loop, so the screens
-// are restored as on the quit action. The handler only writes one byte.
-int signalPipe[2] = {-1, -1};
-
-void onSignal(int) {
-    char byte = 1;
-    [[maybe_unused]] auto n = ::write(signalPipe[1], &byte, 1);
-}
+// SIGTERM and SIGINT become a quit request read by the event loop, so the
+// screens are restored as on the quit action; afterwards the program ends by
+// that signal, so whoever sent it sees why it ended.
+std::optional<int> endingSignal;
 
 void quitOnSignals(QObject* owner) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, owner);
-    QObject::connect(notifier, &QSocketNotifier::activated, owner, [notifier] {
-        char byte;
-        [[maybe_unused]] auto n = ::read(signalPipe[0], &byte, 1);
-        notifier->setEnabled(false);
+    if (!vp::TerminationSignals::install()) {
+        std::cerr << "velvetpane: SIGTERM and SIGINT will end the program without restoring the screens\n";
+        return;
+    }
+    auto* notifier = new QSocketNotifier(vp::TerminationSignals::fd(), QSocketNotifier::Read, owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, owner, [] {
+        auto signal = vp::TerminationSignals::take();
+        if (!signal || endingSignal) return;
+        endingSignal = signal;
         QCoreApplication::quit();
     });
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
 }
 
 int runSnapshots(int argc, char** argv, const QString& dir) {
@@ -99,9 +91,9 @@ int runInterface(int argc, char** argv, Command command) {
     // soon as it is seen still ends it through the event loop.
     quitOnSignals(&app);
 
-    vp::ui::SingleInstance instance(vp::ui::SingleInstance::defaultSocketPath());
-    if (instance.forward(command.urls)) return 0;
-    if (!instance.listen()) std::cerr << "velvetpane: running without the single-instance socket\n";
+    auto instance = std::make_unique<vp::ui::SingleInstance>(vp::ui::SingleInstance::defaultSocketPath());
+    if (instance->forward(command.urls)) return 0;
+    if (!instance->listen()) std::cerr << "velvetpane: running without the single-instance socket\n";
 
     command.ui.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
     std::unique_ptr<vp::ui::UiApplication> program;
@@ -111,10 +103,14 @@ int runInterface(int argc, char** argv, Command command) {
         std::cerr << "velvetpane: scenario " << e.what() << "\n";
         return 2;
     }
-    instance.onURLs = [&program](const QStringList& urls) { program->openURLs(urls); };
+    instance->onURLs = [&program](const QStringList& urls) { program->openURLs(urls); };
     QObject::connect(&app, &QCoreApplication::aboutToQuit, [&program] { program->terminate(); });
     program->launch(command.urls);
-    return app.exec();
+    int status = app.exec();
+    program.reset();
+    instance.reset();  // removes the socket
+    if (endingSignal) vp::TerminationSignals::endBy(*endingSignal);
+    return status;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "app/Log.h"
 #include "input/BrightnessHUD.h"
 #include "support/SimFixture.h"
+#include "support/TempDir.h"
 
 #include <cmath>
 #include <thread>
@@ -13,12 +14,7 @@ namespace {
 using namespace std::chrono_literals;
 
 KeyEvent aux(std::int64_t code, std::uint64_t flags = 0, bool down = true) {
-    KeyEvent e;
-    e.type = event::systemDefined;
-    e.subtype = 8;
-    e.data1 = (code << 16) | ((down ? 0x0A : 0x0B) << 8);
-    e.flags = flags;
-    return e;
+    return auxButtonEvent(code, down, flags);
 }
 
 KeyEvent keyDown(std::int64_t keyCode, std::uint64_t flags = 0) {
@@ -29,7 +25,8 @@ KeyEvent keyDown(std::int64_t keyCode, std::uint64_t flags = 0) {
     return e;
 }
 
-constexpr std::int64_t kBrightnessUp = 2, kBrightnessDown = 3, kSoundUp = 0, kMute = 7;
+constexpr std::int64_t kBrightnessUp = event::auxBrightnessUp, kBrightnessDown = event::auxBrightnessDown,
+                       kSoundUp = event::auxSoundUp, kMute = event::auxMute;
 constexpr std::uint64_t kOption = event::flagOption, kShift = event::flagShift;
 
 double snapped(double current, double delta) {
@@ -197,13 +194,18 @@ TEST_F(Keys, ATapDisabledByTheSystemIsEnabledAgainAtOnce) {
     EXPECT_TRUE(input().tapReceiving());
 }
 
-TEST_F(Keys, AFailedTapCreationIsLoggedAndNotRetried) {
-    input().tapCreationFails = true;
-    startKeys();
-    EXPECT_FALSE(keys().isRunning());
-    EXPECT_FALSE(keys().isWaiting());
+TEST(KeysLog, AFailedTapCreationIsLoggedAndNotRetried) {
+    TempDir home;
+    Sim sim(defaultScenario(), SimOptions{home.path().string()});
+    sim.platform->simInput.tapCreationFails = true;
+    sim.start();
+    sim.context->keys().start(true);
     sim.platform->advance(10s);
-    EXPECT_EQ(input().tapsCreated, 0u);
+    EXPECT_FALSE(sim.context->keys().isRunning());
+    EXPECT_FALSE(sim.context->keys().isWaiting());
+    EXPECT_EQ(sim.platform->simInput.tapsCreated, 0u);
+    std::string log = readFile(sim.context->log().path());
+    EXPECT_NE(log.find("Teclas de brilho: não foi possível criar o event tap\n"), std::string::npos) << log;
 }
 
 nlohmann::json hdmiScenario() {

@@ -1,7 +1,10 @@
 #include "pip/PiPController.h"
 
 #include "app/I18n.h"
+#include "app/Log.h"
+
 #include "support/SimFixture.h"
+#include "support/TempDir.h"
 
 #include <thread>
 
@@ -23,7 +26,9 @@ nlohmann::json withWindows() {
 }
 
 struct PiP : ::testing::Test {
-    Sim sim{withWindows()};
+    TempDir home;
+    Sim sim{withWindows(), SimOptions{home.path().string()}};
+    std::string log() { return readFile(sim.context->log().path()); }
     PiPRegistry& pip() { return sim.context->pip(); }
     SimCapture& capture() { return sim.platform->simCapture; }
     std::shared_ptr<SimWindowRecord> panel() {
@@ -133,6 +138,7 @@ TEST_F(PiP, AWindowThatClosedMeanwhileIsReportedAndItsPanelClosed) {
     capture().closeWindow(4711);
     pip().toggle(Target::window(4711), "Mail");
     sim.idle();
+    // In the process's language, which another test may have chosen.
     EXPECT_EQ(sim.manager().lastError, L("Essa janela não está mais aberta."));
     EXPECT_TRUE(pip().active.empty());
     EXPECT_TRUE(sim.platform->simWindows.openWindows(WindowRole::pip).empty());
@@ -164,10 +170,12 @@ TEST_F(PiP, ContentFailureAsksForAccessAndExplainsHowToGrantIt) {
     pip().toggle(Target::display(1), "Built-in");
     sim.idle();
     EXPECT_EQ(capture().accessRequests, 1u);
+    EXPECT_NE(log().find("PiP: The user declined screen recording\n"), std::string::npos);
     ASSERT_TRUE(sim.manager().lastError);
-    const std::string suffix = " (SimCaptureErrorDomain -3801)";
-    EXPECT_TRUE(sim.manager().lastError->ends_with(suffix)) << *sim.manager().lastError;
-    EXPECT_GT(sim.manager().lastError->size(), suffix.size() + 20);
+    EXPECT_EQ(*sim.manager().lastError,
+              L("Permita o Velvetpane em Gravação de Tela e reabra o app. Se já aparecer ativado, remova-o com “–” e "
+                "permita de novo.") +
+                  " (SimCaptureErrorDomain -3801)");
     EXPECT_TRUE(pip().active.empty());
     EXPECT_TRUE(sim.manager().pipOpen.empty());
 }
@@ -186,6 +194,8 @@ TEST_F(PiP, StreamFailures) {
     sim.idle();
     EXPECT_EQ(pip().active.size(), 1u);
     EXPECT_EQ(panel()->framesShown, 0u);
+    EXPECT_NE(log().find("PiP: no output\n"), std::string::npos);
+    EXPECT_NE(log().find("PiP: no start\n"), std::string::npos);
     capture().startError.reset();
     pip().toggle(Target::display(1), "A");
 
@@ -243,6 +253,7 @@ TEST_F(PiP, AFailedWindowListIsEmptyAndExplained) {
     EXPECT_EQ(capture().accessRequests, 0u);  // access is granted; nothing to ask
     ASSERT_TRUE(sim.manager().lastError);
     EXPECT_TRUE(sim.manager().lastError->ends_with(" (SCStreamErrorDomain -3817)"));
+    EXPECT_NE(log().find("PiP lista: stopped\n"), std::string::npos);
 }
 
 // Content answers and frames on their own threads, as on a real system.

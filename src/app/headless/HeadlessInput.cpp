@@ -9,9 +9,6 @@ namespace vp {
 
 namespace {
 
-constexpr std::int16_t kAuxControlButtons = 8;
-constexpr std::int64_t kAuxDown = 0x0A;
-constexpr std::int64_t kAuxUp = 0x0B;
 constexpr std::uint32_t kKeyUpType = 11;
 
 struct KeyName {
@@ -21,9 +18,13 @@ struct KeyName {
 
 const std::map<std::string, KeyName>& keyNames() {
     static const std::map<std::string, KeyName> names = {
-        {"brightnessUp", {true, 2}},      {"brightnessDown", {true, 3}}, {"brightnessUpKey", {false, 144}},
-        {"brightnessDownKey", {false, 145}}, {"volumeUp", {true, 0}},  {"volumeDown", {true, 1}},
-        {"mute", {true, 7}}};
+        {"brightnessUp", {true, event::auxBrightnessUp}},
+        {"brightnessDown", {true, event::auxBrightnessDown}},
+        {"brightnessUpKey", {false, event::keyBrightnessUp}},
+        {"brightnessDownKey", {false, event::keyBrightnessDown}},
+        {"volumeUp", {true, event::auxSoundUp}},
+        {"volumeDown", {true, event::auxSoundDown}},
+        {"mute", {true, event::auxMute}}};
     return names;
 }
 
@@ -56,16 +57,11 @@ KeyEvent parseKeySpec(const std::string& spec) {
         throw UsageError("--key: unknown key \"" + name +
                          "\" (brightnessUp, brightnessDown, brightnessUpKey, brightnessDownKey, volumeUp, volumeDown, "
                          "mute)");
+    if (it->second.systemDefined) return auxButtonEvent(it->second.code, !up, flags);
     KeyEvent e;
     e.flags = flags;
-    if (it->second.systemDefined) {
-        e.type = event::systemDefined;
-        e.subtype = kAuxControlButtons;
-        e.data1 = (it->second.code << 16) | ((up ? kAuxUp : kAuxDown) << 8);
-    } else {
-        e.type = up ? kKeyUpType : event::keyDown;
-        e.keyCode = it->second.code;
-    }
+    e.type = up ? kKeyUpType : event::keyDown;
+    e.keyCode = it->second.code;
     return e;
 }
 

@@ -1,7 +1,6 @@
 #include "ui/app/UiApplication.h"
 
 #include "app/I18n.h"
-#include "display/DisplayManager.h"
 
 #include <QCoreApplication>
 
@@ -13,6 +12,7 @@ UiApplication::UiApplication(const UiOptions& options) : platform_(std::make_uni
     I18n::initialize(platform_->system().preferredLanguages());
     context_ = std::make_unique<AppContext>(*platform_);
     context_->install();
+    delegate_ = std::make_unique<AppDelegate>(*context_);
     auto quit = options.quit ? options.quit : [] { QCoreApplication::quit(); };
     scenes_ = std::make_unique<Scenes>(context_->displayManager(), quit, options.trayAvailable);
 }
@@ -23,20 +23,24 @@ UiApplication::~UiApplication() {
 }
 
 void UiApplication::launch(const QStringList& urls) {
-    platform_->windows().setActivationPolicyAccessory();
-    context_->displayManager().start();
+    delegate_->applicationDidFinishLaunching();
     scenes_->start();
     if (!urls.isEmpty()) openURLs(urls);
 }
 
 void UiApplication::terminate() {
-    if (terminated_) return;
-    terminated_ = true;
+    if (delegate_->hasTerminated()) return;
+    delegate_->applicationWillTerminate();
     // The simulated system undoes what was changed for this process only,
     // as the real one does when a process ends.
     platform_->sim().simDisplays.endProcess();
 }
 
-void UiApplication::openURLs(const QStringList&) {}
+void UiApplication::openURLs(const QStringList& urls) {
+    std::vector<std::string> list;
+    list.reserve(std::size_t(urls.size()));
+    for (const QString& url : urls) list.push_back(url.toStdString());
+    delegate_->applicationOpenURLs(list);
+}
 
 }  // namespace vp::ui

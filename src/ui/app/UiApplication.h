@@ -3,6 +3,7 @@
 // the scenes and the launch and termination sequences.
 
 #include "app/AppContext.h"
+#include "app/AppDelegate.h"
 #include "platform/qt/LivePlatform.h"
 #include "ui/scenes/Scenes.h"
 
@@ -32,8 +33,8 @@ public:
     // Starts the manager, shows the tray icon (or the fallback window) and
     // carries out the URLs the program was started with.
     void launch(const QStringList& urls);
-    // Gives every screen back what the program changed. Runs once; later
-    // calls do nothing.
+    // Gives the keys back and every screen what the program changed. Runs
+    // once; later calls do nothing.
     void terminate();
     void openURLs(const QStringList& urls);
 
@@ -44,8 +45,8 @@ public:
 private:
     std::unique_ptr<LivePlatform> platform_;
     std::unique_ptr<AppContext> context_;
+    std::unique_ptr<AppDelegate> delegate_;
     std::unique_ptr<Scenes> scenes_;
-    bool terminated_ = false;
 };
 
 }  // namespace vp::ui
