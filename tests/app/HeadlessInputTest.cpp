@@ -18,19 +18,19 @@ std::string scenario(const std::string& name) {
     return std::string(VELVETPANE_SCENARIO_DIR) + "/" + name;
 }
 
-TEST(HeadlessInput, KeySpecsBecomeTheEventsAKeyboardSends) {
-    KeyEvent down = parseKeySpec("brightnessDown+option+shift");
+TEST(HeadlessInput, KeyArgumentsBecomeTheEventsAKeyboardSends) {
+    KeyEvent down = parseKeyArgument("brightnessDown+option+shift");
     EXPECT_EQ(down.type, 14u);
     EXPECT_EQ(down.subtype, 8);
     EXPECT_EQ(down.data1, (3 << 16) | (0x0A << 8));
     EXPECT_EQ(down.flags, 0xA0000u);
-    EXPECT_EQ(parseKeySpec("mute:up").data1, (7 << 16) | (0x0B << 8));
-    KeyEvent code = parseKeySpec("brightnessUpKey+shift");
+    EXPECT_EQ(parseKeyArgument("mute:up").data1, (7 << 16) | (0x0B << 8));
+    KeyEvent code = parseKeyArgument("brightnessUpKey+shift");
     EXPECT_EQ(code.type, 10u);
     EXPECT_EQ(code.keyCode, 144);
     EXPECT_EQ(code.flags, 0x20000u);
     for (const char* bad : {"brightness", "mute+ctrl", "volumeUp:down", "+option", ""})
-        EXPECT_THROW(parseKeySpec(bad), UsageError) << bad;
+        EXPECT_THROW(parseKeyArgument(bad), UsageError) << bad;
 }
 
 TEST(HeadlessInput, KeysStepTheScreensAndShowTheHUD) {

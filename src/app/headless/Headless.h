@@ -76,7 +76,7 @@ void registerInputCommands(DoRegistry& registry);
 void registerInputFlags(FlagRegistry& registry);
 void addInputState(HeadlessSession& session, nlohmann::json& state);
 // "<name>[+option][+shift][:up]" as the simulated tap receives it.
-KeyEvent parseKeySpec(const std::string& spec);
+KeyEvent parseKeyArgument(const std::string& argument);
 void registerLifecycleFlags(FlagRegistry& registry);
 void registerLifecycleCommands(DoRegistry& registry);
 void addLifecycleState(HeadlessSession& session, nlohmann::json& state);

@@ -31,11 +31,11 @@ const std::map<std::string, KeyName>& keyNames() {
 }  // namespace
 
 // <name>[+option][+shift][:up]
-KeyEvent parseKeySpec(const std::string& spec) {
-    std::string text = spec;
+KeyEvent parseKeyArgument(const std::string& argument) {
+    std::string text = argument;
     bool up = false;
     if (auto colon = text.find(':'); colon != std::string::npos) {
-        if (text.substr(colon) != ":up") throw UsageError("--key: \"" + spec + "\" may only end in :up");
+        if (text.substr(colon) != ":up") throw UsageError("--key: \"" + argument + "\" may only end in :up");
         up = true;
         text.resize(colon);
     }
@@ -67,7 +67,7 @@ KeyEvent parseKeySpec(const std::string& spec) {
 
 void registerInputFlags(FlagRegistry& r) {
     r["--key"] = [](HeadlessSession& session, const std::string& value) {
-        session.platform().simInput.inject(parseKeySpec(value));
+        session.platform().simInput.inject(parseKeyArgument(value));
     };
 }
 
