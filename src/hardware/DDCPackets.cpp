@@ -1,6 +1,7 @@
 #include "hardware/DDCPackets.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace vp::ddc {
 
@@ -44,6 +45,17 @@ std::optional<VCPReading> parseFeatureReply(const Bytes& reply) {
     constexpr std::uint8_t kResultSupported = 0x00;
     if (reply.size() < 10 || reply[2] != kVCPFeatureReply || reply[3] != kResultSupported) return std::nullopt;
     return VCPReading{reply[8] << 8 | reply[9], reply[6] << 8 | reply[7]};
+}
+
+std::string hexBytes(const Bytes& bytes) {
+    std::string text;
+    char byte[4];
+    for (std::uint8_t b : bytes) {
+        std::snprintf(byte, sizeof byte, "%02X", unsigned(b));
+        if (!text.empty()) text += ' ';
+        text += byte;
+    }
+    return text;
 }
 
 }  // namespace vp::ddc

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace vp {
@@ -54,6 +55,9 @@ struct VCPReading {
 // its result code reports an unsupported feature, or when it is too short.
 // The type byte and the reply's own checksum are not checked.
 std::optional<VCPReading> parseFeatureReply(const Bytes& reply);
+
+// Upper-case hexadecimal bytes separated by spaces: "84 03 10 00 32 9A".
+std::string hexBytes(const Bytes& bytes);
 
 }  // namespace ddc
 }  // namespace vp

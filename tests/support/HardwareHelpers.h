@@ -2,6 +2,7 @@
 // Reading the simulated hardware from tests: packets as hexadecimal text,
 // pauses in milliseconds, shade windows and gamma tables by display.
 
+#include "hardware/DDCPackets.h"
 #include "platform/sim/SimPlatform.h"
 
 #include <cmath>
@@ -12,14 +13,7 @@
 namespace vp::test {
 
 inline std::string hex(const Bytes& bytes) {
-    std::string text;
-    char byte[4];
-    for (std::uint8_t b : bytes) {
-        std::snprintf(byte, sizeof byte, "%02X", unsigned(b));
-        if (!text.empty()) text += ' ';
-        text += byte;
-    }
-    return text;
+    return ddc::hexBytes(bytes);
 }
 
 inline std::vector<std::string> packetTexts(const SimMonitor& monitor) {

@@ -2,7 +2,6 @@
 
 #include "display/DisplayManager.h"
 
-#include <cstdio>
 
 namespace vp {
 
@@ -29,17 +28,6 @@ int parseCode(const std::string& text) {
     throw UsageError("\"" + text + "\" is not an input code (0 to 65535, decimal or 0x…)");
 }
 
-std::string hexBytes(const Bytes& bytes) {
-    std::string text;
-    char byte[4];
-    for (std::uint8_t b : bytes) {
-        std::snprintf(byte, sizeof byte, "%02X", unsigned(b));
-        if (!text.empty()) text += ' ';
-        text += byte;
-    }
-    return text;
-}
-
 nlohmann::json gammaJson(const GammaTable& t) {
     return {{"entries", t.r.size()}, {"red", t.r}, {"green", t.g}, {"blue", t.b}};
 }
@@ -54,7 +42,7 @@ nlohmann::json ddcJson(const SimMonitor& monitor) {
     nlohmann::json vcp = nlohmann::json::object();
     for (const auto& [code, reading] : monitor.values()) vcp[std::to_string(code)] = {reading.current, reading.max};
     nlohmann::json packets = nlohmann::json::array();
-    for (const SimPacket& p : monitor.packets()) packets.push_back(hexBytes(p.bytes));
+    for (const SimPacket& p : monitor.packets()) packets.push_back(ddc::hexBytes(p.bytes));
     return {{"vcp", vcp}, {"packets", packets}};
 }
 

@@ -5,6 +5,7 @@
 #include "display/DisplayManager.h"
 #include "display/VirtualEngine.h"
 #include "ui/components/Badge.h"
+#include "ui/components/SymbolView.h"
 #include "ui/components/DS.h"
 #include "ui/components/Eyebrow.h"
 #include "ui/components/PillButton.h"
@@ -56,22 +57,6 @@ QWidget* topPadded(QWidget* child, int top = 14) {
     column->addWidget(child);
     return box;
 }
-
-class SymbolIcon : public QWidget {
-public:
-    SymbolIcon(std::string symbol, QColor color) : symbol_(std::move(symbol)), color_(color) { setFixedSize(18, 18); }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        Symbols::paint(p, QRectF(rect()), symbol_, color_);
-    }
-
-private:
-    std::string symbol_;
-    QColor color_;
-};
 
 }  // namespace
 
@@ -230,7 +215,7 @@ QWidget* VirtualPage::row(const VirtualSpec& spec) {
     auto* layout = new QHBoxLayout(body);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(12);
-    layout->addWidget(new SymbolIcon("sparkles.rectangle.stack", spec.enabled ? DS::primary : DS::faint));
+    layout->addWidget(new SymbolView("sparkles.rectangle.stack", spec.enabled ? DS::primary : DS::faint, 18));
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);

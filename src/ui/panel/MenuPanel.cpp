@@ -11,6 +11,7 @@
 #include "ui/components/PillButton.h"
 #include "ui/components/ScreenMark.h"
 #include "ui/components/Surface.h"
+#include "ui/components/SymbolView.h"
 #include "ui/components/Symbols.h"
 #include "ui/controls/ChipMenuButton.h"
 #include "ui/controls/Text.h"
@@ -30,25 +31,6 @@ namespace {
 QString q(const std::string& s) {
     return QString::fromStdString(s);
 }
-
-// A symbol drawn at a fixed size, for rows that mix symbols and text.
-class SymbolView : public QWidget {
-public:
-    SymbolView(std::string symbol, QColor color, int size) : symbol_(std::move(symbol)), color_(color) {
-        setFixedSize(size, size);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        Symbols::paint(p, QRectF(rect()), symbol_, color_);
-    }
-
-private:
-    std::string symbol_;
-    QColor color_;
-};
 
 // The rounded, faintly orange area behind the error message.
 class BannerFrame : public QWidget {
