@@ -9,6 +9,17 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   clang libclang-rt-dev
   xvfb xauth
+  # Linux back-ends: RandR/XShm/Composite/Damage/XTest over xcb, sd-bus, udev
+  libxcb1-dev libxcb-randr0-dev libxcb-shm0-dev libxcb-composite0-dev
+  libxcb-damage0-dev libxcb-xtest0-dev libxcb-xfixes0-dev libxcb-shape0-dev
+  libxcb-keysyms1-dev libx11-dev libx11-xcb-dev libxkbcommon-dev
+  libsystemd-dev libudev-dev libpipewire-0.3-dev
+  # Real test beds: X servers, compositors, private buses and their stand-ins
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils
+  xdotool xcompmgr dbus dbus-x11 python3-dbusmock python3-gi
+  mutter pipewire gsettings-desktop-schemas
+  # Desktop integration and packaging checks
+  appstream desktop-file-utils xdg-utils lintian dpkg-dev file fakeroot
 )
 
 missing=()
