@@ -1,3 +1,4 @@
+#include "BuildPaths.h"
 #include "app/headless/Headless.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 // The program, asked to end by SIGTERM or SIGINT, restores the screens it
 // changed before it goes. These tests run the real binary on the simulated
 // platform in a child process.
+#include "BuildPaths.h"
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 

@@ -1,3 +1,4 @@
+#include "BuildPaths.h"
 #include "display/Gamma.h"
 #include "support/HardwareHelpers.h"
 #include "support/SimFixture.h"

@@ -1,3 +1,4 @@
+#include "BuildPaths.h"
 #include "input/BrightnessKeys.h"
 
 #include "app/Log.h"

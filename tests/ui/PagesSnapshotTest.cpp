@@ -1,3 +1,4 @@
+#include "BuildPaths.h"
 #include "PagesWorld.h"
 #include "UiTestMain.h"
 

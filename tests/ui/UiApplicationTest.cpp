@@ -1,3 +1,4 @@
+#include "BuildPaths.h"
 #include "UiTestMain.h"
 
 #include "display/DisplayManager.h"

@@ -1,5 +1,7 @@
 #include "platform/sim/SimPlatform.h"
 
+#include "BuildPaths.h"
+
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
