@@ -29,9 +29,15 @@ AppContext::AppContext(Platform& platform)
       hud_(std::make_unique<BrightnessHUD>(*this)),
       pip_(std::make_unique<PiPRegistry>(*this)),
       displayManager_(std::make_unique<DisplayManager>(*this)),
-      keys_(std::make_unique<BrightnessKeys>(*this)) {}
+      keys_(std::make_unique<BrightnessKeys>(*this)) {
+    // What goes wrong with the stored settings is said once, on standard
+    // error and in the log, for as long as the log exists.
+    Log* log = log_.get();
+    platform.system().defaults().setProblemHandler([log](const std::string& problem) { log->warn(problem); });
+}
 
 AppContext::~AppContext() {
+    platform_.system().defaults().setProblemHandler(nullptr);
     AppContext* self = this;
     installed.compare_exchange_strong(self, nullptr);
 }

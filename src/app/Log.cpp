@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
+#include <iostream>
 #include <unistd.h>
 
 namespace vp {
@@ -21,6 +22,19 @@ bool writeAll(int fd, const std::string& bytes) {
 }
 
 }  // namespace
+
+Log::Log(std::string path, Clock& clock) : path_(std::move(path)), clock_(clock), echo_(&std::cerr) {}
+
+void Log::warn(const std::string& message) {
+    write(message);
+    std::lock_guard lock(mutex_);
+    if (echo_) *echo_ << "velvetpane: " << message << "\n" << std::flush;
+}
+
+void Log::setEcho(std::ostream* stream) {
+    std::lock_guard lock(mutex_);
+    echo_ = stream;
+}
 
 std::string Log::formatLine(std::chrono::system_clock::time_point when, const std::string& message) {
     std::time_t seconds = std::chrono::system_clock::to_time_t(

@@ -17,13 +17,46 @@ namespace {
 constexpr Seconds kRefreshQuietPeriod = 0.6s;
 constexpr Seconds kHiDPIRestoreDelay = 1.0s;
 constexpr Seconds kStartGammaDelay = 1.5s;
+
+std::string joined(const std::vector<std::string>& parts, const std::string& separator) {
+    std::string text;
+    for (const std::string& part : parts) text += (text.empty() ? "" : separator) + part;
+    return text;
+}
+
+// A stored value as far as it can be read; what could not be read is said in
+// `problems`.
+template <typename T>
+std::optional<T> readStored(Defaults& defaults, const std::string& key,
+                            std::optional<T> (*decode)(const std::string&, std::vector<std::string>*),
+                            std::vector<std::string>& problems) {
+    if (!defaults.hasObject(key)) return std::nullopt;
+    std::vector<std::string> dropped;
+    auto bytes = defaults.data(key);
+    std::optional<T> value = bytes ? decode(*bytes, &dropped) : std::nullopt;
+    if (!value) problems.push_back("the stored \"" + key + "\" could not be read and was left out");
+    else if (!dropped.empty())
+        problems.push_back("in the stored \"" + key + "\", the entries " + joined(dropped, ", ") +
+                           " could not be read and were left out");
+    return value;
+}
+
 }  // namespace
 
 DisplayManager::DisplayManager(AppContext& context)
     : context_(context),
       platform_(context.platform()),
       defaults_(context.platform().system().defaults()),
-      pendingDDC(std::make_shared<PendingDDC>()) {}
+      pendingDDC(std::make_shared<PendingDDC>()) {
+    MainQueue& main = context.runtime().main;
+    WeakLife weak = life_;
+    pendingDDC->setOnRefused([&main, weak, this](RefusedWrite refused) {
+        if (weak.expired()) return;
+        main.post([weak, this, refused = std::move(refused)] {
+            if (weak.lock()) ddcWriteRefused(refused);
+        });
+    });
+}
 
 DisplayManager::~DisplayManager() = default;
 
@@ -57,13 +90,17 @@ void DisplayManager::start() {
     });
 }
 
+// Every entry that can be read is kept. Before what could not be read is
+// overwritten by the first save, the stored settings are copied aside.
 void DisplayManager::loadSettings() {
-    if (auto bytes = defaults_.data("prefs"))
-        if (auto decoded = decodePrefs(*bytes)) setPrefs(std::move(*decoded));
-    if (auto bytes = defaults_.data("specs"))
-        if (auto decoded = decodeSpecs(*bytes)) setSpecs(std::move(*decoded));
-    if (auto bytes = defaults_.data("hidpi"))
-        if (auto decoded = decodeHiDPI(*bytes)) setHiDPIMap(std::move(*decoded));
+    std::vector<std::string> problems;
+    auto storedPrefs = readStored<PrefsMap>(defaults_, "prefs", decodePrefs, problems);
+    auto storedSpecs = readStored<std::vector<VirtualSpec>>(defaults_, "specs", decodeSpecs, problems);
+    auto storedHiDPI = readStored<HiDPIMap>(defaults_, "hidpi", decodeHiDPI, problems);
+    if (!problems.empty()) defaults_.keepAside(joined(problems, "; "));
+    if (storedPrefs) setPrefs(std::move(*storedPrefs));
+    if (storedSpecs) setSpecs(std::move(*storedSpecs));
+    if (storedHiDPI) setHiDPIMap(std::move(*storedHiDPI));
 }
 
 void DisplayManager::scheduleRefresh() {

@@ -2,6 +2,9 @@
 
 #include "util/Json.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace vp {
 
 nlohmann::json toJson(const ScreenPrefs& p) {
@@ -11,10 +14,10 @@ nlohmann::json toJson(const ScreenPrefs& p) {
 std::optional<ScreenPrefs> screenPrefsFromJson(const nlohmann::json& j) {
     if (!j.is_object()) return std::nullopt;
     for (const char* key : {"dim", "warmth", "contrast"})
-        if (!j.contains(key) || !j[key].is_number()) return std::nullopt;
+        if (!j.contains(key) || !j[key].is_number() || !std::isfinite(j[key].get<double>())) return std::nullopt;
     if (!j.contains("forceSoftware") || !j["forceSoftware"].is_boolean()) return std::nullopt;
-    return ScreenPrefs{j["dim"].get<double>(), j["warmth"].get<double>(), j["contrast"].get<double>(),
-                       j["forceSoftware"].get<bool>()};
+    auto unit = [&](const char* key) { return std::clamp(j[key].get<double>(), 0.0, 1.0); };
+    return ScreenPrefs{unit("dim"), unit("warmth"), unit("contrast"), j["forceSoftware"].get<bool>()};
 }
 
 std::optional<std::string> encodePrefs(const PrefsMap& prefs) {
@@ -23,14 +26,13 @@ std::optional<std::string> encodePrefs(const PrefsMap& prefs) {
     return encodeJson(j);
 }
 
-std::optional<PrefsMap> decodePrefs(const std::string& bytes) {
+std::optional<PrefsMap> decodePrefs(const std::string& bytes, std::vector<std::string>* dropped) {
     auto j = nlohmann::json::parse(bytes, nullptr, false);
     if (!j.is_object()) return std::nullopt;
     PrefsMap map;
     for (const auto& [uuid, value] : j.items()) {
-        auto p = screenPrefsFromJson(value);
-        if (!p) return std::nullopt;
-        map.emplace(uuid, *p);
+        if (auto p = screenPrefsFromJson(value)) map.emplace(uuid, *p);
+        else if (dropped) dropped->push_back(uuid);
     }
     return map;
 }

@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vp {
 
@@ -20,11 +21,13 @@ struct ScreenPrefs {
 using PrefsMap = std::map<std::string, ScreenPrefs>;
 
 nlohmann::json toJson(const ScreenPrefs& prefs);
-// Strict: all four keys with the right types, else none.
+// All four keys with the right types and finite numbers, else none. Each
+// number is clamped to 0…1, as the operations that set them clamp.
 std::optional<ScreenPrefs> screenPrefsFromJson(const nlohmann::json& json);
 // None when the map cannot be encoded faithfully (see encodeJson).
 std::optional<std::string> encodePrefs(const PrefsMap& prefs);
-// One bad entry discards the whole map.
-std::optional<PrefsMap> decodePrefs(const std::string& bytes);
+// None when the text is not a JSON object. An entry that cannot be read is
+// left out, and its key added to `dropped` when given.
+std::optional<PrefsMap> decodePrefs(const std::string& bytes, std::vector<std::string>* dropped = nullptr);
 
 }  // namespace vp

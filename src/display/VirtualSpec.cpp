@@ -2,6 +2,7 @@
 
 #include "util/Json.h"
 
+#include <cmath>
 #include <cstdio>
 #include <random>
 
@@ -69,6 +70,12 @@ std::optional<VirtualSpec> virtualSpecFromJson(const nlohmann::json& j) {
         return std::nullopt;
     auto id = Uuid::parse(j["id"].get<std::string>());
     if (!id) return std::nullopt;
+    auto side = [&](const char* key) {
+        auto v = j[key].get<std::int64_t>();
+        return v >= 1 && v <= kMaxVirtualSide;
+    };
+    const double refresh = j["refresh"].get<double>();
+    if (!side("width") || !side("height") || !(refresh > 0 && refresh <= kMaxVirtualRefresh)) return std::nullopt;
     VirtualSpec s;
     s.id = *id;
     s.name = j["name"].get<std::string>();
@@ -86,14 +93,13 @@ std::optional<std::string> encodeSpecs(const std::vector<VirtualSpec>& specs) {
     return encodeJson(j);
 }
 
-std::optional<std::vector<VirtualSpec>> decodeSpecs(const std::string& bytes) {
+std::optional<std::vector<VirtualSpec>> decodeSpecs(const std::string& bytes, std::vector<std::string>* dropped) {
     auto j = nlohmann::json::parse(bytes, nullptr, false);
     if (!j.is_array()) return std::nullopt;
     std::vector<VirtualSpec> specs;
-    for (const auto& item : j) {
-        auto s = virtualSpecFromJson(item);
-        if (!s) return std::nullopt;
-        specs.push_back(*s);
+    for (std::size_t i = 0; i < j.size(); ++i) {
+        if (auto s = virtualSpecFromJson(j[i])) specs.push_back(*s);
+        else if (dropped) dropped->push_back(std::to_string(i));
     }
     return specs;
 }
@@ -104,14 +110,13 @@ std::optional<std::string> encodeHiDPI(const HiDPIMap& map) {
     return encodeJson(j);
 }
 
-std::optional<HiDPIMap> decodeHiDPI(const std::string& bytes) {
+std::optional<HiDPIMap> decodeHiDPI(const std::string& bytes, std::vector<std::string>* dropped) {
     auto j = nlohmann::json::parse(bytes, nullptr, false);
     if (!j.is_object()) return std::nullopt;
     HiDPIMap map;
     for (const auto& [uuid, value] : j.items()) {
-        auto s = virtualSpecFromJson(value);
-        if (!s) return std::nullopt;
-        map.emplace(uuid, *s);
+        if (auto s = virtualSpecFromJson(value)) map.emplace(uuid, *s);
+        else if (dropped) dropped->push_back(uuid);
     }
     return map;
 }

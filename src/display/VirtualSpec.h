@@ -36,13 +36,22 @@ struct VirtualSpec {
 using HiDPIMap = std::map<std::string, VirtualSpec>;
 
 nlohmann::json toJson(const VirtualSpec& spec);
-// Strict: all seven keys with the right types, else none.
+// The largest width or height, in points, a virtual screen may have.
+inline constexpr std::int64_t kMaxVirtualSide = 16384;
+// The highest refresh rate, in Hz, a virtual screen may have.
+inline constexpr double kMaxVirtualRefresh = 1000;
+
+// All seven keys with the right types, a size of 1…kMaxVirtualSide points
+// each way and a rate above 0 and at most kMaxVirtualRefresh; else none.
 std::optional<VirtualSpec> virtualSpecFromJson(const nlohmann::json& json);
 // Encoders give none when the value cannot be encoded faithfully (see
-// encodeJson); decoders give none when any element fails to decode.
+// encodeJson). Decoders give none when the text is not a JSON array
+// (object); an element that cannot be read is left out, and its position
+// (key) added to `dropped` when given.
 std::optional<std::string> encodeSpecs(const std::vector<VirtualSpec>& specs);
-std::optional<std::vector<VirtualSpec>> decodeSpecs(const std::string& bytes);
+std::optional<std::vector<VirtualSpec>> decodeSpecs(const std::string& bytes,
+                                                    std::vector<std::string>* dropped = nullptr);
 std::optional<std::string> encodeHiDPI(const HiDPIMap& map);
-std::optional<HiDPIMap> decodeHiDPI(const std::string& bytes);
+std::optional<HiDPIMap> decodeHiDPI(const std::string& bytes, std::vector<std::string>* dropped = nullptr);
 
 }  // namespace vp

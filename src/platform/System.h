@@ -20,6 +20,14 @@ public:
     virtual void setData(const std::string& key, const std::string& bytes) = 0;
     virtual void setBool(const std::string& key, bool value) = 0;
     virtual void remove(const std::string& key) = 0;
+    // Problems with the stored settings (a file that could not be read,
+    // settings that cannot be kept), each handed to the handler once; those
+    // found before a handler is set reach it when it is set.
+    virtual void setProblemHandler(std::function<void(const std::string&)> handler) = 0;
+    // Called before a stored value that could not be read in full is
+    // overwritten: keeps a copy of the stored settings as they are now and
+    // reports `what`, with where the copy is, as a problem.
+    virtual void keepAside(const std::string& what) = 0;
 };
 
 class SystemServices {

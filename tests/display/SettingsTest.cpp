@@ -1,5 +1,8 @@
 #include "support/SimFixture.h"
+#include "app/Log.h"
 #include "support/TempDir.h"
+
+#include <sstream>
 
 namespace vp::test {
 namespace {
@@ -45,31 +48,67 @@ TEST(Settings, StoredSpecsAndHiDPILoadAndAreWrittenBack) {
     EXPECT_EQ(storedJson(sim, "hidpi"), nlohmann::json::parse(R"({")" + kUuid + R"(":)" + kSpec + "}"));
 }
 
-TEST(Settings, UndecodablePrefsLoadNothingAndStayStoredAsTheyWere) {
-    const std::string good = R"("A":{"dim":1,"warmth":0,"contrast":0.5,"forceSoftware":false})";
+// The warnings the program prints on its error stream, one per line.
+struct Warnings {
+    explicit Warnings(Sim& sim) { sim.context->log().setEcho(&stream); }
+    std::vector<std::string> lines() const {
+        std::vector<std::string> out;
+        std::istringstream in(stream.str());
+        for (std::string line; std::getline(in, line);) out.push_back(line);
+        return out;
+    }
+    std::ostringstream stream;
+};
+
+TEST(Settings, PrefsEntriesThatCannotBeReadAreDroppedOneByOne) {
+    const std::string good = R"("G":{"dim":0.4,"warmth":0.1,"contrast":0.5,"forceSoftware":true})";
+    const ScreenPrefs kept{0.4, 0.1, 0.5, true};
+    const std::vector<std::string> badEntries = {
+        R"("A":{"dim":0.5,"warmth":0.2,"contrast":0.5})",                          // key missing
+        R"("A":{"dim":"0.5","warmth":0.2,"contrast":0.5,"forceSoftware":false})",  // text for a number
+        R"("A":{"dim":0.5,"warmth":0.2,"contrast":0.5,"forceSoftware":0})",        // number for a boolean
+        R"("A":{"dim":null,"warmth":0.2,"contrast":0.5,"forceSoftware":false})",
+        R"("A":{"dim":1e999,"warmth":0.2,"contrast":0.5,"forceSoftware":false})",
+        R"("A":[1,0,0.5,false])",
+    };
+    for (const auto& bad : badEntries) {
+        Sim sim;
+        const std::string bytes = "{" + good + "," + bad + "}";
+        sim.defaults().setData("prefs", bytes);
+        Warnings warnings(sim);
+        sim.start();
+        auto problems = warnings.lines();
+        EXPECT_EQ(sim.manager().prefs, (PrefsMap{{"G", kept}})) << bad;
+        ASSERT_EQ(problems.size(), 1u) << bad;
+        EXPECT_NE(problems[0].find("\"prefs\", the entries A "), std::string::npos) << problems[0];
+    }
+}
+
+TEST(Settings, PrefsThatCannotBeReadAtAllStayStoredUntilTheNextChange) {
     const std::vector<std::string> bad = {
-        R"({"A":{"dim":0.5,"warmth":0.2,"contrast":0.5}})",                          // key missing
-        R"({"A":{"dim":"0.5","warmth":0.2,"contrast":0.5,"forceSoftware":false}})",  // text for a number
-        R"({"A":{"dim":0.5,"warmth":0.2,"contrast":0.5,"forceSoftware":0}})",        // number for a boolean
-        R"({"A":{"dim":null,"warmth":0.2,"contrast":0.5,"forceSoftware":false}})",
-        "{" + good + R"(,"B":{"dim":0.5}})",  // one bad entry spoils the map
-        R"({"A":[1,0,0.5,false]})",
         R"([{"dim":1,"warmth":0,"contrast":0.5,"forceSoftware":false}])",
         R"({"A":{"dim":1,"warmth":0,"contrast":0.5,"forceSoftware":false})",  // cut short
-        "",
-        "\xff\xfe",
+        "", "\xff\xfe",
     };
     for (const auto& bytes : bad) {
         Sim sim;
         sim.defaults().setData("prefs", bytes);
+        Warnings warnings(sim);
         sim.start();
         EXPECT_TRUE(sim.manager().prefs.empty()) << bytes;
         EXPECT_EQ(sim.defaults().data("prefs"), bytes) << bytes;
-        EXPECT_EQ(sim.manager().prefsFor(*sim.manager().screen(2)), ScreenPrefs{}) << bytes;
+        EXPECT_EQ(warnings.lines().size(), 1u) << bytes;
     }
 }
 
-TEST(Settings, UndecodableSpecsOrHiDPILoadNothing) {
+TEST(Settings, StoredNumbersOutOfRangeAreClamped) {
+    Sim sim;
+    sim.defaults().setData("prefs", R"({"A":{"dim":-3,"warmth":2,"contrast":-1,"forceSoftware":false}})");
+    sim.start();
+    EXPECT_EQ(sim.manager().prefs.at("A"), (ScreenPrefs{0, 1, 0, false}));
+}
+
+TEST(Settings, SpecsAndHiDPIEntriesThatCannotBeReadAreDroppedOneByOne) {
     auto without = [](const std::string& key) {
         auto j = nlohmann::json::parse(kSpec);
         j.erase(key);
@@ -81,20 +120,24 @@ TEST(Settings, UndecodableSpecsOrHiDPILoadNothing) {
         return j.dump();
     };
     const std::vector<std::string> badSpecs = {
-        without("enabled"),     without("id"),        with("width", 1920.5), with("height", "1080"),
-        with("id", "not-a-uuid"), with("hiDPI", 1),   with("refresh", "60"), with("name", nullptr),
+        without("enabled"),       without("id"),          with("width", 1920.5), with("height", "1080"),
+        with("id", "not-a-uuid"), with("hiDPI", 1),       with("refresh", "60"), with("name", nullptr),
+        with("width", 0),         with("height", -1080),  with("width", 1 << 20), with("refresh", 0),
     };
     for (const auto& spec : badSpecs) {
         Sim sim;
-        std::string specs = "[" + kSpec + "," + spec + "]";
-        std::string hidpi = R"({"X":)" + kSpec + R"(,"Y":)" + spec + "}";
-        sim.defaults().setData("specs", specs);
-        sim.defaults().setData("hidpi", hidpi);
+        sim.defaults().setData("specs", "[" + kSpec + "," + spec + "]");
+        sim.defaults().setData("hidpi", R"({"X":)" + kSpec + R"(,"Y":)" + spec + "}");
+        Warnings warnings(sim);
         sim.start();
-        EXPECT_TRUE(sim.manager().specs.empty()) << spec;
-        EXPECT_TRUE(sim.manager().hiDPIMap.empty()) << spec;
-        EXPECT_EQ(sim.defaults().data("specs"), specs);
-        EXPECT_EQ(sim.defaults().data("hidpi"), hidpi);
+        auto problems = warnings.lines();
+        ASSERT_EQ(sim.manager().specs.size(), 1u) << spec;
+        EXPECT_EQ(sim.manager().specs[0].name, "Projector");
+        EXPECT_EQ(sim.manager().hiDPIMap.size(), 1u) << spec;
+        EXPECT_TRUE(sim.manager().hiDPIMap.contains("X")) << spec;
+        ASSERT_EQ(problems.size(), 1u) << spec;
+        EXPECT_NE(problems[0].find("\"specs\", the entries 1 "), std::string::npos) << problems[0];
+        EXPECT_NE(problems[0].find("\"hidpi\", the entries Y "), std::string::npos) << problems[0];
     }
 }
 
@@ -108,16 +151,6 @@ TEST(Settings, ValueOfTheWrongKindIsIgnoredAndKept) {
     EXPECT_EQ(sim.defaults().snapshot()["prefs"], (nlohmann::json{{"raw", "a text, not data"}}));
     EXPECT_EQ(sim.defaults().boolean("specs"), true);
     EXPECT_FALSE(sim.defaults().hasObject("hidpi"));
-}
-
-TEST(Settings, NextChangeOverwritesAnUndecodableValue) {
-    Sim sim;
-    sim.defaults().setData("prefs", "{broken");
-    sim.start();
-    sim.manager().setPrefs(kUuid, ScreenPrefs{0.7, 0, 0.5, false});
-    EXPECT_EQ(storedJson(sim, "prefs"),
-              nlohmann::json::parse(R"({")" + kUuid +
-                                    R"(":{"dim":0.7,"warmth":0.0,"contrast":0.5,"forceSoftware":false}})"));
 }
 
 TEST(Settings, EveryAssignmentIsSavedAtOnce) {
@@ -197,27 +230,31 @@ TEST(Settings, CombinedDimmingReadsTrueUnlessStoredFalse) {
     }
 }
 
-TEST(Settings, UndecodableValueStaysUntouchedOnDiskAcrossStarts) {
+TEST(Settings, WhatCouldNotBeReadIsCopiedAsideBeforeTheNextChangeSavesOverIt) {
     TempDir home;
-    const std::string file = home.file(".config/velvetpane/defaults.json");
-    writeFile(file, R"({"prefs":{"data":"{\"A\":{\"dim\":0.5}}"},"dimBelowMinimum":{"bool":false}})");
+    const std::string folder = home.file(".config/velvetpane");
+    const std::string file = folder + "/defaults.json";
+    const std::string original =
+        R"({"prefs":{"data":"{\"A\":{\"dim\":0.5},\"B\":{\"dim\":0.3,\"warmth\":0,\"contrast\":0.5,)"
+        R"(\"forceSoftware\":false}}"},"dimBelowMinimum":{"bool":false}})";
+    writeFile(file, original);
     {
         Sim sim(defaultScenario(), SimOptions{home.path().string()});
         sim.start();
-        EXPECT_TRUE(sim.manager().prefs.empty());
+        EXPECT_EQ(sim.manager().prefs, (PrefsMap{{"B", ScreenPrefs{0.3, 0, 0.5, false}}}));
         EXPECT_FALSE(sim.manager().combinedDimming());
-    }
-    auto onDisk = nlohmann::json::parse(readFile(file));
-    EXPECT_EQ(onDisk["prefs"]["data"], R"({"A":{"dim":0.5}})");
-    EXPECT_EQ(onDisk["restoreHiDPI"]["bool"], true);
-    {
-        Sim sim(defaultScenario(), SimOptions{home.path().string()});
-        sim.start();
         sim.manager().setPrefs(kUuid, ScreenPrefs{0.8, 0.1, 0.5, false});
     }
-    onDisk = nlohmann::json::parse(readFile(file));
+    auto onDisk = nlohmann::json::parse(readFile(file));
     EXPECT_EQ(decodePrefs(onDisk["prefs"]["data"].get<std::string>()),
-              (PrefsMap{{kUuid, ScreenPrefs{0.8, 0.1, 0.5, false}}}));
+              (PrefsMap{{"B", ScreenPrefs{0.3, 0, 0.5, false}}, {kUuid, ScreenPrefs{0.8, 0.1, 0.5, false}}}));
+    std::vector<std::string> copies;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().filename().string().starts_with("defaults.json.bad-")) copies.push_back(entry.path());
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(readFile(copies[0]), original);
+    const std::string log = readFile(home.file(".local/state/velvetpane/Velvetpane.log"));
+    EXPECT_NE(log.find("the entries A could not be read"), std::string::npos) << log;
 }
 
 }  // namespace

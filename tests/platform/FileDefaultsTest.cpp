@@ -39,15 +39,107 @@ TEST(FileDefaults, ValuesSurviveAReload) {
     EXPECT_EQ(folderEntries(home.file("config/velvetpane")), std::vector<std::string>{"defaults.json"});
 }
 
-TEST(FileDefaults, UnreadableFileIsKeptAsideAndDefaultsStartEmpty) {
+std::vector<std::string> problemsOf(Defaults& d) {
+    std::vector<std::string> problems;
+    d.setProblemHandler([&problems](const std::string& p) { problems.push_back(p); });
+    d.setProblemHandler(nullptr);
+    return problems;
+}
+
+std::vector<std::string> asideCopies(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& name : folderEntries(folder))
+        if (name.starts_with("defaults.json.bad-")) names.push_back(name);
+    return names;
+}
+
+TEST(FileDefaults, FileThatIsNotSettingsIsMovedAsideWholeAndSaidOnce) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"truncated", R"({"prefs": {"data": "{\"A\": {\"dim\": 0.5)"},
+        {"empty", ""},
+        {"not JSON", "{ not json"},
+        {"NaN", R"({"prefs": {"data": "x"}, "level": NaN})"},
+        {"an array", R"([{"restoreHiDPI": {"bool": true}}])"},
+    };
+    for (const auto& [label, bytes] : cases) {
+        TempDir home;
+        const std::string path = home.file("defaults.json");
+        writeFile(path, bytes);
+        FileDefaults d(path);
+        EXPECT_FALSE(d.hasObject("prefs")) << label;
+        auto copies = asideCopies(home.path());
+        ASSERT_EQ(copies.size(), 1u) << label;
+        EXPECT_EQ(readFile(home.file(copies[0])), bytes) << label;
+        auto problems = problemsOf(d);
+        ASSERT_EQ(problems.size(), 1u) << label;
+        EXPECT_NE(problems[0].find(copies[0]), std::string::npos) << problems[0];
+        EXPECT_TRUE(problemsOf(d).empty()) << label;
+
+        d.setBool("restoreHiDPI", true);
+        EXPECT_EQ(FileDefaults(path).boolean("restoreHiDPI"), true) << label;
+        EXPECT_EQ(readFile(home.file(copies[0])), bytes) << label;
+    }
+}
+
+TEST(FileDefaults, SecondBadFileDoesNotReplaceTheFirstCopy) {
     TempDir home;
     const std::string path = home.file("defaults.json");
-    writeFile(path, "{ not json");
+    writeFile(path, "first");
+    FileDefaults first(path);
+    writeFile(path, "second");
+    FileDefaults second(path);
+    auto copies = asideCopies(home.path());
+    ASSERT_EQ(copies.size(), 2u);
+    std::vector<std::string> contents = {readFile(home.file(copies[0])), readFile(home.file(copies[1]))};
+    std::sort(contents.begin(), contents.end());
+    EXPECT_EQ(contents, (std::vector<std::string>{"first", "second"}));
+}
+
+TEST(FileDefaults, FileThatCannotBeReadIsNeverWritten) {
+    TempDir home;
+    const std::string path = home.file("defaults.json");
+    fs::create_directory(path);  // opens, but reading fails
+    writeFile(path + "/inside", "kept");
     FileDefaults d(path);
-    EXPECT_FALSE(d.hasObject("prefs"));
-    EXPECT_EQ(readFile(path + ".unreadable"), "{ not json");
     d.setBool("restoreHiDPI", true);
-    EXPECT_EQ(FileDefaults(path).boolean("restoreHiDPI"), true);
+    EXPECT_EQ(d.boolean("restoreHiDPI"), true);  // kept for this run
+    EXPECT_EQ(readFile(path + "/inside"), "kept");
+    EXPECT_TRUE(asideCopies(home.path()).empty());
+    auto problems = problemsOf(d);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find("cannot be read"), std::string::npos) << problems[0];
+    EXPECT_NE(problems[0].find("will not be kept"), std::string::npos) << problems[0];
+}
+
+TEST(FileDefaults, SettingsThatCannotBeSavedAreSaidOnce) {
+    TempDir home;
+    writeFile(home.file("home"), "a file where the folder should be");
+    FileDefaults d(home.file("home/.config/velvetpane/defaults.json"));
+    EXPECT_TRUE(problemsOf(d).empty());
+    d.setBool("a", true);
+    d.setBool("b", false);
+    auto problems = problemsOf(d);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find("will not be kept"), std::string::npos) << problems[0];
+    EXPECT_EQ(d.boolean("b"), false);
+}
+
+TEST(FileDefaults, KeepAsideCopiesTheFileAsItIsAndSaysWhere) {
+    TempDir home;
+    const std::string path = home.file("defaults.json");
+    const std::string bytes = R"({"prefs": {"data": "{\"A\": {\"dim\": 0.5}}"}})";
+    writeFile(path, bytes);
+    FileDefaults d(path);
+    d.keepAside("an entry could not be read");
+    auto copies = asideCopies(home.path());
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(readFile(home.file(copies[0])), bytes);
+    d.setData("prefs", "{}");
+    EXPECT_EQ(readFile(home.file(copies[0])), bytes);
+    auto problems = problemsOf(d);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find("an entry could not be read"), std::string::npos);
+    EXPECT_NE(problems[0].find(copies[0]), std::string::npos);
 }
 
 TEST(FileDefaults, ChangesFromSeveralThreadsAllReachTheFile) {
