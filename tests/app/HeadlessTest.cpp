@@ -88,7 +88,7 @@ TEST(Headless, BadScenarioNamesTheFileAndTheProblem) {
     const std::vector<Case> cases = {
         {"{ \"displays\": [", "not valid JSON"},
         {"{}", "no \"displays\""},
-        {R"({"displays":[{"id":0,"bounds":[0,0,1,1]}]})", "\"id\" must be a positive number"},
+        {R"({"displays":[{"id":0,"bounds":[0,0,1,1]}]})", "\"id\" must be a whole number from 1 to 4294967295"},
         {R"({"displays":[{"id":1,"bounds":[0,0,1,1],"currentMode":2}]})", "\"currentMode\""},
         {R"({"displays":[{"id":1,"bounds":[0,0,1,1]}],"system":{"preferredLanguages":[3]}})",
          "\"preferredLanguages\" must hold texts"},

@@ -1,19 +1,31 @@
 #include "platform/sim/SimDisplays.h"
 
+#include "platform/sim/ScenarioFields.h"
+
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <stdexcept>
 
 namespace vp {
 
 namespace {
 
+constexpr std::int64_t kMaxID = 0xFFFFFFFF;
+constexpr std::int64_t kMaxPixels = 65535;
+constexpr double kMaxCoordinate = 1'000'000;
+constexpr double kMaxRefresh = 1000;
+
 Rect rectFromJson(const nlohmann::json& j, const std::string& what) {
     if (!j.is_array() || j.size() != 4)
         throw std::runtime_error(what + ": \"bounds\" must be [x, y, width, height]");
     for (const auto& v : j)
         if (!v.is_number()) throw std::runtime_error(what + ": \"bounds\" must hold numbers");
-    return {j[0].get<double>(), j[1].get<double>(), j[2].get<double>(), j[3].get<double>()};
+    auto at = [&](std::size_t i, const char* name, double min, double max) {
+        return scenario::numberValue(j[i], what + ": the " + name + " of \"bounds\"", min, max);
+    };
+    return {at(0, "x", -kMaxCoordinate, kMaxCoordinate), at(1, "y", -kMaxCoordinate, kMaxCoordinate),
+            at(2, "width", 1, kMaxPixels), at(3, "height", 1, kMaxPixels)};
 }
 
 template <typename T>
@@ -42,14 +54,15 @@ GammaTable identityGamma(std::size_t entries) {
 DisplayMode simModeFromJson(const nlohmann::json& j) {
     if (!j.is_object()) throw std::runtime_error("a mode must be an object");
     DisplayMode m;
-    m.width = field<std::int64_t>(j, "width", 0, "mode");
-    m.height = field<std::int64_t>(j, "height", 0, "mode");
-    m.pixelWidth = field<std::int64_t>(j, "pixelWidth", m.width, "mode");
-    m.pixelHeight = field<std::int64_t>(j, "pixelHeight", m.height, "mode");
-    m.refresh = field<double>(j, "refresh", 0, "mode");
+    if (!j.contains("width") || !j.contains("height"))
+        throw std::runtime_error("mode: \"width\" and \"height\" are required");
+    m.width = scenario::whole(j, "width", 0, 1, kMaxPixels, "mode");
+    m.height = scenario::whole(j, "height", 0, 1, kMaxPixels, "mode");
+    m.pixelWidth = scenario::whole(j, "pixelWidth", m.width, 1, kMaxPixels, "mode");
+    m.pixelHeight = scenario::whole(j, "pixelHeight", m.height, 1, kMaxPixels, "mode");
+    m.refresh = scenario::number(j, "refresh", 0, 0, kMaxRefresh, "mode");
     m.usableForDesktop = field<bool>(j, "usable", true, "mode");
     if (field<bool>(j, "native", false, "mode")) m.ioFlags |= kDisplayModeNativeFlag;
-    if (m.width <= 0 || m.height <= 0) throw std::runtime_error("mode: \"width\" and \"height\" must be positive");
     return m;
 }
 
@@ -61,14 +74,18 @@ SimDisplays::~SimDisplays() {
 
 void SimDisplays::load(const nlohmann::json& list) {
     if (!list.is_array()) throw std::runtime_error("\"displays\" must be an array");
+    std::map<std::string, DisplayID> uuids;
     for (const auto& j : list) {
         if (!j.is_object()) throw std::runtime_error("each display must be an object");
         std::string what = "display " + (j.contains("id") ? j["id"].dump() : std::string("without id"));
         SimDisplay d;
-        d.id = field<DisplayID>(j, "id", 0, what);
-        if (d.id == 0) throw std::runtime_error(what + ": \"id\" must be a positive number");
+        if (!j.contains("id")) throw std::runtime_error(what + ": \"id\" is missing");
+        d.id = DisplayID(scenario::whole(j, "id", 0, 1, kMaxID, what));
         if (find(d.id)) throw std::runtime_error(what + ": duplicate id");
         if (j.contains("uuid") && !j["uuid"].is_null()) d.uuid = field<std::string>(j, "uuid", "", what);
+        if (d.uuid && !uuids.emplace(*d.uuid, d.id).second)
+            throw std::runtime_error(what + ": \"uuid\" is the same as display " + std::to_string(uuids[*d.uuid]) +
+                                     "'s; each display needs its own");
         d.name = field<std::string>(j, "name", "", what);
         d.builtin = field<bool>(j, "builtin", false, what);
         d.online = field<bool>(j, "online", true, what);
@@ -84,24 +101,24 @@ void SimDisplays::load(const nlohmann::json& list) {
             }
         }
         if (j.contains("currentMode") && !j["currentMode"].is_null()) {
-            auto index = field<std::size_t>(j, "currentMode", 0, what);
-            if (index >= d.modes.size()) throw std::runtime_error(what + ": \"currentMode\" is not an index of \"modes\"");
-            d.currentMode = index;
+            if (d.modes.empty()) throw std::runtime_error(what + ": \"currentMode\" is not an index of \"modes\"");
+            d.currentMode = std::size_t(scenario::whole(j, "currentMode", 0, 0, std::int64_t(d.modes.size()) - 1, what));
         }
         for (std::size_t i = 0; i < d.modes.size(); ++i) d.modes[i].token = (std::uint64_t(d.id) << 16) | i;
-        d.mirrorOf = field<DisplayID>(j, "mirrorOf", 0, what);
-        d.vendor = field<std::uint32_t>(j, "vendor", 0, what);
-        d.model = field<std::uint32_t>(j, "model", 0, what);
-        d.serial = field<std::uint32_t>(j, "serial", 0, what);
+        d.mirrorOf = DisplayID(scenario::whole(j, "mirrorOf", 0, 0, kMaxID, what));
+        d.vendor = std::uint32_t(scenario::whole(j, "vendor", 0, 0, kMaxID, what));
+        d.model = std::uint32_t(scenario::whole(j, "model", 0, 0, kMaxID, what));
+        d.serial = std::uint32_t(scenario::whole(j, "serial", 0, 0, kMaxID, what));
         if (j.contains("sizeMM")) {
             const auto& s = j["sizeMM"];
             if (!s.is_array() || s.size() != 2 || !s[0].is_number() || !s[1].is_number())
                 throw std::runtime_error(what + ": \"sizeMM\" must be [width, height]");
-            d.sizeMM = {s[0].get<double>(), s[1].get<double>()};
+            d.sizeMM = {scenario::numberValue(s[0], what + ": the width of \"sizeMM\"", 0, 10000),
+                        scenario::numberValue(s[1], what + ": the height of \"sizeMM\"", 0, 10000)};
         }
         d.gammaReadable = field<bool>(j, "gammaReadable", true, what);
-        d.edrHeadroom = field<double>(j, "edrHeadroom", 1.0, what);
-        d.profileGamma = identityGamma(field<std::size_t>(j, "gammaEntries", 256, what));
+        d.edrHeadroom = scenario::number(j, "edrHeadroom", 1.0, 1, 16, what);
+        d.profileGamma = identityGamma(std::size_t(scenario::whole(j, "gammaEntries", 256, 2, 65536, what)));
         d.gamma = d.profileGamma;
         displays_.push_back(std::move(d));
     }

@@ -1,5 +1,7 @@
 #include "platform/sim/SimHardware.h"
 
+#include "platform/sim/ScenarioFields.h"
+
 #include <stdexcept>
 
 namespace vp {
@@ -8,6 +10,7 @@ namespace {
 
 constexpr Status kNoSuchDisplay = 1000;
 constexpr Status kNoEDID = Status(0xE00002C7);
+constexpr std::int64_t kMaxID = 0xFFFFFFFF;
 
 class SimAVService : public AVService {
 public:
@@ -46,9 +49,13 @@ std::map<std::uint8_t, ddc::VCPReading> featuresFromJson(const nlohmann::json& j
     if (!j.is_object()) throw scenarioError("\"vcp\" must be an object of [current, max] pairs");
     std::map<std::uint8_t, ddc::VCPReading> features;
     for (const auto& [name, pair] : j.items()) {
-        if (!pair.is_array() || pair.size() != 2 || !pair[0].is_number_integer() || !pair[1].is_number_integer())
-            throw scenarioError("vcp \"" + name + "\" must be [current, max]");
-        features[featureCode(name)] = {pair[0].get<int>(), pair[1].get<int>()};
+        if (!pair.is_array() || pair.size() != 2) throw scenarioError("vcp \"" + name + "\" must be [current, max]");
+        try {
+            features[featureCode(name)] = {int(scenario::wholeValue(pair[0], "its current value", 0, 0xFFFF)),
+                                           int(scenario::wholeValue(pair[1], "its maximum", 0, 0xFFFF))};
+        } catch (const std::runtime_error& e) {
+            throw scenarioError("vcp \"" + name + "\": " + e.what());
+        }
     }
     return features;
 }
@@ -177,7 +184,7 @@ std::shared_ptr<SimMonitor> SimHardware::monitorFor(DisplayID display) const {
 std::shared_ptr<SimMonitor> SimHardware::loadService(const nlohmann::json& j) {
     if (!j.is_object()) throw scenarioError("each of \"avServices\" must be an object");
     SimMonitorConfig config;
-    if (j.contains("display")) config.display = j["display"].get<DisplayID>();
+    if (j.contains("display")) config.display = DisplayID(scenario::whole(j, "display", 0, 1, kMaxID, "\"hardware\": an AV service"));
     const SimDisplay* d = config.display ? displays_.find(*config.display) : nullptr;
     if (config.display && !d) throw scenarioError("no display " + std::to_string(*config.display) + " for an AV service");
 
@@ -185,17 +192,22 @@ std::shared_ptr<SimMonitor> SimHardware::loadService(const nlohmann::json& j) {
     entry.location = j.contains("location") && j["location"].is_null()
                          ? std::nullopt
                          : std::optional<std::string>(j.value("location", std::string("External")));
-    std::uint32_t vendor = j.value("vendor", d ? d->vendor : 0u);
-    std::uint32_t model = j.value("model", d ? d->model : 0u);
-    std::uint32_t serial = j.value("serial", d ? d->serial : 0u);
+    const std::string what = "\"hardware\": the AV service of display " +
+                             (config.display ? std::to_string(*config.display) : std::string("none"));
+    auto number = [&](const char* key, std::uint32_t fallback) {
+        return std::uint32_t(scenario::whole(j, key, fallback, 0, kMaxID, what));
+    };
+    std::uint32_t vendor = number("vendor", d ? d->vendor : 0u);
+    std::uint32_t model = number("model", d ? d->model : 0u);
+    std::uint32_t serial = number("serial", d ? d->serial : 0u);
     if (!j.contains("edid")) entry.edid = makeEDID(vendor, model, serial);
     else if (!j["edid"].is_null()) entry.edid = bytesFromHex(j["edid"].get<std::string>());
 
     config.vcp = j.contains("vcp") ? featuresFromJson(j["vcp"]) : defaultFeatures();
     config.noAnswer = j.value("noAnswer", false);
-    config.wrongCodeTries = j.value("wrongCodeTries", 0);
+    config.wrongCodeTries = int(scenario::whole(j, "wrongCodeTries", 0, 0, 1000, what));
     config.refuseWrites = j.value("refuseWrites", false);
-    config.replyDelay = std::chrono::milliseconds(j.value("replyDelayMs", 40));
+    config.replyDelay = std::chrono::milliseconds(scenario::whole(j, "replyDelayMs", 40, 0, 10000, what));
     entry.monitor = std::make_shared<SimMonitor>(std::move(config), clock_);
     return addService(std::move(entry));
 }
@@ -206,8 +218,12 @@ void SimHardware::load(const nlohmann::json& j) {
         if (j.contains("backlight") && !j["backlight"].is_null()) {
             const auto& b = j["backlight"];
             SimBacklight panel;
-            panel.display = b.at("display").get<DisplayID>();
-            panel.value = b.value("value", 0.5f);
+            const std::string what = "\"hardware\": \"backlight\"";
+            if (!b.is_object() || !b.contains("display")) throw std::runtime_error(what + " needs a \"display\"");
+            panel.display = DisplayID(scenario::whole(b, "display", 0, 1, kMaxID, what));
+            if (!displays_.find(panel.display))
+                throw std::runtime_error(what + ": no display " + std::to_string(panel.display));
+            panel.value = float(scenario::number(b, "value", 0.5, 0, 1, what));
             panel.canChange = b.value("canChange", true);
             panel.getStatus = b.value("getStatus", 0);
             auto entryPoints = b.value("entryPoints", std::set<std::string>{"canChange", "get", "set"});

@@ -2,6 +2,7 @@
 
 #include "BuildPaths.h"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -61,10 +62,13 @@ void SimPlatform::loadScenario(const nlohmann::json& s) {
 }
 
 void SimPlatform::loadScenarioFile(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) throw std::runtime_error(path + ": is a folder, not a scenario file");
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error(path + ": cannot be read");
     std::stringstream buffer;
     buffer << in.rdbuf();
+    if (in.bad()) throw std::runtime_error(path + ": cannot be read");
     nlohmann::json scenario;
     try {
         scenario = nlohmann::json::parse(buffer.str());

@@ -1,5 +1,7 @@
 #include "platform/sim/SimVirtualDisplays.h"
 
+#include "platform/sim/ScenarioFields.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <stdexcept>
@@ -50,11 +52,10 @@ void SimVirtualDisplays::load(const nlohmann::json& j) {
         available = j.value("available", true);
         refuseCreate = j.value("refuseCreate", false);
         refuseSettings = j.value("refuseSettings", false);
-        firstID = j.value("firstID", firstID);
     } catch (const nlohmann::json::exception&) {
         throw std::runtime_error("\"virtualDisplays\": a value has the wrong type");
     }
-    if (firstID == 0) throw std::runtime_error("\"virtualDisplays\": \"firstID\" must be positive");
+    firstID = DisplayID(scenario::whole(j, "firstID", firstID, 1, 0xFFFFFFFF, "\"virtualDisplays\""));
 }
 
 DisplayID SimVirtualDisplays::nextFreeID() {
