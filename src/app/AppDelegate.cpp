@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/AppContext.h"
+#include "app/Log.h"
 #include "app/UrlCommands.h"
 #include "display/DisplayManager.h"
 #include "input/BrightnessKeys.h"
@@ -21,7 +22,7 @@ void AppDelegate::applicationWillTerminate() {
 }
 
 void AppDelegate::applicationOpenURLs(const std::vector<std::string>& urls) {
-    handleURLs(context_.displayManager(), urls);
+    handleURLs(context_.displayManager(), context_.log(), urls);
 }
 
 }  // namespace vp

@@ -137,6 +137,20 @@ bool overflows(std::string_view text) {
     return magnitude + exponent > 0;
 }
 
+bool isOurScheme(std::string_view scheme) {
+    constexpr std::string_view ours = "velvetpane";
+    return scheme.size() == ours.size() && std::equal(scheme.begin(), scheme.end(), ours.begin(), [](char a, char b) {
+               return (a >= 'A' && a <= 'Z' ? char(a - 'A' + 'a') : a) == b;
+           });
+}
+
+std::optional<std::uint32_t> displayNumber(std::string_view text) {
+    std::uint32_t id = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), id);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || id == 0) return std::nullopt;
+    return id;
+}
+
 }  // namespace
 
 std::optional<UrlParts> splitURL(std::string_view text) {
@@ -182,14 +196,20 @@ std::optional<double> percentFraction(std::string_view text) {
 
 std::optional<UrlCommand> parseUrlCommand(std::string_view url) {
     auto parts = splitURL(url);
-    if (!parts || !parts->queryItems) return std::nullopt;
+    if (!parts || !isOurScheme(parts->scheme) || !parts->queryItems) return std::nullopt;
     const auto& items = *parts->queryItems;
     auto item = std::find_if(items.begin(), items.end(), [](const QueryItem& i) { return i.name == "value"; });
     if (item == items.end() || !item->value) return std::nullopt;
     auto fraction = percentFraction(*item->value);
     if (!fraction || !parts->host) return std::nullopt;
-    if (*parts->host == "brightness") return UrlCommand{UrlCommandKind::brightness, *fraction};
-    if (*parts->host == "warmth") return UrlCommand{UrlCommandKind::warmth, *fraction};
+    std::optional<std::uint32_t> display;
+    auto selector = std::find_if(items.begin(), items.end(), [](const QueryItem& i) { return i.name == "display"; });
+    if (selector != items.end()) {
+        display = displayNumber(selector->value.value_or(""));
+        if (!display) return std::nullopt;
+    }
+    if (*parts->host == "brightness") return UrlCommand{UrlCommandKind::brightness, *fraction, display};
+    if (*parts->host == "warmth") return UrlCommand{UrlCommandKind::warmth, *fraction, display};
     return std::nullopt;
 }
 

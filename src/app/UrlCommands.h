@@ -1,7 +1,9 @@
 #pragma once
 // The velvetpane:// URL commands that other programs and scripts send:
-// brightness and warmth of every screen, with a percent value.
+// brightness and warmth of every screen, or of the one a "display" item
+// names, with a percent value.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,6 +12,7 @@
 namespace vp {
 
 class DisplayManager;
+class Log;
 
 struct QueryItem {
     std::string name;
@@ -34,19 +37,25 @@ enum class UrlCommandKind { brightness, warmth };
 
 struct UrlCommand {
     UrlCommandKind kind = UrlCommandKind::brightness;
-    double fraction = 0;  // 0…1
+    double fraction = 0;                  // 0…1
+    std::optional<std::uint32_t> display;  // none: every screen
     bool operator==(const UrlCommand&) const = default;
 };
 
-// The command a URL asks for; none when it is to be ignored. The value is
-// read before the host, so a bad value and an unknown host are both ignored.
+// The command a URL asks for; none when it is to be ignored: another scheme
+// than velvetpane (in any case), an unknown host, a bad value, or a
+// "display" item that is not a display id (a whole number from 1).
+// The value is read before the host, so a bad value and an unknown host are
+// both ignored.
 std::optional<UrlCommand> parseUrlCommand(std::string_view url);
 
 // The percent text of a "value" item as a fraction: the whole text must be a
 // number; negative numbers and NaN give 0, anything above 100 gives 1.
 std::optional<double> percentFraction(std::string_view text);
 
-// Carries out each URL in order; ignored URLs leave no trace.
-void handleURLs(DisplayManager& manager, const std::vector<std::string>& urls);
+// Carries out each URL in order; ignored URLs leave no trace. A URL naming a
+// display that is not a listed screen with adjustable brightness is refused
+// with a warning in the log.
+void handleURLs(DisplayManager& manager, Log& log, const std::vector<std::string>& urls);
 
 }  // namespace vp

@@ -53,9 +53,20 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"velvetpane:///brightness?value=50", std::nullopt},
         // Percent-encoding is decoded in the host and in names and values.
         CommandCase{"velvetpane://bright%6Eess?%76alue=%35%30", UrlCommand{Kind::brightness, 0.5}},
-        // User, port and path are ignored; the scheme is not looked at.
+        // User, port and path are ignored; only our scheme is ours, in any case.
         CommandCase{"velvetpane://me@brightness:8080/some/path?value=40", UrlCommand{Kind::brightness, 0.4}},
-        CommandCase{"other://warmth?value=100", UrlCommand{Kind::warmth, 1.0}},
+        CommandCase{"VelvetPane://warmth?value=100", UrlCommand{Kind::warmth, 1.0}},
+        CommandCase{"other://warmth?value=100", std::nullopt},
+        CommandCase{"http://brightness?value=40", std::nullopt},
+        CommandCase{"velvetpanex://brightness?value=40", std::nullopt},
+        // A display selector narrows the command; one that is no id spoils it.
+        CommandCase{"velvetpane://brightness?value=40&display=2", UrlCommand{Kind::brightness, 0.4, 2}},
+        CommandCase{"velvetpane://warmth?display=3&value=10", UrlCommand{Kind::warmth, 0.1, 3}},
+        CommandCase{"velvetpane://brightness?value=40&display=0", std::nullopt},
+        CommandCase{"velvetpane://brightness?value=40&display=-2", std::nullopt},
+        CommandCase{"velvetpane://brightness?value=40&display=2x", std::nullopt},
+        CommandCase{"velvetpane://brightness?value=40&display=4294967296", std::nullopt},
+        CommandCase{"velvetpane://brightness?value=40&display", std::nullopt},
         // Not well-formed: the whole URL is ignored.
         CommandCase{"velvetpane://brightness?value=50 ", std::nullopt},
         CommandCase{"velvetpane://brightness?value=5%", std::nullopt},

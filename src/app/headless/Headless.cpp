@@ -1,5 +1,6 @@
 #include "app/headless/Headless.h"
 
+#include "app/Log.h"
 #include "display/DisplayManager.h"
 #include "input/BrightnessKeys.h"
 
@@ -74,10 +75,16 @@ std::uint32_t parseDisplayID(const std::string& text) {
     return value;
 }
 
-bool parseSwitch(const std::string& text, const std::string& what) {
+Screen listedScreen(HeadlessSession& session, const std::string& text) {
+    auto screen = session.context().displayManager().screen(parseDisplayID(text));
+    if (!screen) throw UsageError("display " + text + " is not listed");
+    return *screen;
+}
+
+bool parseSwitch(const std::string& text, const std::string& what, const std::string& expected) {
     if (text == "on" || text == "true" || text == "1") return true;
     if (text == "off" || text == "false" || text == "0") return false;
-    throw UsageError(what + ": \"" + text + "\" must be on or off");
+    throw UsageError(what + ": \"" + text + "\" must be " + expected);
 }
 
 void requireArgs(const std::vector<std::string>& args, std::size_t count, const std::string& usage) {
@@ -153,6 +160,7 @@ int runHeadless(const std::vector<std::string>& args, std::ostream& out, std::os
         err << "velvetpane: scenario " << e.what() << "\n";
         return 2;
     }
+    session->context().log().setEcho(&err);
     if (options.untilSignal && !watchTerminationSignals(err)) return 1;
     session->start();
     for (const auto& action : options.actions) {

@@ -6,6 +6,7 @@
 
 #include "app/AppContext.h"
 #include "app/AppDelegate.h"
+#include "display/Screen.h"
 #include "platform/sim/SimPlatform.h"
 
 #include <nlohmann/json.hpp>
@@ -34,7 +35,7 @@ struct HeadlessOptions {
     std::string home;
     std::string lang;
     std::vector<HeadlessAction> actions;
-    bool untilSignal = false;  // after the actions, wait for SIGINT/SIGTERM
+    bool untilSignal = false;  // after the actions, wait for SIGINT/SIGTERM/SIGHUP
 };
 
 // Throws UsageError.
@@ -80,7 +81,7 @@ KeyEvent parseKeyArgument(const std::string& argument);
 void registerLifecycleFlags(FlagRegistry& registry);
 void registerLifecycleCommands(DoRegistry& registry);
 void addLifecycleState(HeadlessSession& session, nlohmann::json& state);
-// --until-signal: SIGINT and SIGTERM are watched from before the start; at
+// --until-signal: SIGINT, SIGTERM and SIGHUP are watched from before the start; at
 // the first one the termination sequence runs on the main queue, the state
 // is printed and the process ends by that signal.
 bool watchTerminationSignals(std::ostream& err);
@@ -89,7 +90,11 @@ bool watchTerminationSignals(std::ostream& err);
 // Argument helpers for handlers; they throw UsageError with a clear message.
 double parseNumber(const std::string& text, const std::string& what);
 std::uint32_t parseDisplayID(const std::string& text);
-bool parseSwitch(const std::string& text, const std::string& what);
+// A display id the manager lists (switched-off screens included).
+Screen listedScreen(HeadlessSession& session, const std::string& text);
+// Takes on/off, true/false and 1/0 alike; `expected` names the pair the
+// operation's usage shows, for the message.
+bool parseSwitch(const std::string& text, const std::string& what, const std::string& expected = "on or off");
 void requireArgs(const std::vector<std::string>& args, std::size_t count, const std::string& usage);
 
 int runHeadless(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

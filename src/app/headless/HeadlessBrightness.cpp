@@ -11,13 +11,6 @@ DisplayManager& manager(HeadlessSession& session) {
     return session.context().displayManager();
 }
 
-Screen listedScreen(HeadlessSession& session, const std::string& text) {
-    DisplayID id = parseDisplayID(text);
-    auto screen = manager(session).screen(id);
-    if (!screen) throw UsageError("no screen with display id " + text);
-    return *screen;
-}
-
 int parseCode(const std::string& text) {
     try {
         std::size_t used = 0;
@@ -51,7 +44,7 @@ nlohmann::json ddcJson(const SimMonitor& monitor) {
 void registerBrightnessCommands(DoRegistry& r) {
     r["setBrightness"] = [](HeadlessSession& session, const std::vector<std::string>& args) {
         requireArgs(args, 2, "setBrightness <id> <value>");
-        manager(session).setBrightness(parseDisplayID(args[0]), parseNumber(args[1], "brightness"));
+        manager(session).setBrightness(listedScreen(session, args[0]).id, parseNumber(args[1], "brightness"));
     };
     r["setAllBrightness"] = [](HeadlessSession& session, const std::vector<std::string>& args) {
         requireArgs(args, 1, "setAllBrightness <value>");
@@ -79,11 +72,11 @@ void registerBrightnessCommands(DoRegistry& r) {
     };
     r["setVolume"] = [](HeadlessSession& session, const std::vector<std::string>& args) {
         requireArgs(args, 2, "setVolume <id> <value>");
-        manager(session).setVolume(parseDisplayID(args[0]), parseNumber(args[1], "volume"));
+        manager(session).setVolume(listedScreen(session, args[0]).id, parseNumber(args[1], "volume"));
     };
     r["setInput"] = [](HeadlessSession& session, const std::vector<std::string>& args) {
         requireArgs(args, 2, "setInput <id> <code>");
-        manager(session).setInput(parseDisplayID(args[0]), parseCode(args[1]));
+        manager(session).setInput(listedScreen(session, args[0]).id, parseCode(args[1]));
     };
     r["stepDDCVolume"] = [](HeadlessSession& session, const std::vector<std::string>& args) {
         requireArgs(args, 1, "stepDDCVolume <step>");

@@ -3,19 +3,13 @@
 #include "display/DisplayManager.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace vp {
 
 namespace {
 
 using Args = std::vector<std::string>;
-
-Screen listedScreen(HeadlessSession& session, const std::string& text) {
-    DisplayID id = parseDisplayID(text);
-    auto screen = session.context().displayManager().screen(id);
-    if (!screen) throw UsageError("display " + text + " is not listed");
-    return *screen;
-}
 
 VirtualSpec storedSpec(HeadlessSession& session, const std::string& text) {
     auto id = Uuid::parse(text);
@@ -27,8 +21,17 @@ VirtualSpec storedSpec(HeadlessSession& session, const std::string& text) {
 
 std::int64_t parseSize(const std::string& text, const std::string& what) {
     double value = parseNumber(text, what);
-    if (value < 1 || value != std::int64_t(value)) throw UsageError(what + ": \"" + text + "\" must be a whole number");
+    if (value < 1 || value > double(kMaxVirtualSide) || value != std::floor(value))
+        throw UsageError(what + ": \"" + text + "\" must be a whole number from 1 to " + std::to_string(kMaxVirtualSide));
     return std::int64_t(value);
+}
+
+double parseRefresh(const std::string& text) {
+    double value = parseNumber(text, "refresh");
+    if (value <= 0 || value > kMaxVirtualRefresh)
+        throw UsageError("refresh: \"" + text + "\" must be a rate above 0 and at most " +
+                         std::to_string(int(kMaxVirtualRefresh)) + " Hz");
+    return value;
 }
 
 nlohmann::json modeJson(const ModeOption& m) {
@@ -49,7 +52,7 @@ void registerConfigCommands(DoRegistry& r) {
 
     r["apply"] = [=](HeadlessSession& s, const Args& args) {
         requireArgs(args, 2, "apply <id> <modeKey>");
-        DisplayID id = parseDisplayID(args[0]);
+        DisplayID id = listedScreen(s, args[0]).id;
         auto list = manager(s).modes(id);
         auto mode = std::find_if(list.begin(), list.end(), [&](const ModeOption& m) { return m.id == args[1]; });
         if (mode == list.end()) throw UsageError("display " + args[0] + " has no mode " + args[1]);
@@ -57,25 +60,26 @@ void registerConfigCommands(DoRegistry& r) {
     };
     r["makeMain"] = [=](HeadlessSession& s, const Args& args) {
         requireArgs(args, 1, "makeMain <id>");
-        manager(s).makeMain(parseDisplayID(args[0]));
+        manager(s).makeMain(listedScreen(s, args[0]).id);
     };
     r["mirror"] = [=](HeadlessSession& s, const Args& args) {
         requireArgs(args, 2, "mirror <id> <masterId|none>");
         std::optional<DisplayID> master;
-        if (args[1] != "none") master = parseDisplayID(args[1]);
-        manager(s).mirror(parseDisplayID(args[0]), master);
+        DisplayID display = listedScreen(s, args[0]).id;
+        if (args[1] != "none") master = listedScreen(s, args[1]).id;
+        manager(s).mirror(display, master);
     };
     r["setEnabled"] = [=](HeadlessSession& s, const Args& args) {
         requireArgs(args, 2, "setEnabled <id> <on|off>");
-        manager(s).setEnabled(parseDisplayID(args[0]), parseSwitch(args[1], "setEnabled"));
+        manager(s).setEnabled(listedScreen(s, args[0]).id, parseSwitch(args[1], "setEnabled"));
     };
     r["addVirtual"] = [=](HeadlessSession& s, const Args& args) {
         if (args.size() < 5) throw UsageError("usage: --do \"addVirtual <width> <height> <refresh> <hiDPI 0|1> <name…>\"");
         VirtualSpec spec;
         spec.width = parseSize(args[0], "width");
         spec.height = parseSize(args[1], "height");
-        spec.refresh = parseNumber(args[2], "refresh");
-        spec.hiDPI = parseSwitch(args[3], "hiDPI");
+        spec.refresh = parseRefresh(args[2]);
+        spec.hiDPI = parseSwitch(args[3], "hiDPI", "0 or 1");
         spec.name = args[4];
         for (std::size_t i = 5; i < args.size(); ++i) spec.name += " " + args[i];
         manager(s).addVirtual(spec);

@@ -37,7 +37,9 @@ auto same = [](const auto& v) { return nlohmann::json(v); };
 void registerDisplayCommands(DoRegistry& r) {
     r["default"] = [](HeadlessSession& session, const std::vector<std::string>& args) {
         requireArgs(args, 2, "default <key> <true|false>");
-        session.platform().system().defaults().setBool(args[0], parseSwitch(args[1], args[0]));
+        const bool on = parseSwitch(args[1], args[0], "true or false");
+        if (args[0] == "dimBelowMinimum") session.context().displayManager().setCombinedDimming(on);
+        else session.platform().system().defaults().setBool(args[0], on);
     };
 }
 

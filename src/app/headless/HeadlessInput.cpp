@@ -5,6 +5,8 @@
 #include "input/BrightnessKeys.h"
 #include "pip/PiPController.h"
 
+#include <algorithm>
+
 namespace vp {
 
 namespace {
@@ -74,17 +76,16 @@ void registerInputFlags(FlagRegistry& r) {
 void registerInputCommands(DoRegistry& r) {
     r["pip"] = [](HeadlessSession& session, const std::vector<std::string>& args) {
         requireArgs(args, 1, "pip <display id>");
-        DisplayID id = parseDisplayID(args[0]);
-        auto screen = session.context().displayManager().screen(id);
-        session.context().pip().toggle(PiPController::Target::display(id), screen ? screen->name : args[0]);
+        Screen screen = listedScreen(session, args[0]);
+        session.context().pip().toggle(PiPController::Target::display(screen.id), screen.name);
     };
     r["pipWindow"] = [](HeadlessSession& session, const std::vector<std::string>& args) {
         requireArgs(args, 1, "pipWindow <window id>");
         WindowID id = parseDisplayID(args[0]);
-        std::string app;
-        for (const auto& w : session.platform().simCapture.windows)
-            if (w.window.windowID == id) app = w.window.applicationName;
-        session.context().pip().toggle(PiPController::Target::window(id), app);
+        const auto& windows = session.platform().simCapture.windows;
+        auto window = std::find_if(windows.begin(), windows.end(), [id](const auto& w) { return w.window.windowID == id; });
+        if (window == windows.end()) throw UsageError("no window has the id " + args[0]);
+        session.context().pip().toggle(PiPController::Target::window(id), window->window.applicationName);
     };
     r["grantAccessibility"] = [](HeadlessSession& session, const std::vector<std::string>& args) {
         requireArgs(args, 0, "grantAccessibility");

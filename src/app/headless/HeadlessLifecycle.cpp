@@ -12,12 +12,6 @@ namespace vp {
 
 namespace {
 
-Screen screenByID(HeadlessSession& session, const std::string& text) {
-    auto screen = session.context().displayManager().screen(parseDisplayID(text));
-    if (!screen) throw UsageError("no screen with display id " + text);
-    return *screen;
-}
-
 nlohmann::json orNull(const std::optional<double>& value) {
     return value ? nlohmann::json(*value) : nlohmann::json(nullptr);
 }
@@ -34,13 +28,13 @@ void registerLifecycleFlags(FlagRegistry& r) {
 void registerLifecycleCommands(DoRegistry& r) {
     r["setXDR"] = [](HeadlessSession& session, const std::vector<std::string>& args) {
         requireArgs(args, 2, "setXDR <id> <level>");
-        session.context().displayManager().setXDR(screenByID(session, args[0]), parseNumber(args[1], "level"));
+        session.context().displayManager().setXDR(listedScreen(session, args[0]), parseNumber(args[1], "level"));
     };
     r["setColorProfile"] = [](HeadlessSession& session, const std::vector<std::string>& args) {
         requireArgs(args, 2, "setColorProfile <id> <path|none>");
         std::optional<std::string> path;
         if (args[1] != "none") path = args[1];
-        session.context().displayManager().setColorProfile(screenByID(session, args[0]), path);
+        session.context().displayManager().setColorProfile(listedScreen(session, args[0]), path);
     };
 }
 
@@ -66,12 +60,12 @@ void addLifecycleState(HeadlessSession& session, nlohmann::json& state) {
 
 bool watchTerminationSignals(std::ostream& err) {
     if (TerminationSignals::install()) return true;
-    err << "velvetpane: SIGINT and SIGTERM cannot be watched\n";
+    err << "velvetpane: SIGINT, SIGTERM and SIGHUP cannot be watched\n";
     return false;
 }
 
 void endAtTerminationSignal(HeadlessSession& session, std::ostream& out, std::ostream& err) {
-    err << "velvetpane: running until SIGINT or SIGTERM\n" << std::flush;
+    err << "velvetpane: running until SIGINT, SIGTERM or SIGHUP\n" << std::flush;
     int signal = TerminationSignals::wait();
     session.platform().mainQueue.post([&session] { session.delegate().applicationWillTerminate(); });
     session.settle();
