@@ -42,7 +42,7 @@ bool setHandler(int signal) {
 }  // namespace
 
 bool TerminationSignals::install() {
-    static const bool installed = makePipe() && setHandler(SIGINT) && setHandler(SIGTERM);
+    static const bool installed = makePipe() && setHandler(SIGINT) && setHandler(SIGTERM) && setHandler(SIGHUP);
     return installed;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
-// SIGINT and SIGTERM (Ctrl-C in a terminal, the session logging out) become
-// an ordinary event that the main loop reads from a file descriptor, so the
-// termination sequence runs on the main queue like any quit request. The
-// signal handler itself only writes the signal number into a pipe.
+// SIGINT, SIGTERM and SIGHUP (Ctrl-C, the session logging out, the terminal
+// closing) become an ordinary event that the main loop reads from a file
+// descriptor, so the termination sequence runs on the main queue like any
+// quit request. The signal handler itself only writes the signal number into
+// a pipe.
 
 #include <optional>
 

@@ -29,7 +29,7 @@ int scale(double fraction, int maximum) {
 
 double shadeAlpha(std::optional<double> factor, double gammaFloor) {
     if (!factor || *factor >= gammaFloor) return 0.0;
-    return 1 - *factor / gammaFloor;
+    return std::min(1 - *factor / gammaFloor, kMaxShadeAlpha);
 }
 
 }  // namespace vp::curve

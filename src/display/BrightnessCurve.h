@@ -27,7 +27,13 @@ double userFromHardware(double hardware, bool combinedDimming);
 double snapStep(double current, double step);
 // A fraction (clamped to 0…1) of a maximum, rounded half away from zero.
 int scale(double fraction, int maximum);
-// The shade opacity for a software factor below the gamma floor.
+// The darkest shade still lets a quarter of the gamma floor's light through:
+// at brightness 0 the picture is very dark yet readable, so the user can
+// always see the controls and brighten it again.
+constexpr double kMaxShadeAlpha = 0.75;
+
+// The shade opacity for a software factor below the gamma floor, at most
+// kMaxShadeAlpha.
 double shadeAlpha(std::optional<double> factor, double gammaFloor);
 
 }  // namespace vp::curve

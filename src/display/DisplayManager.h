@@ -23,6 +23,7 @@ class AppContext;
 class DDCService;
 class PendingDDC;
 struct DDCProbeResult;
+struct RefusedWrite;
 struct DisplayIdentity;
 struct ICCProfile;
 
@@ -70,6 +71,9 @@ public:
     void setSpecs(std::vector<VirtualSpec> value);
     void setHiDPIMap(HiDPIMap value);
     bool combinedDimming() const;
+    // Stores the setting and re-derives the brightness shown for screens
+    // driven by hardware, so the next step starts from what they show.
+    void setCombinedDimming(bool on);
     void setLastError(std::string message);
     void clearLastError();
     void shutdown();
@@ -145,6 +149,7 @@ private:
     void probeBuiltin(const Screen& screen);
     void startDDCProbe(std::vector<DisplayIdentity> externals, std::set<DisplayID> forced);
     void applyDDCProbe(const std::vector<DDCProbeResult>& results);
+    void ddcWriteRefused(const RefusedWrite& refused);
     void dropDDC(const std::set<DisplayID>& externals);
     void applyBrightness(DisplayID display, double value);
     void sendHardwareBrightness(const Screen& screen, double hardware);
@@ -160,6 +165,7 @@ private:
 
     // volume
     std::vector<DisplayID> volumeTargets() const;
+    bool hasFeature(DisplayID display, std::uint8_t code) const;
 
     // modes
     std::vector<ModeOption> loadModes(DisplayID display);
@@ -167,13 +173,17 @@ private:
     Status configure(ConfigureOption option, const std::function<Status(ConfigHandle)>& body);
     std::string refusal(Status status) const;
 
-    // switching off
+    // arrangement and switching off
     bool isOnlyStandaloneScreen(DisplayID display) const;
+    bool isLastLitPhysicalScreen(DisplayID display) const;
+    std::optional<std::string> mirrorRefusal(DisplayID display, DisplayID master) const;
 
     // virtual screens and virtual HiDPI
     void createEnabledVirtuals();
     void restoreHiDPIAtLaunch();
     void mirrorForThisProcess(DisplayID monitor, DisplayID master);
+    void rememberArrangement();
+    void restoreArrangement();
     void finishHiDPI(DisplayID virtualDisplay, std::int64_t nw, std::int64_t nh, bool makeVirtualMain);
 
     // extra brightness
@@ -203,6 +213,14 @@ private:
     // mirrors; it keeps its monitor's name instead of falling back to "Screen".
     std::map<DisplayID, std::string> knownNames_;
     std::map<DisplayID, std::vector<ModeOption>> modeCache;
+    // Where the physical screens stood, and which was main, before the first
+    // virtual HiDPI pairing: put back when the last pairing ends or the
+    // program quits, since pairing moves the screens around.
+    struct Arrangement {
+        DisplayID main = 0;
+        std::map<DisplayID, std::pair<std::int32_t, std::int32_t>> origins;
+    };
+    std::optional<Arrangement> beforeHiDPI_;
 
     friend class DisplayManagerTestAccess;
 };

@@ -1,6 +1,7 @@
 #include "display/DisplayManager.h"
 
 #include "app/AppContext.h"
+#include "app/I18n.h"
 #include "display/BrightnessCurve.h"
 #include "display/DDCProbe.h"
 #include "display/PendingDDC.h"
@@ -124,11 +125,10 @@ void DisplayManager::setBrightness(DisplayID display, double value) {
 }
 
 void DisplayManager::applyBrightness(DisplayID display, double value) {
-    if (!std::isfinite(value)) return;
+    auto s = screen(display);
+    if (!s || !std::isfinite(value)) return;
     const double v = std::clamp(value, 0.0, 1.0);
     brightness[display] = v;
-    auto s = screen(display);
-    if (!s) return;
 
     if (methodOf(display) == BrightnessMethod::software) {
         ScreenPrefs p = prefsFor(*s);
@@ -155,6 +155,41 @@ void DisplayManager::sendHardwareBrightness(const Screen& screen, double hardwar
     }
     if (auto it = ddc.find(screen.id); it != ddc.end())
         queueDDC(it->second, vcpCode(VCP::brightness), scaled(screen.id, vcpCode(VCP::brightness), hardware));
+}
+
+// The monitor keeps what it had: the published value follows the monitor,
+// and the software part of combined dimming, which assumed the hardware at
+// its minimum, is dropped.
+void DisplayManager::ddcWriteRefused(const RefusedWrite& refused) {
+    auto owner = std::find_if(ddc.begin(), ddc.end(), [&](const auto& entry) { return entry.second == refused.service; });
+    if (owner == ddc.end()) return;
+    const DisplayID display = owner->first;
+    if (refused.now && refused.now->max > 0) {
+        const double fraction = std::min(double(refused.now->current) / refused.now->max, 1.0);
+        if (refused.code == vcpCode(VCP::brightness)) {
+            brightness[display] = curve::userFromHardware(fraction, combinedDimming());
+            if (subDim.erase(display))
+                if (auto s = screen(display)) reapplyColor(*s);
+        } else if (refused.code == vcpCode(VCP::volume) && volume.contains(display)) {
+            volume[display] = fraction;
+        } else if (refused.code == vcpCode(VCP::inputSource) && inputSource.contains(display)) {
+            inputSource[display] = refused.now->current & 0xFF;
+        }
+    }
+    setLastError(L("O monitor recusou a mudança por DDC/CI."));
+}
+
+void DisplayManager::setCombinedDimming(bool on) {
+    const bool before = combinedDimming();
+    defaults_.setBool("dimBelowMinimum", on);
+    if (on == before) return;
+    for (const Screen& s : screens) {
+        auto shown = brightness.find(s.id);
+        if (methodOf(s.id) == BrightnessMethod::software || shown == brightness.end()) continue;
+        shown->second = curve::userFromHardware(curve::split(shown->second, before).hardware, on);
+        if (subDim.erase(s.id)) reapplyColor(s);
+    }
+    publish();
 }
 
 void DisplayManager::setAllBrightness(double value) {

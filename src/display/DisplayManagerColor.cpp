@@ -44,16 +44,18 @@ void DisplayManager::reapplyColor(const Screen& screen) {
 }
 
 void DisplayManager::setWarmth(const Screen& screen, double value) {
+    if (!std::isfinite(value)) return;
     ScreenPrefs p = prefsFor(screen);
-    p.warmth = value;
+    p.warmth = std::clamp(value, 0.0, 1.0);
     setPrefs(screen.uuid, p);
     reapplyColor(screen);
     publish();
 }
 
 void DisplayManager::setContrast(const Screen& screen, double value) {
+    if (!std::isfinite(value)) return;
     ScreenPrefs p = prefsFor(screen);
-    p.contrast = value;
+    p.contrast = std::clamp(value, 0.0, 1.0);
     setPrefs(screen.uuid, p);
     reapplyColor(screen);
     publish();

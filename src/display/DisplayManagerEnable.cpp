@@ -15,10 +15,18 @@ bool DisplayManager::isOnlyStandaloneScreen(DisplayID display) const {
     return standalone.size() == 1 && standalone.front() == display;
 }
 
+// Virtual screens show nothing by themselves: with the last physical screen
+// off, nothing would be visible at all.
+bool DisplayManager::isLastLitPhysicalScreen(DisplayID display) const {
+    for (const Screen& s : screens)
+        if (s.isActive && !s.isOurVirtual && s.id != display) return false;
+    return true;
+}
+
 void DisplayManager::setEnabled(DisplayID display, bool enabled) {
     DisplayServices& ds = platform_.displays();
     if (!ds.hasConfigureEnabled()) return;
-    if (!enabled && isOnlyStandaloneScreen(display)) {
+    if (!enabled && (isOnlyStandaloneScreen(display) || isLastLitPhysicalScreen(display))) {
         setLastError(L("Não dá para desligar a única tela ativa."));
         return;
     }

@@ -54,6 +54,7 @@ void DisplayManager::enableHiDPI(const Screen& screen) {
 
     auto stored = hiDPIMap.find(screen.uuid);
     VirtualSpec spec = stored != hiDPIMap.end() ? stored->second : hiDPISpec(screen);
+    if (!beforeHiDPI_) rememberArrangement();
     std::optional<Size> sizeMM;
     if (Size size = platform_.displays().screenSizeMM(screen.id); size.width > 0) sizeMM = size;
     auto created = context_.virtualEngine().create(spec, sizeMM);
@@ -117,9 +118,42 @@ void DisplayManager::disableHiDPI(const Screen& screen) {
         context_.virtualEngine().destroy(specID);
         hiDPIMap.erase(uuid);
         saveHiDPI();
+        if (hiDPIMap.empty()) restoreArrangement();
         scheduleRefresh();
         publish();
     });
+}
+
+void DisplayManager::rememberArrangement() {
+    DisplayServices& ds = platform_.displays();
+    Arrangement arrangement;
+    for (const Screen& s : screens) {
+        if (!s.isActive || s.mirrorOf || s.isOurVirtual) continue;
+        Rect frame = ds.bounds(s.id);
+        arrangement.origins[s.id] = {std::int32_t(frame.x), std::int32_t(frame.y)};
+        if (s.isMain) arrangement.main = s.id;
+    }
+    beforeHiDPI_ = std::move(arrangement);
+}
+
+// Screens that are gone or mirror another one now are left where they are.
+void DisplayManager::restoreArrangement() {
+    if (!beforeHiDPI_) return;
+    const Arrangement arrangement = std::move(*beforeHiDPI_);
+    beforeHiDPI_.reset();
+    DisplayServices& ds = platform_.displays();
+    std::vector<DisplayID> standing;
+    for (const auto& [id, origin] : arrangement.origins)
+        if (ds.isActive(id) && ds.mirrorsDisplay(id) == 0) standing.push_back(id);
+    if (standing.empty()) return;
+    configure(ConfigureOption::permanently, [&](ConfigHandle handle) -> Status {
+        for (DisplayID id : standing) {
+            const auto& [x, y] = arrangement.origins.at(id);
+            if (Status status = ds.configureOrigin(handle, id, x, y); status != 0) return status;
+        }
+        return 0;
+    });
+    if (arrangement.main && ds.isActive(arrangement.main) && !ds.isMain(arrangement.main)) makeMain(arrangement.main);
 }
 
 void DisplayManager::restoreHiDPIAtLaunch() {

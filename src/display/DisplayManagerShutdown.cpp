@@ -15,6 +15,7 @@ void DisplayManager::shutdown() {
     switchOnDisabledScreens();
     endMirrorsOntoOurVirtuals();
     context_.virtualEngine().destroyAll();
+    restoreArrangement();
     // The manager is finished: the refreshes, probes and callbacks still
     // queued would put colours, overlays and shades back on the screens just
     // restored. The list itself is brought up to date at once.

@@ -1,7 +1,11 @@
 #include "display/DisplayManager.h"
 
+#include "app/I18n.h"
 #include "display/BrightnessCurve.h"
 #include "hardware/VCP.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace vp {
 
@@ -9,17 +13,34 @@ bool DisplayManager::hasDDC(DisplayID display) const {
     return ddc.contains(display);
 }
 
+// Only a monitor whose probe found the feature over DDC/CI takes it.
+bool DisplayManager::hasFeature(DisplayID display, std::uint8_t code) const {
+    if (!ddc.contains(display)) return false;
+    if (code == vcpCode(VCP::volume)) return volume.contains(display);
+    if (code == vcpCode(VCP::inputSource)) return inputSource.contains(display);
+    return false;
+}
+
 void DisplayManager::setVolume(DisplayID display, double value) {
-    volume[display] = value;
-    if (auto it = ddc.find(display); it != ddc.end())
-        queueDDC(it->second, vcpCode(VCP::volume), scaled(display, vcpCode(VCP::volume), value));
+    if (!std::isfinite(value)) return;
+    if (!hasFeature(display, vcpCode(VCP::volume))) {
+        setLastError(L("Esta tela não tem controle de volume."));
+        return;
+    }
+    const double v = std::clamp(value, 0.0, 1.0);
+    volume[display] = v;
+    queueDDC(ddc.at(display), vcpCode(VCP::volume), scaled(display, vcpCode(VCP::volume), v));
     publish();
 }
 
 // The monitor usually switches away from this computer; nothing is read back.
 void DisplayManager::setInput(DisplayID display, int code) {
+    if (!hasFeature(display, vcpCode(VCP::inputSource))) {
+        setLastError(L("Esta tela não permite trocar a entrada."));
+        return;
+    }
     inputSource[display] = code;
-    if (auto it = ddc.find(display); it != ddc.end()) queueDDC(it->second, vcpCode(VCP::inputSource), code);
+    queueDDC(ddc.at(display), vcpCode(VCP::inputSource), code);
     publish();
 }
 

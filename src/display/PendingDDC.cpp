@@ -22,8 +22,9 @@ std::optional<PendingDDC::PendingWrite> PendingDDC::take() {
 std::size_t PendingDDC::drain() {
     std::size_t sent = 0;
     while (auto write = take()) {
-        write->service->write(write->code, write->value);
         ++sent;
+        if (write->service->write(write->code, write->value) || !onRefused_) continue;
+        onRefused_({write->service, write->code, write->service->read(write->code)});
     }
     return sent;
 }

@@ -51,14 +51,14 @@ Command parse(const std::vector<std::string>& args) {
     return c;
 }
 
-// SIGTERM and SIGINT become a quit request read by the event loop, so the
+// SIGTERM, SIGINT and SIGHUP become a quit request read by the event loop, so the
 // screens are restored as on the quit action; afterwards the program ends by
 // that signal, so whoever sent it sees why it ended.
 std::optional<int> endingSignal;
 
 void quitOnSignals(QObject* owner) {
     if (!vp::TerminationSignals::install()) {
-        std::cerr << "velvetpane: SIGTERM and SIGINT will end the program without restoring the screens\n";
+        std::cerr << "velvetpane: SIGTERM, SIGINT and SIGHUP will end the program without restoring the screens\n";
         return;
     }
     auto* notifier = new QSocketNotifier(vp::TerminationSignals::fd(), QSocketNotifier::Read, owner);

@@ -68,7 +68,7 @@ ChildRun run(std::vector<std::string> args, const std::vector<int>& signals) {
             }
             (i == 0 ? result.out : result.err).append(buffer, static_cast<std::size_t>(n));
         }
-        if (!signalled && result.err.find("running until SIGINT or SIGTERM") != std::string::npos) {
+        if (!signalled && result.err.find("running until SIGINT, SIGTERM or SIGHUP") != std::string::npos) {
             for (int s : signals) ::kill(pid, s);
             signalled = true;
         }
@@ -121,13 +121,16 @@ TEST_F(TerminationSignal, SigtermRestoresOnceThenEndsByTheSignal) {
     expectRestored(stateOf(r), untouched);
 }
 
-TEST_F(TerminationSignal, SigintRestoresToo) {
-    auto args = kChanges;
-    args.push_back("--until-signal");
-    ChildRun r = run(args, {SIGINT});
-    ASSERT_TRUE(WIFSIGNALED(r.status)) << r.err;
-    EXPECT_EQ(WTERMSIG(r.status), SIGINT);
-    expectRestored(stateOf(r), untouched);
+TEST_F(TerminationSignal, SigintAndSighupRestoreToo) {
+    // SIGHUP: the terminal the program was started from is closed.
+    for (int signal : {SIGINT, SIGHUP}) {
+        auto args = kChanges;
+        args.push_back("--until-signal");
+        ChildRun r = run(args, {signal});
+        ASSERT_TRUE(WIFSIGNALED(r.status)) << r.err;
+        EXPECT_EQ(WTERMSIG(r.status), signal);
+        expectRestored(stateOf(r), untouched);
+    }
 }
 
 TEST_F(TerminationSignal, TerminateFlagShowsTheSameRestoredState) {

@@ -50,7 +50,10 @@ TEST(BrightnessCurve, ShadeCoversWhatGammaCannot) {
     EXPECT_EQ(shadeAlpha(std::nullopt, 0.06), 0.0);
     EXPECT_EQ(shadeAlpha(0.06, 0.06), 0.0);
     EXPECT_NEAR(shadeAlpha(0.03, 0.06), 0.5, 1e-12);
-    EXPECT_EQ(shadeAlpha(0.0, 0.06), 1.0);
+    // Never fully opaque: brightness 0 must leave the screen readable.
+    EXPECT_EQ(shadeAlpha(0.0, 0.06), kMaxShadeAlpha);
+    EXPECT_EQ(shadeAlpha(0.01, 0.06), kMaxShadeAlpha);
+    EXPECT_LT(kMaxShadeAlpha, 0.9);
 }
 
 }  // namespace

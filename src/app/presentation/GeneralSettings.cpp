@@ -59,8 +59,8 @@ void GeneralSettings::set(GeneralSwitch id, bool on) {
     // The key handling starts or stops its tap at once.
     if (id == GeneralSwitch::keysAllScreens) return context_.keys().setEnabled(on);
     if (id == GeneralSwitch::volumeKeys) return context_.keys().setVolumeEnabled(on);
+    if (id == GeneralSwitch::dimBelow) return context_.displayManager().setCombinedDimming(on);
     system.defaults().setBool(defaultsKey(id), on);
-    if (id == GeneralSwitch::dimBelow) context_.displayManager().refresh();
 }
 
 bool GeneralSettings::accessibilityWarning() const {
