@@ -4,6 +4,7 @@
 #include "support/HardwareHelpers.h"
 #include "support/SimFixture.h"
 
+#include <functional>
 #include <limits>
 
 namespace vp::test {
