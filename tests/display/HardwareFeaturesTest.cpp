@@ -2,6 +2,7 @@
 // refuses a change is reported with the value it really kept.
 
 #include "BuildPaths.h"
+#include "app/I18n.h"
 #include "support/HardwareHelpers.h"
 #include "support/SimFixture.h"
 
