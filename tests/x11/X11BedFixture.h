@@ -49,6 +49,33 @@ protected:
         return std::regex_search(block, m, f) ? m[1].str() : std::string();
     }
 
+    static DisplayID byConnector(x11::X11Displays& displays, const std::string& connector) {
+        const auto* o = [&]() -> const x11::RandrOutput* {
+            for (const auto& out : displays.screen().outputs)
+                if (out.name == connector) return &out;
+            return nullptr;
+        }();
+        return o ? o->display : 0;
+    }
+    // Runs one transaction of steps; the status of the first refused step
+    // (cancelled then) or of completion.
+    template <typename Steps>
+    static Status transact(x11::X11Displays& displays, Steps steps,
+                           ConfigureOption option = ConfigureOption::forAppOnly) {
+        ConfigHandle handle = 0;
+        if (Status s = displays.beginConfiguration(handle); s != 0) return s;
+        if (Status s = steps(handle); s != 0) {
+            displays.cancelConfiguration(handle);
+            return s;
+        }
+        return displays.completeConfiguration(handle, option);
+    }
+    static std::optional<DisplayMode> modeOf(x11::X11Displays& displays, DisplayID id, int w, int h) {
+        for (const auto& m : displays.allModes(id).value_or(std::vector<DisplayMode>{}))
+            if (m.width == w && m.height == h) return m;
+        return std::nullopt;
+    }
+
     TempDir state;
     static inline XServerBed* bed_ = nullptr;
     static inline std::string why_;
