@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -75,6 +76,8 @@ bool XServerBed::launch(Kind kind, int number, std::string& whyNot) {
     pid_t pid = ::fork();
     if (pid == 0) {
         ::setsid();
+        // A test binary that crashes or is killed takes its server along.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
         int log = ::open((dir_ + "/server.out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ::dup2(log, 1);
         ::dup2(log, 2);

@@ -127,6 +127,7 @@ X11Displays::X11Displays(const std::string& display, const std::filesystem::path
             callback_(0, 0);
         },
         [this] {
+            serverLost_ = true;
             std::lock_guard lock(callbackMutex_);
             if (lost_) lost_();
         });
@@ -134,12 +135,14 @@ X11Displays::X11Displays(const std::string& display, const std::filesystem::path
 
 X11Displays::~X11Displays() {
     events_.reset();
-    if (client_.ok()) restoreOriginals();
+    // Without the server there is nothing to put back; the record stays
+    // for the next start.
+    if (ok()) restoreOriginals();
 }
 
 std::string X11Displays::problem() const {
     if (!client_.error().empty()) return client_.error();
-    if (client_.lost()) return "the X server " + client_.displayName() + " went away";
+    if (client_.lost() || serverLost_) return "the X server " + client_.displayName() + " went away";
     return {};
 }
 
@@ -340,7 +343,7 @@ Status X11Displays::beginConfiguration(ConfigHandle& handle) {
     std::lock_guard lock(mutex_);
     refresh();
     handle = 0;
-    if (!client_.ok()) return fail(kStatusFailure, problem());
+    if (!ok()) return fail(kStatusFailure, problem());
     stale_ = true;
     refresh();
     const RandrScreen& s = current();
@@ -516,7 +519,7 @@ Status X11Displays::completeConfiguration(ConfigHandle handle, ConfigureOption o
     if (it == open_.end()) return fail(kStatusIllegalArgument, "no such transaction");
     Transaction t = std::move(it->second);
     open_.erase(it);
-    if (!client_.ok()) return fail(kStatusFailure, problem());
+    if (!ok()) return fail(kStatusFailure, problem());
     stale_ = true;
     refresh();
     if (!recordLayoutOriginals(t))

@@ -37,7 +37,7 @@ public:
     // Undoes what was changed for this run only and clears the record.
     ~X11Displays() override;
 
-    bool ok() const { return client_.ok(); }
+    bool ok() const { return client_.ok() && !serverLost_; }
     std::string problem() const;
     // What the start did or found (leftover originals put back, a record
     // from elsewhere dropped, another instance owning the record).
@@ -107,6 +107,7 @@ private:
     OriginalsJournal journal_;
     std::optional<RandrScreen> screen_;
     std::atomic<bool> stale_{true};
+    std::atomic<bool> serverLost_{false};
     // The next read probes the connectors: at start and after the server
     // announced a change (a monitor may have come or gone).
     std::atomic<bool> probe_{true};
