@@ -135,6 +135,12 @@ std::string SessionBed::gdbus(const std::string& method, const std::string& argu
                method + " " + arguments + " 2>&1");
 }
 
+std::string SessionBed::mock(const std::string& method, const std::string& arguments) const {
+    return run("DBUS_SESSION_BUS_ADDRESS=" + shellQuote(address_) +
+               " gdbus call --session -d org.gnome.Mutter.DisplayConfig -o /org/gnome/Mutter/DisplayConfig -m "
+               "org.freedesktop.DBus.Mock." + method + " " + arguments + " 2>&1");
+}
+
 void SessionBed::stop() {
     if (group_ <= 0) return;
     ::kill(-group_, SIGTERM);

@@ -35,6 +35,8 @@ public:
 
     // mutter's own answer, through a client that is not ours.
     std::string gdbus(const std::string& method, const std::string& arguments = {}) const;
+    // A call on the stand-in's Mock interface.
+    std::string mock(const std::string& method, const std::string& arguments = {}) const;
     // Ends the bed's programs (mutter going away), bus and all.
     void stop();
 

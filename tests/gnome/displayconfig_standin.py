@@ -3,8 +3,8 @@ per monitor and CRTCs with gamma ramps, which headless mutter lacks.
 
 Parameters (JSON): {"serial": n} to start at another serial.
 The Mock interface adds BumpSerial (a change made elsewhere), Unplug
-(a monitor going away) and OverwriteGamma (the desktop's colour manager
-rewriting a ramp).
+(a monitor going away), RefuseNextApply, AppliedCount and OverwriteGamma
+(the desktop's colour manager rewriting a ramp).
 '''
 
 import dbus
@@ -49,6 +49,7 @@ def load(mock, parameters):
     ]
     mock.gamma = {'DP-1': [identity()] * 3, 'HDMI-1': [identity()] * 3}
     mock.applied = 0
+    mock.refusals = []
 
 
 def find_monitor(self, connector):
@@ -107,6 +108,11 @@ def check_layout(logical):
 
 @dbus.service.method(MAIN_IFACE, in_signature='uua(iiduba(ssa{sv}))a{sv}', out_signature='')
 def ApplyMonitorsConfig(self, serial, method, logical_monitors, _properties):
+    if self.refusals:
+        name, text = self.refusals.pop(0)
+        if name == DENIED:
+            self.serial += 1
+        raise dbus.exceptions.DBusException(text, name=name)
     if serial != self.serial:
         raise dbus.exceptions.DBusException('The requested configuration is based on stale information',
                                             name=DENIED)
@@ -203,6 +209,13 @@ def Unplug(self, connector):
         self.logical[0]['primary'] = True
     self.serial += 1
     self.EmitSignal(MAIN_IFACE, 'MonitorsChanged', '', [])
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='ss', out_signature='')
+def RefuseNextApply(self, name, text):
+    '''The next ApplyMonitorsConfig fails with this error; AccessDenied also
+    moves the serial on, as a change made elsewhere would.'''
+    self.refusals.append((name, text))
 
 
 @dbus.service.method(MOCK_IFACE, in_signature='s', out_signature='')

@@ -8,6 +8,8 @@ namespace vp::gnome {
 
 namespace {
 
+const char* const kNotConnected = "the display is no longer connected";
+
 struct Box {
     std::int64_t x, y, w, h;
 };
@@ -141,7 +143,8 @@ std::string setMode(MonitorsConfig& config, const MutterState& state, const std:
                     const std::string& modeId) {
     LogicalConfig* lm = config.logicalFor(connector);
     const MutterMonitor* monitor = state.monitor(connector);
-    if (!lm || !monitor) return "the display is switched off";
+    if (!monitor) return kNotConnected;
+    if (!lm) return "the display is switched off";
     const MutterMode* mode = monitor->mode(modeId);
     if (!mode) return "the display has no such mode";
     for (auto& choice : lm->monitors) {
@@ -163,7 +166,8 @@ std::string setMirror(MonitorsConfig& config, const MutterState& state, const st
                       const std::string& master) {
     const MutterMonitor* monitor = state.monitor(connector);
     LogicalConfig* own = config.logicalFor(connector);
-    if (!monitor || !own) return "the display is switched off";
+    if (!monitor) return kNotConnected;
+    if (!own) return "the display is switched off";
     if (master.empty()) {
         if (own->monitors.size() == 1) return {};
         auto choice = std::find_if(own->monitors.begin(), own->monitors.end(),
@@ -195,7 +199,7 @@ std::string setMirror(MonitorsConfig& config, const MutterState& state, const st
 std::string setEnabled(MonitorsConfig& config, const MutterState& state, const std::string& connector,
                        bool enabled) {
     const MutterMonitor* monitor = state.monitor(connector);
-    if (!monitor) return "the display is not connected";
+    if (!monitor) return kNotConnected;
     bool on = config.logicalFor(connector) != nullptr;
     if (on == enabled) return {};
     if (!enabled) {
