@@ -27,13 +27,15 @@ std::vector<float> toUnit(const std::vector<std::uint16_t>& ramp) {
     return out;
 }
 
+std::vector<float> clamped(std::vector<float> ramp) {
+    for (float& v : ramp) v = std::isnan(v) ? 0.f : std::clamp(v, 0.f, 1.f);
+    return ramp;
+}
+
 std::vector<std::uint16_t> toWord(const std::vector<float>& ramp) {
     std::vector<std::uint16_t> out;
     out.reserve(ramp.size());
-    for (float v : ramp) {
-        double unit = std::isnan(v) ? 0.0 : std::clamp(double(v), 0.0, 1.0);
-        out.push_back(std::uint16_t(std::lround(unit * 65535.0)));
-    }
+    for (float v : ramp) out.push_back(std::uint16_t(std::lround(double(v) * 65535.0)));
     return out;
 }
 
@@ -46,8 +48,8 @@ GammaTable tableFromRamps(const GammaRamps& ramps, std::size_t capacity) {
 }
 
 GammaRamps rampsFromTable(const GammaTable& table, std::size_t entries) {
-    return {toWord(resampleRamp(table.r, entries)), toWord(resampleRamp(table.g, entries)),
-            toWord(resampleRamp(table.b, entries))};
+    return {toWord(resampleRamp(clamped(table.r), entries)), toWord(resampleRamp(clamped(table.g), entries)),
+            toWord(resampleRamp(clamped(table.b), entries))};
 }
 
 }  // namespace vp::gnome
