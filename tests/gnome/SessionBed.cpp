@@ -39,13 +39,18 @@ constexpr auto kStartLimit = std::chrono::seconds(30);
 
 }  // namespace
 
-SessionBed SessionBed::mutter(const std::vector<std::string>& monitors) {
+SessionBed SessionBed::mutter(const std::vector<std::string>& monitors, bool withPipeWire) {
     SessionBed bed;
     if (!onPath("mutter") || !onPath("dbus-run-session")) {
         bed.whyNot_ = "mutter or dbus-run-session is not installed";
         return bed;
     }
-    std::string program = "mutter --headless --wayland --no-x11";
+    if (withPipeWire && (!onPath("pipewire") || !onPath("wireplumber"))) {
+        bed.whyNot_ = "pipewire or wireplumber is not installed";
+        return bed;
+    }
+    std::string program = withPipeWire ? "pipewire & wireplumber & " : "";
+    program += "exec mutter --headless --wayland --no-x11";
     for (const auto& size : monitors) program += " --virtual-monitor " + size;
     bed.start(program, "org.gnome.Mutter.DisplayConfig");
     return bed;
@@ -58,7 +63,7 @@ SessionBed SessionBed::standin() {
         return bed;
     }
     std::string tmpl = VELVETPANE_GNOME_STANDIN;
-    bed.start("/usr/bin/python3 -m dbusmock --template " + shellQuote(tmpl), "org.gnome.Mutter.DisplayConfig");
+    bed.start("exec /usr/bin/python3 -m dbusmock --template " + shellQuote(tmpl), "org.gnome.Mutter.DisplayConfig");
     return bed;
 }
 
@@ -75,7 +80,7 @@ void SessionBed::start(const std::string& program, const std::string& readyName)
     std::filesystem::create_directories(runtime);
     std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
     std::string script = "echo \"$DBUS_SESSION_BUS_ADDRESS\" > " + shellQuote(addressFile + ".tmp") + " && mv " +
-                         shellQuote(addressFile + ".tmp") + " " + shellQuote(addressFile) + " && exec " + program;
+                         shellQuote(addressFile + ".tmp") + " " + shellQuote(addressFile) + " || exit 1; " + program;
 
     pid_t pid = ::fork();
     if (pid == 0) {

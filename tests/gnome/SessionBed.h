@@ -21,8 +21,10 @@ public:
     SessionBed& operator=(const SessionBed&) = delete;
     ~SessionBed();
 
-    // Headless mutter with one virtual monitor per size ("2560x1440").
-    static SessionBed mutter(const std::vector<std::string>& monitors = {"2560x1440", "1920x1080"});
+    // Headless mutter with one virtual monitor per size ("2560x1440"); with
+    // PipeWire and its session manager for screen casts when asked.
+    static SessionBed mutter(const std::vector<std::string>& monitors = {"2560x1440", "1920x1080"},
+                             bool withPipeWire = false);
     // The python3-dbusmock stand-in of DisplayConfig.
     static SessionBed standin();
 
@@ -31,6 +33,7 @@ public:
     bool ready() const { return !address_.empty(); }
     const std::string& whyNot() const { return whyNot_; }
     const std::string& address() const { return address_; }
+    std::string runtimeDir() const { return dir_ ? dir_->file("run") : std::string(); }
     std::string log() const;
 
     // mutter's own answer, through a client that is not ours.
