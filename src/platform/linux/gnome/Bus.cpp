@@ -66,3 +66,17 @@ MessagePtr callMethod(sd_bus* bus, sd_bus_message* call, BusError& error, std::c
 }
 
 }  // namespace vp::gnome
+
+namespace vp::gnome {
+
+bool nameHasOwner(sd_bus* bus, const char* name) {
+    BusError error;
+    BusTarget target{"org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus"};
+    MessagePtr call = newMethodCall(bus, target, "NameHasOwner", error);
+    if (!call || sd_bus_message_append(call.get(), "s", name) < 0) return false;
+    MessagePtr reply = callMethod(bus, call.get(), error);
+    int owned = 0;
+    return reply && sd_bus_message_read(reply.get(), "b", &owned) >= 0 && owned;
+}
+
+}  // namespace vp::gnome

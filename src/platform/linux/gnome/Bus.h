@@ -45,6 +45,9 @@ MessagePtr newMethodCall(sd_bus* bus, const BusTarget& target, const char* membe
 MessagePtr callMethod(sd_bus* bus, sd_bus_message* call, BusError& error,
                       std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
+// Whether some program owns `name` on the bus.
+bool nameHasOwner(sd_bus* bus, const char* name);
+
 // A negative sd-bus result as an error, naming what was being done.
 BusError errnoError(const std::string& doing, int negativeErrno);
 

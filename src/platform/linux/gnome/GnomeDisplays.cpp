@@ -95,6 +95,26 @@ bool GnomeDisplays::reload(BusError& error) {
     return fresh.has_value();
 }
 
+bool GnomeDisplays::refreshNow() {
+    BusError error;
+    return reload(error);
+}
+
+void GnomeDisplays::claim(const std::string& connector, Claim identity) {
+    std::lock_guard lock(mutex_);
+    claims_[connector] = identity;
+}
+
+void GnomeDisplays::release(const std::string& connector) {
+    std::lock_guard lock(mutex_);
+    claims_.erase(connector);
+}
+
+const GnomeDisplays::Claim* GnomeDisplays::claimOf(const MutterMonitor& monitor) const {
+    auto it = claims_.find(monitor.spec.connector);
+    return it == claims_.end() ? nullptr : &it->second;
+}
+
 void GnomeDisplays::monitorsChanged() {
     std::set<DisplayID> ids;
     {
@@ -212,31 +232,43 @@ Size GnomeDisplays::screenSizeMM(DisplayID) {
 std::uint32_t GnomeDisplays::vendorNumber(DisplayID id) {
     std::lock_guard lock(mutex_);
     const MutterMonitor* m = monitorOf(id);
-    return m ? vendorCode(m->spec.vendor) : 0;
+    if (!m) return 0;
+    const Claim* ours = claimOf(*m);
+    return ours ? ours->vendor : vendorCode(m->spec.vendor);
 }
 
 std::uint32_t GnomeDisplays::modelNumber(DisplayID id) {
     std::lock_guard lock(mutex_);
     const MutterMonitor* m = monitorOf(id);
-    return m ? numberIn(m->spec.product) : 0;
+    if (!m) return 0;
+    const Claim* ours = claimOf(*m);
+    return ours ? ours->model : numberIn(m->spec.product);
 }
 
 std::uint32_t GnomeDisplays::serialNumber(DisplayID id) {
     std::lock_guard lock(mutex_);
     const MutterMonitor* m = monitorOf(id);
-    return m ? numberIn(m->spec.serial) : 0;
+    if (!m) return 0;
+    const Claim* ours = claimOf(*m);
+    return ours ? ours->serial : numberIn(m->spec.serial);
 }
 
 std::optional<std::string> GnomeDisplays::uuid(DisplayID id) {
     std::lock_guard lock(mutex_);
     const MutterMonitor* m = monitorOf(id);
     if (!m) return std::nullopt;
+    // Our virtual screens keep their settings across runs, whatever
+    // connector mutter gives them this time.
+    if (const Claim* ours = claimOf(*m))
+        return monitorUuid({"", std::to_string(ours->vendor), std::to_string(ours->model), std::to_string(ours->serial)});
     return monitorUuid(m->spec);
 }
 
 DisplayMode GnomeDisplays::modeFor(const MutterMonitor& monitor, const MutterMode& mode) const {
+    // Points are pixels over the scale in either layout mode; only the
+    // layout's coordinates (bounds) differ between them.
     const LogicalMonitor* lm = state_.logicalFor(monitor.spec.connector);
-    double scale = state_.layout == LayoutMode::logical && lm && lm->scale > 0 ? lm->scale : 1.0;
+    double scale = lm && lm->scale > 0 ? lm->scale : 1.0;
     DisplayMode out;
     out.pixelWidth = mode.width;
     out.pixelHeight = mode.height;
@@ -344,6 +376,13 @@ Status GnomeDisplays::configurePrimary(ConfigHandle handle, DisplayID id) {
     std::string connector = this->connector(id);
     return stage(handle, id, [connector](MonitorsConfig& config, const MutterState&) {
         return setPrimary(config, connector);
+    });
+}
+
+Status GnomeDisplays::configureScale(ConfigHandle handle, DisplayID id, double scale) {
+    std::string connector = this->connector(id);
+    return stage(handle, id, [connector, scale](MonitorsConfig& config, const MutterState& state) {
+        return setScale(config, state, connector, scale);
     });
 }
 

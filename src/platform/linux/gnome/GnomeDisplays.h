@@ -69,6 +69,16 @@ public:
     bool hasConfigureEnabled() override { return true; }
     Status configureEnabled(ConfigHandle handle, DisplayID id, bool enabled) override;
     Status configurePrimary(ConfigHandle handle, DisplayID id);
+    Status configureScale(ConfigHandle handle, DisplayID id, double scale);
+
+    // Reads mutter's state now rather than at its next announcement.
+    bool refreshNow();
+    // A monitor we made (a virtual screen) reports the identity we gave it.
+    struct Claim {
+        std::uint32_t vendor = 0, model = 0, serial = 0;
+    };
+    void claim(const std::string& connector, Claim identity);
+    void release(const std::string& connector);
     Status cancelConfiguration(ConfigHandle handle) override;
     Status completeConfiguration(ConfigHandle handle, ConfigureOption option) override;
 
@@ -86,6 +96,7 @@ private:
     Status fail(Status status, std::string why);
     Status send(const std::vector<Edit>& edits);
     const MutterMonitor* monitorOf(DisplayID id) const;  // with mutex_ held
+    const Claim* claimOf(const MutterMonitor& monitor) const;  // with mutex_ held
     DisplayMode modeFor(const MutterMonitor& monitor, const MutterMode& mode) const;
     void reapplyGamma();
 
@@ -96,6 +107,7 @@ private:
     mutable std::mutex mutex_;
     MutterState state_;
     std::map<DisplayID, std::string> connectors_;
+    std::map<std::string, Claim> claims_;
     std::map<ConfigHandle, std::vector<Edit>> open_;
     ConfigHandle nextHandle_ = 1;
     std::string lastFailure_;

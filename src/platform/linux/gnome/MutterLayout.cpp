@@ -215,6 +215,18 @@ std::string setEnabled(MonitorsConfig& config, const MutterState& state, const s
     return {};
 }
 
+std::string setScale(MonitorsConfig& config, const MutterState& state, const std::string& connector, double scale) {
+    LogicalConfig* lm = config.logicalFor(connector);
+    if (!lm) return "the display is switched off";
+    for (const auto& choice : lm->monitors) {
+        const MutterMode* mode = modeOf(state, choice);
+        auto listed = mode ? listedScale(*mode, scale) : std::nullopt;
+        if (!listed) return "the display's mode does not allow that scale";
+        lm->scale = *listed;
+    }
+    return {};
+}
+
 std::string setOrigin(MonitorsConfig& config, const std::string& connector, std::int32_t x, std::int32_t y) {
     LogicalConfig* lm = config.logicalFor(connector);
     if (!lm) return "the display is switched off";

@@ -32,6 +32,8 @@ std::string setMirror(MonitorsConfig& config, const MutterState& state, const st
                       const std::string& master);
 std::string setEnabled(MonitorsConfig& config, const MutterState& state, const std::string& connector,
                        bool enabled);
+// Only a scale the monitor's mode lists is taken.
+std::string setScale(MonitorsConfig& config, const MutterState& state, const std::string& connector, double scale);
 std::string setOrigin(MonitorsConfig& config, const std::string& connector, std::int32_t x, std::int32_t y);
 
 // Makes the layout acceptable: one primary, origin at (0, 0), and, when the
