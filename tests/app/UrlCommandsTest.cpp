@@ -25,17 +25,18 @@ TEST_P(UrlCommandTable, ParsesOrIgnores) {
 INSTANTIATE_TEST_SUITE_P(
     Commands, UrlCommandTable,
     ::testing::Values(
-        CommandCase{"velvetpane://brightness?value=50", UrlCommand{Kind::brightness, 0.5}},
-        CommandCase{"velvetpane://brightness?value=150", UrlCommand{Kind::brightness, 1.0}},
-        CommandCase{"velvetpane://brightness?value=-5", UrlCommand{Kind::brightness, 0.0}},
-        CommandCase{"velvetpane://brightness?value=nan", UrlCommand{Kind::brightness, 0.0}},
-        CommandCase{"velvetpane://brightness?value=1e999", UrlCommand{Kind::brightness, 1.0}},
-        CommandCase{"velvetpane://brightness?value=-1e999", UrlCommand{Kind::brightness, 0.0}},
-        CommandCase{"velvetpane://brightness?value=1e-999", UrlCommand{Kind::brightness, 0.0}},
-        CommandCase{"velvetpane://brightness?value=+25", UrlCommand{Kind::brightness, 0.25}},
-        CommandCase{"velvetpane://warmth?value=0", UrlCommand{Kind::warmth, 0.0}},
-        CommandCase{"velvetpane://warmth?value=12.5#frag", UrlCommand{Kind::warmth, 0.125}},
-        CommandCase{"velvetpane://brightness?foo=1&value=30&value=80", UrlCommand{Kind::brightness, 0.3}},
+        CommandCase{"velvetpane://brightness?value=50", UrlCommand{Kind::brightness, 0.5, std::nullopt}},
+        CommandCase{"velvetpane://brightness?value=150", UrlCommand{Kind::brightness, 1.0, std::nullopt}},
+        CommandCase{"velvetpane://brightness?value=-5", UrlCommand{Kind::brightness, 0.0, std::nullopt}},
+        CommandCase{"velvetpane://brightness?value=nan", UrlCommand{Kind::brightness, 0.0, std::nullopt}},
+        CommandCase{"velvetpane://brightness?value=1e999", UrlCommand{Kind::brightness, 1.0, std::nullopt}},
+        CommandCase{"velvetpane://brightness?value=-1e999", UrlCommand{Kind::brightness, 0.0, std::nullopt}},
+        CommandCase{"velvetpane://brightness?value=1e-999", UrlCommand{Kind::brightness, 0.0, std::nullopt}},
+        CommandCase{"velvetpane://brightness?value=+25", UrlCommand{Kind::brightness, 0.25, std::nullopt}},
+        CommandCase{"velvetpane://warmth?value=0", UrlCommand{Kind::warmth, 0.0, std::nullopt}},
+        CommandCase{"velvetpane://warmth?value=12.5#frag", UrlCommand{Kind::warmth, 0.125, std::nullopt}},
+        CommandCase{"velvetpane://brightness?foo=1&value=30&value=80",
+                    UrlCommand{Kind::brightness, 0.3, std::nullopt}},
         // The first "value" counts even when it is not a number.
         CommandCase{"velvetpane://brightness?value=abc&value=80", std::nullopt},
         CommandCase{"velvetpane://brightness?value&value=80", std::nullopt},
@@ -52,10 +53,11 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"velvetpane:brightness?value=50", std::nullopt},
         CommandCase{"velvetpane:///brightness?value=50", std::nullopt},
         // Percent-encoding is decoded in the host and in names and values.
-        CommandCase{"velvetpane://bright%6Eess?%76alue=%35%30", UrlCommand{Kind::brightness, 0.5}},
+        CommandCase{"velvetpane://bright%6Eess?%76alue=%35%30", UrlCommand{Kind::brightness, 0.5, std::nullopt}},
         // User, port and path are ignored; only our scheme is ours, in any case.
-        CommandCase{"velvetpane://me@brightness:8080/some/path?value=40", UrlCommand{Kind::brightness, 0.4}},
-        CommandCase{"VelvetPane://warmth?value=100", UrlCommand{Kind::warmth, 1.0}},
+        CommandCase{"velvetpane://me@brightness:8080/some/path?value=40",
+                    UrlCommand{Kind::brightness, 0.4, std::nullopt}},
+        CommandCase{"VelvetPane://warmth?value=100", UrlCommand{Kind::warmth, 1.0, std::nullopt}},
         CommandCase{"other://warmth?value=100", std::nullopt},
         CommandCase{"http://brightness?value=40", std::nullopt},
         CommandCase{"velvetpanex://brightness?value=40", std::nullopt},
@@ -96,13 +98,13 @@ TEST(UrlSplit, AbsentPartsAreNone) {
 
 TEST(UrlSplit, VeryLongAndHostileInputEndsQuickly) {
     std::string longValue = "velvetpane://brightness?value=" + std::string(1'000'000, '9');
-    EXPECT_EQ(parseUrlCommand(longValue), (UrlCommand{Kind::brightness, 1.0}));
+    EXPECT_EQ(parseUrlCommand(longValue), (UrlCommand{Kind::brightness, 1.0, std::nullopt}));
     std::string zeros = "velvetpane://brightness?value=0." + std::string(1'000'000, '0') + "1";
-    EXPECT_EQ(parseUrlCommand(zeros), (UrlCommand{Kind::brightness, 0.0}));
+    EXPECT_EQ(parseUrlCommand(zeros), (UrlCommand{Kind::brightness, 0.0, std::nullopt}));
     std::string manyItems = "velvetpane://warmth?";
     for (int i = 0; i < 100'000; ++i) manyItems += "x=1&";
     manyItems += "value=20";
-    EXPECT_EQ(parseUrlCommand(manyItems), (UrlCommand{Kind::warmth, 0.2}));
+    EXPECT_EQ(parseUrlCommand(manyItems), (UrlCommand{Kind::warmth, 0.2, std::nullopt}));
     EXPECT_FALSE(parseUrlCommand(std::string(1'000'000, '%')));
     EXPECT_FALSE(parseUrlCommand(std::string("velvetpane://\0brightness?value=1", 33)));
 }
