@@ -14,6 +14,8 @@ cmake --build build -j "$jobs"
 # also leave pictures of the interface in build/snapshots/.
 ctest --test-dir build --output-on-failure -j "$jobs"
 echo "Interface snapshots: build/snapshots/" >&2
+# The Debian package: lintian without errors, and the unpacked program runs.
+bash scripts/package.sh build
 
 if [ "${CI:-}" = "true" ] || [ "${1:-}" = "--sanitize" ]; then
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELVETPANE_SANITIZE=ON \

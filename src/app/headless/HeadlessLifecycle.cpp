@@ -75,7 +75,7 @@ void endAtTerminationSignal(HeadlessSession& session, std::ostream& out, std::os
     int signal = TerminationSignals::wait();
     session.platform().mainQueue.post([&session] { session.delegate().applicationWillTerminate(); });
     session.settle();
-    out << session.state().dump(2) << "\n" << std::flush;
+    out << formatState(session.state()) << std::flush;
     TerminationSignals::endBy(signal);
 }
 

@@ -1,6 +1,7 @@
 #include "ui/app/UiApplication.h"
 
 #include "app/I18n.h"
+#include "platform/linux/desktop/DesktopLanguages.h"
 
 #include <QCoreApplication>
 
@@ -8,7 +9,9 @@ namespace vp::ui {
 
 UiApplication::UiApplication(const UiOptions& options) : platform_(std::make_unique<LivePlatform>(options.home)) {
     platform_->loadScenarioFile(options.scenario.empty() ? SimPlatform::defaultScenarioPath() : options.scenario);
-    if (!options.lang.empty()) platform_->sim().simSystem.languages = {options.lang};
+    SimSystem& system = platform_->sim().simSystem;
+    if (!options.lang.empty()) system.languages = {options.lang};
+    else if (auto desktop = desktopLanguages(); !desktop.empty() && !system.languagesGiven) system.languages = desktop;
     I18n::initialize(platform_->system().preferredLanguages());
     context_ = std::make_unique<AppContext>(*platform_);
     context_->install();
