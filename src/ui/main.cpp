@@ -89,6 +89,9 @@ int runSnapshots(int argc, char** argv, const QString& dir) {
 int runInterface(int argc, char** argv, Command command) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velvetpane"));
+    // The tray item's title, and the entry the desktop associates the windows with.
+    QApplication::setApplicationDisplayName(QStringLiteral("Velvetpane"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("velvetpane"));
     QApplication::setQuitOnLastWindowClosed(false);
     // Before anything can see this instance running, so a signal sent as
     // soon as it is seen still ends it through the event loop.

@@ -2,7 +2,7 @@
 
 #include "display/DisplayManager.h"
 #include "input/BrightnessKeys.h"
-#include "platform/linux/desktop/DesktopLanguages.h"
+#include "platform/DesktopLanguages.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "ui/app/UiApplication.h"
 
 #include "app/I18n.h"
-#include "platform/linux/desktop/DesktopLanguages.h"
+#include "platform/DesktopLanguages.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "platform/linux/desktop/DesktopLanguages.h"
+#include "platform/DesktopLanguages.h"
 
 #include <algorithm>
 #include <cstdlib>
