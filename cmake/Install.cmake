@@ -9,6 +9,10 @@ install(DIRECTORY scenarios/ DESTINATION ${CMAKE_INSTALL_DATADIR}/velvetpane/sce
 install(FILES data/velvetpane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES data/velvetpane.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES data/io.velvetpane.Velvetpane.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# udev rules (the seated user's access to the monitors' DDC/CI buses), under
+# the prefix so that an install for one user never writes to the system.
+file(GLOB VELVETPANE_UDEV_RULES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/data/udev/*.rules)
+install(FILES ${VELVETPANE_UDEV_RULES} DESTINATION lib/udev/rules.d)
 
 # Debian wants manual pages and its changelog compressed with the
 # highest level and without a time stamp (reproducible).

@@ -110,10 +110,10 @@ HeadlessOptions parseHeadlessOptions(const std::vector<std::string>& args) {
 
 HeadlessSession::HeadlessSession(const HeadlessOptions& options)
     : platform_(SimOptions{options.home, false}), context_(platform_) {
+    // The desktop's languages, unless the scenario names the user's own.
+    if (auto desktop = desktopLanguages(); !desktop.empty()) platform_.simSystem.languages = desktop;
     platform_.loadScenarioFile(options.scenario);
     if (!options.lang.empty()) platform_.simSystem.languages = {options.lang};
-    else if (auto desktop = desktopLanguages(); !desktop.empty() && !platform_.simSystem.languagesGiven)
-        platform_.simSystem.languages = desktop;
     context_.install();
 }
 

@@ -33,7 +33,6 @@ void SimSystem::load(const nlohmann::json& j) {
     if (j.contains("preferredLanguages")) {
         if (!j["preferredLanguages"].is_array()) throw std::runtime_error("\"preferredLanguages\" must be an array");
         languages.clear();
-        languagesGiven = true;
         for (const auto& l : j["preferredLanguages"]) {
             if (!l.is_string()) throw std::runtime_error("\"preferredLanguages\" must hold texts such as \"pt-BR\"");
             languages.push_back(l.get<std::string>());

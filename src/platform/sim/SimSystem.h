@@ -36,7 +36,6 @@ public:
 
     // --- Simulation controls and inspection
     std::vector<std::string> languages = {"en-US"};
-    bool languagesGiven = false;  // the scenario names the user's languages
     std::int64_t pid = 4242;
     bool loginItem = false;
     bool refuseLoginItem = false;

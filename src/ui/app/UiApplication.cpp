@@ -8,10 +8,10 @@
 namespace vp::ui {
 
 UiApplication::UiApplication(const UiOptions& options) : platform_(std::make_unique<LivePlatform>(options.home)) {
+    // The desktop's languages, unless the scenario names the user's own.
+    if (auto desktop = desktopLanguages(); !desktop.empty()) platform_->sim().simSystem.languages = desktop;
     platform_->loadScenarioFile(options.scenario.empty() ? SimPlatform::defaultScenarioPath() : options.scenario);
-    SimSystem& system = platform_->sim().simSystem;
-    if (!options.lang.empty()) system.languages = {options.lang};
-    else if (auto desktop = desktopLanguages(); !desktop.empty() && !system.languagesGiven) system.languages = desktop;
+    if (!options.lang.empty()) platform_->sim().simSystem.languages = {options.lang};
     I18n::initialize(platform_->system().preferredLanguages());
     context_ = std::make_unique<AppContext>(*platform_);
     context_->install();
