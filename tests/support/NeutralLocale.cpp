@@ -3,6 +3,7 @@
 // tests start inherit this environment.
 
 #include <cstdlib>
+#include <initializer_list>
 
 namespace {
 

@@ -38,8 +38,10 @@ void check(QWidget& widget, const QString& name, bool naturalSize = true) {
 
 // Every chip shows its whole label: given at least the width it asks for.
 void expectWholeChips(QWidget& root) {
-    for (ChipButton* chip : root.findChildren<ChipButton*>()) {
-        if (!chip->isVisibleTo(&root)) continue;
+    // ChipButton has no meta-object of its own: findChildren would take any tool button.
+    for (QWidget* child : root.findChildren<QWidget*>()) {
+        auto* chip = dynamic_cast<ChipButton*>(child);
+        if (!chip || !chip->isVisibleTo(&root)) continue;
         QVERIFY2(chip->width() >= chip->sizeHint().width(),
                  qPrintable(QStringLiteral("chip %1 is %2 wide but needs %3")
                                 .arg(chip->objectName())

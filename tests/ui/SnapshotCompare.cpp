@@ -22,7 +22,9 @@ int channelDistance(QRgb a, QRgb b) {
 }  // namespace
 
 QImage picture(QWidget& widget, bool naturalSize) {
-    for (ScreenMark* mark : widget.findChildren<ScreenMark*>()) mark->freezeAt(0);
+    // ScreenMark has no meta-object of its own, so findChildren cannot tell it apart.
+    for (QWidget* child : widget.findChildren<QWidget*>())
+        if (auto* mark = dynamic_cast<ScreenMark*>(child)) mark->freezeAt(0);
     widget.ensurePolished();
     if (widget.layout()) widget.layout()->activate();
     if (naturalSize) widget.adjustSize();

@@ -17,7 +17,7 @@ namespace {
 // their place.
 const std::pair<QString, const char*> kDrawnEmoji[] = {
     {QStringLiteral("\U0001F505"), "sun.min"},  // dim button
-    {QStringLiteral("\U0001F506"), "sun.max"},  // bright button
+    {QStringLiteral("\U0001F506"), "sun.max.fill"},  // bright button
 };
 
 QString imageTag(const char* symbol, const QColor& color, double points) {
