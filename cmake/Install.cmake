@@ -2,6 +2,9 @@
 # it with CPack. Paths follow GNUInstallDirs, so a prefix of /usr gives the
 # places a desktop looks for entries, icons, metainfo and manual pages.
 include(GNUInstallDirs)
+# Installing (and packaging) needs the program and its documents, not every
+# test and benchmark; scripts/package.sh builds what the package holds.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 install(TARGETS velvetpane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY scenarios/ DESTINATION ${CMAKE_INSTALL_DATADIR}/velvetpane/scenarios
@@ -37,7 +40,7 @@ install(FILES ${VELVETPANE_GZ_DIR}/changelog.gz data/copyright DESTINATION ${CMA
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME velvetpane)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "Velvetpane developers <velvetpane@localhost>")
+set(CPACK_PACKAGE_CONTACT "Velvetpane developers <developers@velvetpane.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "brightness, colour and arrangement of every connected screen")
 set(CPACK_PACKAGE_DESCRIPTION "A tray program with one panel for every connected screen: brightness of
 the built-in backlight, of external monitors over DDC/CI or in software,

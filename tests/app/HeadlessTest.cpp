@@ -237,8 +237,10 @@ TEST(HeadlessOutput, JsonKeepsItsMembersWithNumbersRounded) {
     // Same members and shape, every number within a millionth.
     std::function<void(const nlohmann::json&, const nlohmann::json&, const std::string&)> same =
         [&](const nlohmann::json& a, const nlohmann::json& b, const std::string& where) {
-            ASSERT_EQ(a.type(), b.type()) << where;
-            if (a.is_number_float()) EXPECT_NEAR(a.get<double>(), b.get<double>(), 1e-6) << where;
+            // Parsing reads non-negative integers as unsigned: only the kind of number matters.
+            auto kind = [](const nlohmann::json& j) { return j.is_number() ? (j.is_number_float() ? -2 : -1) : int(j.type()); };
+            ASSERT_EQ(kind(a), kind(b)) << where;
+            if (a.is_number()) EXPECT_NEAR(a.get<double>(), b.get<double>(), 1e-6) << where;
             else if (!a.is_structured()) EXPECT_EQ(a, b) << where;
             else {
                 ASSERT_EQ(a.size(), b.size()) << where;
