@@ -1,4 +1,5 @@
 #include "BuildPaths.h"
+#include "display/BrightnessCurve.h"
 #include "display/Gamma.h"
 #include "support/HardwareHelpers.h"
 #include "support/SimFixture.h"
@@ -71,7 +72,7 @@ TEST(Brightness, CombinedDimmingCurveOnADDCMonitor) {
     sim.set(kDDC, 0.0);
     EXPECT_NEAR(sim.topOfGamma(kDDC), 0.06, 1e-6);
     ASSERT_TRUE(shadeOf(*sim.platform, kDDC));
-    EXPECT_EQ(shadeOf(*sim.platform, kDDC)->background.a, 1.0);
+    EXPECT_EQ(shadeOf(*sim.platform, kDDC)->background.a, curve::kMaxShadeAlpha);
 
     sim.set(kDDC, 1.0);
     EXPECT_EQ(sentBrightness(*sim.monitor), 100);
