@@ -87,9 +87,10 @@ TEST(Volume, InputIsSentAsIsAndNotReadBack) {
     EXPECT_EQ(sim.monitor->value(0x60)->current, 0x11);
     EXPECT_EQ(packetTexts(*sim.monitor), (std::vector<std::string>(2, "84 03 60 00 11 C9")));
 
-    m.setInput(3, 0x0F);  // no DDC/CI: only remembered
+    m.setInput(3, 0x0F);  // no DDC/CI: it has no input to switch
     sim.idle();
-    EXPECT_EQ(m.inputSource.at(3), 0x0F);
+    EXPECT_FALSE(m.inputSource.contains(3));
+    EXPECT_TRUE(m.lastError);
 }
 
 TEST(InputSources, NamesListedCodesAndFormatsOthers) {

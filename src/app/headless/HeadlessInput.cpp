@@ -5,8 +5,6 @@
 #include "input/BrightnessKeys.h"
 #include "pip/PiPController.h"
 
-#include <algorithm>
-
 namespace vp {
 
 namespace {
@@ -82,10 +80,10 @@ void registerInputCommands(DoRegistry& r) {
     r["pipWindow"] = [](HeadlessSession& session, const std::vector<std::string>& args) {
         requireArgs(args, 1, "pipWindow <window id>");
         WindowID id = parseDisplayID(args[0]);
-        const auto& windows = session.platform().simCapture.windows;
-        auto window = std::find_if(windows.begin(), windows.end(), [id](const auto& w) { return w.window.windowID == id; });
-        if (window == windows.end()) throw UsageError("no window has the id " + args[0]);
-        session.context().pip().toggle(PiPController::Target::window(id), window->window.applicationName);
+        std::string app;
+        for (const auto& w : session.platform().simCapture.windows)
+            if (w.window.windowID == id) app = w.window.applicationName;
+        session.context().pip().toggle(PiPController::Target::window(id), app);
     };
     r["grantAccessibility"] = [](HeadlessSession& session, const std::vector<std::string>& args) {
         requireArgs(args, 0, "grantAccessibility");
