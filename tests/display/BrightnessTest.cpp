@@ -238,10 +238,10 @@ TEST(Brightness, DragWhileAWriteIsInFlightOnTheWorkerThread) {
     EXPECT_EQ(sentBrightness(*sim.monitor), 81);
 }
 
-TEST(Brightness, UnlistedDisplayOnlyStoresTheValue) {
+TEST(Brightness, UnlistedDisplayIsLeftAlone) {
     Started sim;
     sim.set(99, 1.4);
-    EXPECT_EQ(sim.manager().brightness.at(99), 1.0);
+    EXPECT_FALSE(sim.manager().brightness.contains(99));
     EXPECT_FALSE(sim.manager().method.contains(99));
 }
 
