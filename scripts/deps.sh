@@ -17,7 +17,7 @@ packages=(
   # Real test beds: X servers, compositors, private buses and their stand-ins
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils
   xdotool xcompmgr dbus dbus-x11 python3-dbusmock python3-gi
-  mutter pipewire gsettings-desktop-schemas
+  mutter pipewire wireplumber gsettings-desktop-schemas
   # Desktop integration and packaging checks
   appstream desktop-file-utils xdg-utils lintian dpkg-dev file fakeroot
 )

@@ -3,16 +3,22 @@
 #include "display/BrightnessCurve.h"
 #include "hardware/VCP.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace vp {
 
 bool DisplayManager::hasDDC(DisplayID display) const {
     return ddc.contains(display);
 }
 
+// Only a monitor that gave a volume range when probed has a volume: any
+// other has nothing to scale a value into.
 void DisplayManager::setVolume(DisplayID display, double value) {
-    volume[display] = value;
-    if (auto it = ddc.find(display); it != ddc.end())
-        queueDDC(it->second, vcpCode(VCP::volume), scaled(display, vcpCode(VCP::volume), value));
+    auto it = ddc.find(display);
+    if (it == ddc.end() || !volume.contains(display) || !std::isfinite(value)) return;
+    volume[display] = std::clamp(value, 0.0, 1.0);
+    queueDDC(it->second, vcpCode(VCP::volume), scaled(display, vcpCode(VCP::volume), volume[display]));
     publish();
 }
 

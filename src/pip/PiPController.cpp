@@ -32,7 +32,9 @@ WindowConfig panelConfig(const std::string& name, double aspect) {
 }  // namespace
 
 std::string PiPController::Target::key() const {
-    return (kind == Kind::display ? "d" : "w") + std::to_string(id);
+    std::string key(1, kind == Kind::display ? 'd' : 'w');
+    key += std::to_string(id);
+    return key;
 }
 
 PiPController::CaptureSize PiPController::captureSize(double width, double height) {

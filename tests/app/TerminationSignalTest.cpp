@@ -28,9 +28,11 @@ const std::vector<std::string> kChanges = {
     "--do", "setEnabled 1 off",
 };
 
-// Runs the binary with `args`; once it says it is waiting, sends `signals`
-// in order. Every wait is bounded so that a broken child fails the test
-// instead of hanging it.
+// Runs the binary with `args`; once it says it is waiting, sends the first of
+// `signals`, and the others once it says it took that one. Sent together,
+// signals reach a process in the kernel's order (SIGINT before SIGTERM), not
+// in the order sent. Every wait is bounded so that a broken child fails the
+// test instead of hanging it.
 ChildRun run(std::vector<std::string> args, const std::vector<int>& signals) {
     int out[2], err[2];
     if (::pipe(out) != 0 || ::pipe(err) != 0) throw std::runtime_error("pipe");
@@ -50,7 +52,7 @@ ChildRun run(std::vector<std::string> args, const std::vector<int>& signals) {
     ::close(err[1]);
 
     ChildRun result;
-    bool signalled = signals.empty();
+    std::size_t sent = 0;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     int open = 2;
@@ -68,10 +70,10 @@ ChildRun run(std::vector<std::string> args, const std::vector<int>& signals) {
             }
             (i == 0 ? result.out : result.err).append(buffer, static_cast<std::size_t>(n));
         }
-        if (!signalled && result.err.find("running until SIGINT or SIGTERM") != std::string::npos) {
-            for (int s : signals) ::kill(pid, s);
-            signalled = true;
-        }
+        if (sent == 0 && !signals.empty() && result.err.find("running until SIGINT or SIGTERM") != std::string::npos)
+            ::kill(pid, signals[sent++]);
+        if (sent == 1 && result.err.find(" taken, restoring the screens") != std::string::npos)
+            while (sent < signals.size()) ::kill(pid, signals[sent++]);
     }
     if (open > 0) ::kill(pid, SIGKILL);
     ::waitpid(pid, &result.status, 0);
@@ -114,10 +116,13 @@ TEST_F(TerminationSignal, TheChangesAreVisibleWhileRunning) {
 TEST_F(TerminationSignal, SigtermRestoresOnceThenEndsByTheSignal) {
     auto args = kChanges;
     args.push_back("--until-signal");
-    // A second signal while the first is handled must not run the sequence again.
+    // Signals while the first is handled must neither run the sequence again
+    // nor change the signal the program ends by.
     ChildRun r = run(args, {SIGTERM, SIGTERM, SIGINT});
     ASSERT_TRUE(WIFSIGNALED(r.status)) << r.err;
     EXPECT_EQ(WTERMSIG(r.status), SIGTERM);
+    EXPECT_NE(r.err.find("SIGTERM taken"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find(" taken, "), r.err.rfind(" taken, ")) << r.err;
     expectRestored(stateOf(r), untouched);
 }
 

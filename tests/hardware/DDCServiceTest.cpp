@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace vp::test {
 namespace {
 
@@ -21,9 +23,11 @@ struct Bench {
     std::vector<std::shared_ptr<DDCService>> discover() {
         return DDCService::discover(platform.simHardware, platform.sleeper);
     }
+    // Throws (failing the test) unless discovery finds exactly one service.
     std::shared_ptr<DDCService> only() {
         auto services = discover();
-        EXPECT_EQ(services.size(), 1u);
+        if (services.size() != 1)
+            throw std::logic_error("expected one DDC service, discovered " + std::to_string(services.size()));
         return services.front();
     }
     std::vector<long> pauses() { return millis(platform.sleeper.pauses()); }

@@ -6,6 +6,7 @@
 #include "overlay/ColorProfiles.h"
 #include "overlay/XDR.h"
 
+#include <csignal>
 #include <ostream>
 
 namespace vp {
@@ -73,6 +74,10 @@ bool watchTerminationSignals(std::ostream& err) {
 void endAtTerminationSignal(HeadlessSession& session, std::ostream& out, std::ostream& err) {
     err << "velvetpane: running until SIGINT or SIGTERM\n" << std::flush;
     int signal = TerminationSignals::wait();
+    // Said before restoring, so that whoever sent it knows which signal the
+    // program took: the one it will end by.
+    err << "velvetpane: " << (signal == SIGTERM ? "SIGTERM" : "SIGINT") << " taken, restoring the screens\n"
+        << std::flush;
     session.platform().mainQueue.post([&session] { session.delegate().applicationWillTerminate(); });
     session.settle();
     out << session.state().dump(2) << "\n" << std::flush;

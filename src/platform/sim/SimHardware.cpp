@@ -1,5 +1,6 @@
 #include "platform/sim/SimHardware.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace vp {
@@ -122,13 +123,20 @@ void SimHardware::installI2CEntryPoints() {
         const SimAVServiceEntry& s = services_[entry.handle - 1];
         return std::make_shared<SimAVService>(s.monitor, s.edid);
     };
-    i2cEntryPoints_.writeI2C = [](AVService& service, std::uint8_t chip, std::uint8_t offset, const Bytes& bytes) {
-        auto& s = simService(service);
-        return s.monitor ? s.monitor->receive(chip, offset, bytes) : kNoSuchDisplay;
+    // A service kept after its monitor was unplugged reaches nothing.
+    auto plugged = [this](const SimAVService& s) {
+        std::lock_guard lock(servicesMutex_);
+        return s.monitor && std::any_of(services_.begin(), services_.end(),
+                                        [&](const SimAVServiceEntry& e) { return e.monitor == s.monitor; });
     };
-    i2cEntryPoints_.readI2C = [](AVService& service, std::uint8_t chip, std::uint8_t offset, Bytes& buffer) {
+    i2cEntryPoints_.writeI2C = [plugged](AVService& service, std::uint8_t chip, std::uint8_t offset,
+                                         const Bytes& bytes) {
         auto& s = simService(service);
-        return s.monitor ? s.monitor->answer(chip, offset, buffer) : kNoSuchDisplay;
+        return plugged(s) ? s.monitor->receive(chip, offset, bytes) : kNoSuchDisplay;
+    };
+    i2cEntryPoints_.readI2C = [plugged](AVService& service, std::uint8_t chip, std::uint8_t offset, Bytes& buffer) {
+        auto& s = simService(service);
+        return plugged(s) ? s.monitor->answer(chip, offset, buffer) : kNoSuchDisplay;
     };
     i2cEntryPoints_.copyEDID = [](AVService& service, Bytes& edid) {
         auto& s = simService(service);

@@ -1,0 +1,55 @@
+#pragma once
+// Private session buses for the GNOME tests: headless mutter with virtual
+// monitors, or the DisplayConfig stand-in. Each bed runs under its own
+// dbus-run-session in its own process group, with its own HOME and runtime
+// folder, and is ended when the test ends. A bed that cannot start tells
+// why, so the test can skip.
+
+#include "support/TempDir.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+namespace vp::test {
+
+class SessionBed {
+public:
+    SessionBed(const SessionBed&) = delete;
+    SessionBed& operator=(const SessionBed&) = delete;
+    ~SessionBed();
+
+    // Headless mutter with one virtual monitor per size ("2560x1440"); with
+    // PipeWire and its session manager for screen casts when asked.
+    static SessionBed mutter(const std::vector<std::string>& monitors = {"2560x1440", "1920x1080"},
+                             bool withPipeWire = false);
+    // The python3-dbusmock stand-in of DisplayConfig.
+    static SessionBed standin();
+
+    SessionBed(SessionBed&& other) noexcept;
+
+    bool ready() const { return !address_.empty(); }
+    const std::string& whyNot() const { return whyNot_; }
+    const std::string& address() const { return address_; }
+    std::string runtimeDir() const { return dir_ ? dir_->file("run") : std::string(); }
+    std::string log() const;
+
+    // mutter's own answer, through a client that is not ours.
+    std::string gdbus(const std::string& method, const std::string& arguments = {}) const;
+    // A call on the stand-in's Mock interface.
+    std::string mock(const std::string& method, const std::string& arguments = {}) const;
+    // Ends the bed's programs (mutter going away), bus and all.
+    void stop();
+
+private:
+    SessionBed() = default;
+    void start(const std::string& program, const std::string& readyName);
+
+    std::unique_ptr<TempDir> dir_;
+    pid_t group_ = 0;
+    std::string address_, whyNot_;
+};
+
+}  // namespace vp::test

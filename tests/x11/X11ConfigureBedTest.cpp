@@ -1,0 +1,173 @@
+// Layout changes against the Xorg dummy bed, each checked with xrandr, not
+// only with our own reading.
+
+#include "x11/X11BedFixture.h"
+
+#include <chrono>
+#include <thread>
+
+namespace vp::test {
+namespace {
+
+TEST_F(DummyBedTest, ModeAndOriginChangeInOneBatchAndTheArrangementStartsAtZero) {
+    auto displays = open();
+    DisplayID studio = byConnector(*displays, "DUMMY0"), twin = byConnector(*displays, "DUMMY1");
+    auto small = modeOf(*displays, twin, 1280, 1024);
+    ASSERT_TRUE(small);
+    Status status = transact(*displays, [&](ConfigHandle h) {
+        if (Status s = displays->configureMode(h, twin, *small); s) return s;
+        // Left of the main display: X wants no negative positions, so the
+        // whole arrangement moves right.
+        return displays->configureOrigin(h, twin, -1280, 0);
+    });
+    ASSERT_EQ(status, 0) << displays->lastError();
+    EXPECT_EQ(xrandrLine("DUMMY1").find("1280x1024+0+0") != std::string::npos, true) << xrandrLine("DUMMY1");
+    EXPECT_NE(xrandrLine("DUMMY0").find("1920x1080+1280+0"), std::string::npos) << xrandrLine("DUMMY0");
+    EXPECT_NE(xrandrLine("DUMMY2").find("1600x900+5120+0"), std::string::npos) << xrandrLine("DUMMY2");
+    EXPECT_NE(bed().run("xrandr").find("current 6720 x 1080"), std::string::npos);
+    EXPECT_TRUE(displays->isMain(studio));
+    EXPECT_EQ(displays->bounds(twin), (Rect{0, 0, 1280, 1024}));
+}
+
+TEST_F(DummyBedTest, MirroringPutsOutputsOnCrtcsAtOnePlaceAndEndsAgain) {
+    auto displays = open();
+    DisplayID studio = byConnector(*displays, "DUMMY0"), twin = byConnector(*displays, "DUMMY2");
+    ASSERT_EQ(transact(*displays, [&](ConfigHandle h) { return displays->configureMirror(h, twin, studio); }), 0)
+        << displays->lastError();
+    // Each dummy output has a CRTC of its own: the mirror takes the same
+    // mode at the same place.
+    EXPECT_NE(xrandrLine("DUMMY2").find("1920x1080+0+0"), std::string::npos) << xrandrLine("DUMMY2");
+    EXPECT_EQ(displays->mirrorsDisplay(twin), studio);
+    EXPECT_EQ(displays->mirrorsDisplay(studio), 0u);
+
+    ASSERT_EQ(transact(*displays, [&](ConfigHandle h) { return displays->configureMirror(h, twin, 0); }), 0);
+    EXPECT_NE(xrandrLine("DUMMY2").find("1920x1080+3840+0"), std::string::npos) << xrandrLine("DUMMY2");
+    EXPECT_EQ(displays->mirrorsDisplay(twin), 0u);
+}
+
+TEST_F(DummyBedTest, SwitchingOffFreesTheCrtcAndSwitchingOnComesBackWhereItWas) {
+    auto displays = open();
+    DisplayID twin = byConnector(*displays, "DUMMY2");
+    ASSERT_EQ(transact(*displays, [&](ConfigHandle h) { return displays->configureEnabled(h, twin, false); }), 0);
+    EXPECT_EQ(xrandrLine("DUMMY2"), "DUMMY2 connected");
+    EXPECT_NE(bed().run("xrandr").find("current 3840 x 1080"), std::string::npos);
+    EXPECT_EQ(displays->onlineDisplays().size(), 2u);
+
+    ASSERT_EQ(transact(*displays, [&](ConfigHandle h) { return displays->configureEnabled(h, twin, true); }), 0);
+    EXPECT_NE(xrandrLine("DUMMY2").find("1600x900+3840+0"), std::string::npos) << xrandrLine("DUMMY2");
+}
+
+TEST_F(DummyBedTest, SwitchingOffTheMainDisplayHandsMainToAnother) {
+    auto displays = open();
+    DisplayID studio = byConnector(*displays, "DUMMY0"), twin = byConnector(*displays, "DUMMY1");
+    ASSERT_EQ(transact(*displays, [&](ConfigHandle h) { return displays->configureEnabled(h, studio, false); }), 0);
+    EXPECT_NE(xrandrLine("DUMMY1").find("primary 1920x1080+0+0"), std::string::npos) << xrandrLine("DUMMY1");
+    EXPECT_TRUE(displays->isMain(twin));
+}
+
+TEST_F(DummyBedTest, RefusedStepsAndImpossiblePlansLeaveTheLayoutAlone) {
+    auto displays = open();
+    const std::string before = bed().run("xrandr");
+    DisplayID studio = byConnector(*displays, "DUMMY0"), twin = byConnector(*displays, "DUMMY1");
+    DisplayMode foreign = *displays->currentMode(studio);
+    foreign.token = 0xFFFFFF;  // no mode of this server
+    struct Case {
+        const char* what;
+        std::function<Status(ConfigHandle)> steps;
+        Status expected;
+    };
+    const std::vector<Case> cases = {
+        {"unknown mode", [&](ConfigHandle h) { return displays->configureMode(h, twin, foreign); },
+         x11::kStatusIllegalArgument},
+        {"unknown display", [&](ConfigHandle h) { return displays->configureOrigin(h, 12345, 0, 0); },
+         x11::kStatusIllegalArgument},
+        {"every screen off",
+         [&](ConfigHandle h) {
+             for (DisplayID id : displays->onlineDisplays())
+                 if (Status s = displays->configureEnabled(h, id, false)) return s;
+             return Status(0);
+         },
+         x11::kStatusCannotComplete},
+        {"larger than the screen may be",
+         [&](ConfigHandle h) { return displays->configureOrigin(h, twin, 40000, 0); }, x11::kStatusCannotComplete},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(transact(*displays, c.steps), c.expected) << c.what;
+        EXPECT_EQ(bed().run("xrandr"), before) << c.what;
+    }
+    ConfigHandle stale = 999;
+    EXPECT_EQ(displays->completeConfiguration(stale, ConfigureOption::forAppOnly), x11::kStatusIllegalArgument);
+}
+
+TEST_F(DummyBedTest, AStepTheServerRefusesHalfwayIsRolledBack) {
+    x11::RandrClient client(bed().display());
+    auto screen = client.read(true);
+    ASSERT_TRUE(screen);
+    auto named = [&](const std::string& name) {
+        for (const auto& o : screen->outputs)
+            if (o.name == name) return &o;
+        return static_cast<const x11::RandrOutput*>(nullptr);
+    };
+    const auto *first = named("DUMMY1"), *second = named("DUMMY2");
+    ASSERT_TRUE(first && second);
+    auto plan = std::get<x11::LayoutPlan>(x11::planLayout(*screen, x11::currentTargets(*screen), screen->primary));
+    // A valid move of DUMMY1, then DUMMY2 on a CRTC that cannot drive it.
+    plan.crtcs[first->crtc].y = 100;
+    plan.height = 1180;
+    x11::XId wrongCrtc = 0;
+    for (const auto& c : screen->crtcs)
+        if (c.id != second->crtc && std::find(second->crtcs.begin(), second->crtcs.end(), c.id) == second->crtcs.end() &&
+            c.mode == 0)
+            wrongCrtc = c.id;
+    ASSERT_NE(wrongCrtc, 0u);
+    plan.crtcs[wrongCrtc] = plan.crtcs[second->crtc];
+    plan.crtcs[wrongCrtc].x = 0;
+    plan.crtcs[wrongCrtc].y = 1080;
+    plan.crtcs[second->crtc] = {};
+    const std::string before = bed().run("xrandr");
+    EXPECT_NE(client.apply(*screen, plan), "");
+    EXPECT_EQ(bed().run("xrandr"), before);
+}
+
+TEST_F(DummyBedTest, ChangesForThisRunAreUndoneAtACleanEndAndPermanentOnesStay) {
+    const std::string before = bed().run("xrandr");
+    {
+        auto displays = open();
+        DisplayID twin = byConnector(*displays, "DUMMY2"), other = byConnector(*displays, "DUMMY1");
+        ASSERT_EQ(transact(*displays, [&](ConfigHandle h) { return displays->configureEnabled(h, twin, false); }), 0);
+        auto small = modeOf(*displays, other, 1600, 900);
+        ASSERT_EQ(transact(*displays, [&](ConfigHandle h) { return displays->configureMode(h, other, *small); },
+                           ConfigureOption::permanently),
+                  0);
+    }
+    EXPECT_NE(xrandrLine("DUMMY2").find("1600x900+"), std::string::npos) << "switched on again";
+    EXPECT_NE(xrandrLine("DUMMY1").find("1600x900+1920+0"), std::string::npos) << "the permanent mode stays";
+    EXPECT_FALSE(std::filesystem::exists(state.file("x11-originals" + std::string("_") +
+                                                    bed().display().substr(1) + ".json")));
+    EXPECT_TRUE(std::filesystem::is_empty(state.path()) ||
+                std::filesystem::directory_iterator(state.path())->path().extension() == ".lock");
+    (void)before;
+}
+
+TEST_F(DummyBedTest, ChangesMadeByOthersReachTheCallbackAsOneRefresh) {
+    auto displays = open();
+    std::atomic<int> refreshes{0}, begins{0};
+    displays->registerReconfigurationCallback([&](DisplayID, std::uint32_t flags) {
+        (flags & kReconfigurationBeginFlag ? begins : refreshes)++;
+    });
+    // The first probe may itself announce connectors the server had not
+    // looked at yet; that burst is over before the change under test.
+    displays->onlineDisplays();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    refreshes = 0;
+    begins = 0;
+    bed().run("xrandr --output DUMMY2 --pos 3840x100 --output DUMMY1 --mode 1600x900");
+    for (int i = 0; i < 100 && refreshes == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(refreshes.load(), 1);
+    EXPECT_EQ(begins.load(), 1);
+    EXPECT_EQ(displays->bounds(byConnector(*displays, "DUMMY2")), (Rect{3840, 100, 1600, 900}));
+}
+
+}  // namespace
+}  // namespace vp::test

@@ -1,0 +1,124 @@
+// Gamma and the record of originals against the Xorg dummy bed, checked
+// with `xrandr --verbose`.
+
+#include "x11/X11BedFixture.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace vp::test {
+namespace {
+
+GammaTable scaled(double r, double g, double b, std::size_t n = 256) {
+    GammaTable t;
+    for (std::size_t i = 0; i < n; ++i) {
+        float x = float(double(i) / double(n - 1));
+        t.r.push_back(float(x * r));
+        t.g.push_back(float(x * g));
+        t.b.push_back(float(x * b));
+    }
+    return t;
+}
+
+TEST_F(DummyBedTest, GammaGoesToTheDisplaysCrtcOnlyAndReadsBack) {
+    auto displays = open();
+    DisplayID twin = byConnector(*displays, "DUMMY1");
+    auto original = displays->readGamma(twin, 256);
+    ASSERT_TRUE(original);
+    EXPECT_EQ(original->r.size(), 256u);
+    EXPECT_NEAR(original->r[128], 128.0 / 255.0, 1e-3);
+
+    ASSERT_EQ(displays->writeGamma(twin, scaled(0.5, 0.5, 0.5)), 0);
+    ASSERT_TRUE(displays->flushGamma());
+    EXPECT_EQ(verboseField("DUMMY1", "Brightness"), "0.50");
+    EXPECT_EQ(verboseField("DUMMY0", "Brightness"), "1.0");
+    auto back = displays->readGamma(twin, 256);
+    ASSERT_TRUE(back);
+    for (std::size_t i = 0; i < 256; i += 17) EXPECT_NEAR(back->b[i], 0.5 * double(i) / 255.0, 1.0 / 4096) << i;
+
+    // Warm: blue lowered more than green.
+    ASSERT_EQ(displays->writeGamma(twin, scaled(1.0, 0.82, 0.5)), 0);
+    ASSERT_TRUE(displays->flushGamma());
+    EXPECT_NE(verboseField("DUMMY1", "Gamma"), "1.0:1.0:1.0");
+
+    displays->restoreColorSyncSettings();
+    EXPECT_EQ(verboseField("DUMMY1", "Gamma"), "1.0:1.0:1.0");
+    EXPECT_EQ(verboseField("DUMMY1", "Brightness"), "1.0");
+}
+
+TEST_F(DummyBedTest, TablesOfAnotherSizeAreResampledToTheCrtcsRamp) {
+    auto displays = open();
+    DisplayID studio = byConnector(*displays, "DUMMY0");
+    ASSERT_EQ(displays->writeGamma(studio, scaled(0.25, 0.25, 0.25, 16)), 0);
+    ASSERT_TRUE(displays->flushGamma());
+    EXPECT_EQ(verboseField("DUMMY0", "Brightness"), "0.25");
+    GammaTable broken = scaled(1, 1, 1);
+    broken.g.pop_back();
+    EXPECT_EQ(displays->writeGamma(studio, broken), x11::kStatusIllegalArgument);
+    EXPECT_EQ(displays->writeGamma(424242, scaled(1, 1, 1)), x11::kStatusIllegalArgument);
+}
+
+TEST_F(DummyBedTest, AfterAKillTheNextStartPutsTheTrueOriginalsBack) {
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    pid_t child = ::fork();
+    if (child == 0) {
+        auto displays = open();
+        DisplayID studio = byConnector(*displays, "DUMMY0"), twin = byConnector(*displays, "DUMMY2");
+        bool ok = displays->writeGamma(studio, scaled(0.5, 0.4, 0.3)) == 0 && displays->flushGamma() &&
+                  transact(*displays, [&](ConfigHandle h) { return displays->configureEnabled(h, twin, false); }) == 0;
+        char byte = ok ? 1 : 0;
+        [[maybe_unused]] auto n = ::write(ready[1], &byte, 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ASSERT_EQ(byte, 1);
+    EXPECT_EQ(verboseField("DUMMY0", "Brightness"), "0.50") << "the killed run left its tint";
+    EXPECT_EQ(xrandrLine("DUMMY2"), "DUMMY2 connected");
+
+    auto displays = open();
+    ASSERT_FALSE(displays->notes().empty());
+    EXPECT_NE(displays->notes().back().find("put back"), std::string::npos);
+    EXPECT_EQ(verboseField("DUMMY0", "Gamma"), "1.0:1.0:1.0");
+    EXPECT_EQ(verboseField("DUMMY0", "Brightness"), "1.0");
+    EXPECT_NE(xrandrLine("DUMMY2").find("1600x900+3840+0"), std::string::npos) << xrandrLine("DUMMY2");
+    // What is captured now is the true original, not the killed run's tint.
+    auto captured = displays->readGamma(byConnector(*displays, "DUMMY0"), 256);
+    ASSERT_TRUE(captured);
+    EXPECT_NEAR(captured->r.back(), 1.0, 1e-4);
+}
+
+TEST_F(DummyBedTest, ARecordFromAnotherMachineIsDroppedNotApplied) {
+    const std::string file = state.file("x11-originals_" + bed().display().substr(1) + ".json");
+    writeFile(file, R"({"format":1,"machine":"elsewhere","server":")" + bed().display() +
+                        R"(","displays":{"VPS-0a01-700123":{"layout":{"enabled":false,"primary":true}}}})");
+    auto displays = open();
+    ASSERT_FALSE(displays->notes().empty());
+    EXPECT_NE(displays->notes().front().find("another machine"), std::string::npos);
+    EXPECT_NE(xrandrLine("DUMMY0").find("primary 1920x1080+0+0"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+TEST_F(DummyBedTest, ASecondInstanceNeitherRestoresNorRecords) {
+    auto first = open();
+    DisplayID twin = byConnector(*first, "DUMMY1");
+    ASSERT_EQ(first->writeGamma(twin, scaled(0.5, 0.5, 0.5)), 0);
+    ASSERT_TRUE(first->flushGamma());
+    {
+        auto second = open();
+        ASSERT_FALSE(second->notes().empty());
+        EXPECT_NE(second->notes().front().find("another instance"), std::string::npos);
+        EXPECT_EQ(verboseField("DUMMY1", "Brightness"), "0.50") << "the first instance's tint stays";
+    }
+    EXPECT_EQ(verboseField("DUMMY1", "Brightness"), "0.50") << "the second instance's end undoes nothing";
+    first.reset();
+    EXPECT_EQ(verboseField("DUMMY1", "Brightness"), "1.0");
+}
+
+}  // namespace
+}  // namespace vp::test
