@@ -28,6 +28,26 @@ bool DisplayConfigClient::isStaleSerial(const BusError& error) {
     return error.name == "org.freedesktop.DBus.Error.AccessDenied";
 }
 
+std::string DisplayConfigClient::serverIdentity(BusError& error) {
+    std::lock_guard lock(mutex_);
+    sd_bus* bus = connection(error);
+    if (!bus) return {};
+    sd_id128_t busId{};
+    if (int r = sd_bus_get_bus_id(bus, &busId); r < 0) {
+        error = errnoError("cannot read the bus id", r);
+        return {};
+    }
+    char busText[SD_ID128_STRING_MAX];
+    sd_id128_to_string(busId, busText);
+    BusTarget dbus{"org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus"};
+    MessagePtr call = newMethodCall(bus, dbus, "GetNameOwner", error);
+    if (!call || sd_bus_message_append(call.get(), "s", kDisplayConfig.destination) < 0) return {};
+    MessagePtr reply = callMethod(bus, call.get(), error);
+    const char* owner = nullptr;
+    if (!reply || sd_bus_message_read(reply.get(), "s", &owner) < 0 || !owner) return {};
+    return std::string("mutter on bus ") + busText + " as " + owner;
+}
+
 std::optional<MutterState> DisplayConfigClient::currentState(BusError& error) {
     std::lock_guard lock(mutex_);
     sd_bus* bus = connection(error);

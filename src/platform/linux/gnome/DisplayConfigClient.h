@@ -36,6 +36,10 @@ public:
 
     static bool isStaleSerial(const BusError& error);
 
+    // Names this bus and this run of mutter on it: a temporary
+    // configuration lives exactly as long as both.
+    std::string serverIdentity(BusError& error);
+
 private:
     sd_bus* connection(BusError& error);
     std::optional<CrtcRef> crtcFor(sd_bus* bus, const std::string& connector, BusError& error);

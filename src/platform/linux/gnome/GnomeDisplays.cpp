@@ -2,6 +2,7 @@
 
 #include "platform/linux/gnome/GammaRampsConvert.h"
 #include "platform/linux/gnome/MutterLayout.h"
+#include "platform/linux/gnome/MutterRecord.h"
 
 #include <cmath>
 #include <cstdio>
@@ -10,6 +11,11 @@
 namespace vp::gnome {
 
 namespace {
+
+// Where the record keeps mutter's configuration, and each ramp.
+constexpr const char* kMutterKey = "mutter";
+constexpr const char* kLayout = "layout";
+constexpr const char* kGamma = "gamma";
 
 std::uint64_t fnv1a64(const std::string& text, std::uint64_t hash = 0xcbf29ce484222325ull) {
     for (unsigned char c : text) {
@@ -61,10 +67,12 @@ std::string monitorUuid(const MonitorSpec& spec) {
     return text;
 }
 
-GnomeDisplays::GnomeDisplays(std::string address) : client_(address), address_(std::move(address)) {}
+GnomeDisplays::GnomeDisplays(std::string address, std::filesystem::path stateDirectory)
+    : client_(address), address_(std::move(address)), stateDirectory_(std::move(stateDirectory)) {}
 
 GnomeDisplays::~GnomeDisplays() {
     watcher_.reset();
+    restoreOriginals();
 }
 
 bool GnomeDisplays::start(std::string& why) {
@@ -73,6 +81,7 @@ bool GnomeDisplays::start(std::string& why) {
         why = "mutter's display configuration is not reachable: " + error.message;
         return false;
     }
+    openJournal();
     watcher_ = std::make_unique<MonitorsWatcher>(address_, [this] { monitorsChanged(); });
     if (!watcher_->start(error)) {
         watcher_.reset();
@@ -80,6 +89,73 @@ bool GnomeDisplays::start(std::string& why) {
         return false;
     }
     return true;
+}
+
+void GnomeDisplays::openJournal() {
+    if (stateDirectory_.empty()) return;
+    // A temporary configuration ends with the bus or with mutter: a record
+    // made under another is stale, and dropped.
+    BusError error;
+    std::string server = client_.serverIdentity(error);
+    if (server.empty()) {
+        notes_.push_back("no record of originals: " + error.message);
+        return;
+    }
+    journal_ = std::make_unique<OriginalsJournal>(stateDirectory_ / "originals-gnome.json",
+                                                  JournalIdentity{OriginalsJournal::machineId(), server});
+    if (!journal_->open()) {
+        notes_.push_back("another instance keeps the record of originals");
+        return;
+    }
+    if (!journal_->discarded().empty()) {
+        notes_.push_back(journal_->discarded() + "; it was dropped");
+        journal_->clear();
+    }
+    if (!journal_->leftovers().empty()) {
+        restoreRecorded(journal_->leftovers());
+        notes_.push_back("originals left by a run that did not end cleanly were put back");
+        journal_->clear();
+    }
+}
+
+bool GnomeDisplays::recordLayout(const MutterState& state) {
+    if (!journal_ || !journal_->owned() || journal_->has(kMutterKey, kLayout)) return true;
+    return journal_->record(kMutterKey, kLayout, configToJson(configFromState(state)));
+}
+
+bool GnomeDisplays::recordGamma(const std::string& connector, const GammaRamps& ramps) {
+    if (!journal_ || !journal_->owned() || journal_->has(connector, kGamma)) return true;
+    return journal_->record(connector, kGamma, rampsToJson(ramps));
+}
+
+void GnomeDisplays::restoreRecorded(const nlohmann::json& originals) {
+    if (!originals.is_object()) return;
+    BusError error;
+    auto state = client_.currentState(error);
+    if (state && originals.contains(kMutterKey) && originals[kMutterKey].contains(kLayout))
+        if (auto recorded = configFromJson(originals[kMutterKey][kLayout]))
+            if (auto config = restorable(*recorded, *state))
+                if (configFromState(*state) != *config &&
+                    !client_.apply(state->serial, ApplyMethod::temporary, *config, error))
+                    notes_.push_back("mutter refused the recorded configuration: " + error.message);
+    for (const auto& [connector, sections] : originals.items()) {
+        if (!sections.is_object() || !sections.contains(kGamma)) continue;
+        if (auto ramps = rampsFromJson(sections[kGamma])) client_.setGamma(connector, *ramps, error);
+    }
+    reload(error);
+}
+
+void GnomeDisplays::restoreOriginals() {
+    if (!journal_ || !journal_->owned()) return;
+    const nlohmann::json originals = journal_->current();
+    if (originals.empty()) return;
+    restoreRecorded(originals);
+    {
+        std::lock_guard lock(gammaMutex_);
+        originalGamma_.clear();
+        ourGamma_.clear();
+    }
+    journal_->clear();
 }
 
 bool GnomeDisplays::reload(BusError& error) {
@@ -426,6 +502,8 @@ Status GnomeDisplays::send(const std::vector<Edit>& edits) {
         for (const auto& edit : edits)
             if (std::string why = edit(config, *state); !why.empty()) return fail(kEditRefused, why);
         settleLayout(config, *state);
+        if (!recordLayout(*state))
+            return fail(kEditRefused, "cannot write the record of originals in " + journal_->file().string());
         if (client_.apply(state->serial, ApplyMethod::temporary, config, error)) {
             BusError ignored;
             reload(ignored);
@@ -450,20 +528,22 @@ std::optional<GammaTable> GnomeDisplays::readGamma(DisplayID id, std::size_t cap
 Status GnomeDisplays::writeGamma(DisplayID id, const GammaTable& table) {
     std::string connector = this->connector(id);
     if (connector.empty()) return kUnknownDisplay;
-    std::size_t entries = 0;
+    std::optional<GammaRamps> original;
     {
         std::lock_guard lock(gammaMutex_);
-        if (auto it = originalGamma_.find(connector); it != originalGamma_.end()) entries = it->second.red.size();
+        if (auto it = originalGamma_.find(connector); it != originalGamma_.end()) original = it->second;
     }
-    if (entries == 0) {
+    if (!original) {
         BusError error;
-        auto current = client_.gamma(connector, error);
-        if (!current) return fail(kMutterRefused, error.message);
-        entries = current->red.size();
+        original = client_.gamma(connector, error);
+        if (!original) return fail(kMutterRefused, error.message);
         std::lock_guard lock(gammaMutex_);
-        originalGamma_.try_emplace(connector, *current);
+        original = originalGamma_.try_emplace(connector, *original).first->second;
     }
-    GammaRamps ramps = rampsFromTable(table, entries);
+    // The ramp as it was goes on disk before ours goes to mutter.
+    if (!recordGamma(connector, *original))
+        return fail(kEditRefused, "cannot write the record of originals in " + journal_->file().string());
+    GammaRamps ramps = rampsFromTable(table, original->red.size());
     BusError error;
     if (!client_.setGamma(connector, ramps, error)) return fail(kMutterRefused, error.message);
     std::lock_guard lock(gammaMutex_);
@@ -480,7 +560,7 @@ void GnomeDisplays::restoreColorSyncSettings() {
     }
     for (const auto& [connector, ramps] : originals) {
         BusError error;
-        client_.setGamma(connector, ramps, error);
+        if (client_.setGamma(connector, ramps, error) && journal_) journal_->forget(connector, kGamma);
     }
 }
 

@@ -3,15 +3,19 @@
 //
 // mutter owns the displays: we read its state, and a transaction is a list
 // of edits replayed onto the state mutter has when it completes, sent as one
-// temporary configuration. A temporary configuration outlives our process,
-// so the core's undo at quit and the restore file put mutter back. Gamma
-// goes through the CRTCs, where GNOME's colour manager may overwrite it;
-// ours is sent again after each change mutter announces.
+// temporary configuration. A temporary configuration (and a gamma ramp)
+// outlives our process, so mutter's configuration and each ramp are recorded
+// on disk before our first change and put back when we end — or, after a
+// crash, at the next start. Gamma goes through the CRTCs, where GNOME's
+// colour manager may overwrite it; ours is sent again after each change
+// mutter announces.
 
 #include "platform/Displays.h"
 #include "platform/linux/gnome/DisplayConfigClient.h"
 #include "platform/linux/gnome/MonitorsWatcher.h"
+#include "platform/linux/restore/OriginalsJournal.h"
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -30,13 +34,21 @@ enum GnomeStatus : Status {
 
 class GnomeDisplays : public DisplayServices {
 public:
-    // `address` empty: the user's own session bus.
-    explicit GnomeDisplays(std::string address = {});
+    // `address` empty: the user's own session bus. `stateDirectory` holds
+    // the record of originals; empty: no record (nothing is put back).
+    explicit GnomeDisplays(std::string address = {}, std::filesystem::path stateDirectory = {});
+    // Puts back what we changed.
     ~GnomeDisplays() override;
 
-    // Reads mutter's state and starts watching it; false, with the reason,
-    // when mutter is not there.
+    // Reads mutter's state, puts back what a run that did not end cleanly
+    // left, and starts watching; false, with the reason, when mutter is not
+    // there.
     bool start(std::string& why);
+    // What start() found and did about the record, for the log.
+    const std::vector<std::string>& notes() const { return notes_; }
+    // Puts mutter's configuration and the ramps back as they were before our
+    // first change, and forgets them.
+    void restoreOriginals();
 
     // The words behind the last failed status.
     std::string lastFailure() const;
@@ -99,10 +111,17 @@ private:
     const Claim* claimOf(const MutterMonitor& monitor) const;  // with mutex_ held
     DisplayMode modeFor(const MutterMonitor& monitor, const MutterMode& mode) const;
     void reapplyGamma();
+    void openJournal();
+    bool recordLayout(const MutterState& state);
+    bool recordGamma(const std::string& connector, const GammaRamps& ramps);
+    void restoreRecorded(const nlohmann::json& originals);
 
     DisplayConfigClient client_;
     std::string address_;
+    std::filesystem::path stateDirectory_;
     std::unique_ptr<MonitorsWatcher> watcher_;
+    std::unique_ptr<OriginalsJournal> journal_;
+    std::vector<std::string> notes_;
 
     mutable std::mutex mutex_;
     MutterState state_;

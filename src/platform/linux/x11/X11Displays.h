@@ -79,6 +79,7 @@ public:
     void restoreOriginals();
     // Waits until written gamma has reached the server.
     bool flushGamma() { return gamma_.flush(); }
+    std::size_t gammaRampsSent() const { return gamma_.sent(); }
     const RandrScreen& screen();
 
 private:
