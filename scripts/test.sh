@@ -28,6 +28,8 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="$build_type" -DVELVETPANE_WE
 cmake --build "$build" -j "$jobs"
 # The interface tests run on Qt's offscreen platform (set per test).
 ctest --test-dir "$build" --output-on-failure -j "$jobs"
+# The Debian package: lintian without errors, and the unpacked program runs.
+bash scripts/package.sh "$build"
 
 if $ci || [ "${1:-}" = "--sanitize" ]; then
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELVETPANE_SANITIZE=ON -DVELVETPANE_WERROR=ON \

@@ -20,22 +20,22 @@ const std::map<std::string, std::vector<std::string>>& table() {
         {"Ajustes", {"Settings", "Ajustes", "Impostazioni", "Réglages", "Einstellungen"}},
         {"Altura", {"Height", "Altura", "Altezza", "Hauteur", "Höhe"}},
         {"Ao sair, o Velvetpane devolve as cores originais, religa telas desligadas e desfaz o HiDPI virtual. Se "
-         "algo der errado com uma tela, feche o app (ou reinicie o Mac) e tudo volta ao normal.",
+         "algo der errado com uma tela, feche o app (ou reinicie o computador) e tudo volta ao normal.",
          {"When it quits, Velvetpane restores the original colors, turns disconnected screens back on and undoes "
-          "virtual HiDPI. If anything goes wrong with a screen, quit the app (or restart the Mac) and everything "
+          "virtual HiDPI. If anything goes wrong with a screen, quit the app (or restart the computer) and everything "
           "returns to normal.",
           "Al salir, Velvetpane restaura los colores originales, vuelve a encender las pantallas desconectadas y "
-          "deshace el HiDPI virtual. Si algo sale mal con una pantalla, cierra la app (o reinicia el Mac) y todo "
+          "deshace el HiDPI virtual. Si algo sale mal con una pantalla, cierra la app (o reinicia el ordenador) y todo "
           "vuelve a la normalidad.",
           "Quando esce, Velvetpane ripristina i colori originali, riaccende gli schermi scollegati e annulla "
-          "l’HiDPI virtuale. Se qualcosa va storto con uno schermo, chiudi l’app (o riavvia il Mac) e tutto torna "
+          "l’HiDPI virtuale. Se qualcosa va storto con uno schermo, chiudi l’app (o riavvia il computer) e tutto torna "
           "alla normalità.",
           "En quittant, Velvetpane rétablit les couleurs d’origine, rallume les écrans déconnectés et annule le "
-          "HiDPI virtuel. Si quelque chose tourne mal avec un écran, quittez l’app (ou redémarrez le Mac) et tout "
+          "HiDPI virtuel. Si quelque chose tourne mal avec un écran, quittez l’app (ou redémarrez l’ordinateur) et tout "
           "revient à la normale.",
           "Beim Beenden stellt Velvetpane die ursprünglichen Farben wieder her, schaltet getrennte Bildschirme "
           "wieder ein und macht virtuelles HiDPI rückgängig. Wenn mit einem Bildschirm etwas schiefgeht, beende die "
-          "App (oder starte den Mac neu) und alles ist wieder normal."}},
+          "App (oder starte den Computer neu) und alles ist wieder normal."}},
         {"Atalhos por URL",
          {"URL shortcuts", "Atajos por URL", "Scorciatoie URL", "Raccourcis par URL", "URL-Kurzbefehle"}},
         {"Atualizar", {"Refresh", "Actualizar", "Aggiorna", "Actualiser", "Aktualisieren"}},
@@ -75,12 +75,10 @@ const std::map<std::string, std::vector<std::string>>& table() {
         {"Entrada", {"Input", "Entrada", "Ingresso", "Entrée", "Eingang"}},
         {"Espelhar", {"Mirror", "Duplicar", "Duplica", "Recopier", "Spiegeln"}},
         {"Espelho", {"Mirror", "Duplicación", "Duplicazione", "Recopie", "Spiegelung"}},
-        {"Esta versão do macOS não oferece telas virtuais.",
-         {"This version of macOS doesn’t provide virtual screens.",
-          "Esta versión de macOS no ofrece pantallas virtuales.",
-          "Questa versione di macOS non offre schermi virtuali.",
-          "Cette version de macOS ne propose pas d’écrans virtuels.",
-          "Diese macOS-Version bietet keine virtuellen Bildschirme."}},
+        {"Este sistema não oferece telas virtuais.",
+         {"This system doesn’t provide virtual screens.", "Este sistema no ofrece pantallas virtuales.",
+          "Questo sistema non offre schermi virtuali.", "Ce système ne propose pas d’écrans virtuels.",
+          "Dieses System bietet keine virtuellen Bildschirme."}},
         {"Ex.: Projetor teste",
          {"e.g. Test projector", "Ej.: Proyector de prueba", "Es.: Proiettore di prova",
           "Ex.\u00a0: Projecteur de test", "z. B. Testprojektor"}},
@@ -99,12 +97,12 @@ const std::map<std::string, std::vector<std::string>>& table() {
           "Immagine HiDPI inviata a %@. Scegli la scala in Risoluzione.",
           "Image HiDPI envoyée vers %@. Choisissez l’échelle dans Résolution.",
           "HiDPI-Bild an %@ gesendet. Wähle die Skalierung unter Auflösung."}},
-        {"Interno (tela do Mac) · DDC/CI (monitores externos) · Software (gama)",
-         {"Built-in (Mac screen) · DDC/CI (external monitors) · Software (gamma)",
-          "Interno (pantalla del Mac) · DDC/CI (monitores externos) · Software (gamma)",
-          "Integrato (schermo del Mac) · DDC/CI (monitor esterni) · Software (gamma)",
-          "Intégré (écran du Mac) · DDC/CI (moniteurs externes) · Logiciel (gamma)",
-          "Integriert (Mac-Bildschirm) · DDC/CI (externe Monitore) · Software (Gamma)"}},
+        {"Interno (tela do notebook) · DDC/CI (monitores externos) · Software (gama)",
+         {"Built-in (laptop screen) · DDC/CI (external monitors) · Software (gamma)",
+          "Interno (pantalla del portátil) · DDC/CI (monitores externos) · Software (gamma)",
+          "Integrato (schermo del portatile) · DDC/CI (monitor esterni) · Software (gamma)",
+          "Intégré (écran du portable) · DDC/CI (moniteurs externes) · Logiciel (gamma)",
+          "Integriert (Laptop-Bildschirm) · DDC/CI (externe Monitore) · Software (Gamma)"}},
         {"Interno", {"Built-in", "Interno", "Integrato", "Intégré", "Integriert"}},
         {"Largura", {"Width", "Ancho", "Larghezza", "Largeur", "Breite"}},
         {"Monitores com HiDPI virtual voltam sozinhos quando o app abre.",
@@ -125,16 +123,16 @@ const std::map<std::string, std::vector<std::string>>& table() {
          {"Couldn’t create the virtual screen.", "No se pudo crear la pantalla virtual.",
           "Impossibile creare lo schermo virtuale.", "Impossible de créer l’écran virtuel.",
           "Der virtuelle Bildschirm konnte nicht erstellt werden."}},
-        {"O PiP usa Gravação de Tela. O macOS pede a permissão na primeira vez.",
-         {"PiP uses Screen Recording. macOS asks for permission the first time.",
-          "El PiP usa Grabación de pantalla. macOS pide el permiso la primera vez.",
-          "Il PiP usa Registrazione schermo. macOS chiede il permesso la prima volta.",
-          "Le PiP utilise l’enregistrement de l’écran. macOS demande l’autorisation la première fois.",
-          "PiP nutzt die Bildschirmaufnahme. macOS fragt beim ersten Mal nach der Erlaubnis."}},
-        {"O Velvetpane fica na barra de menus.",
-         {"Velvetpane lives in the menu bar.", "Velvetpane vive en la barra de menús.",
-          "Velvetpane sta nella barra dei menu.", "Velvetpane se trouve dans la barre des menus.",
-          "Velvetpane wohnt in der Menüleiste."}},
+        {"O PiP captura a tela. O sistema pode pedir permissão na primeira vez.",
+         {"PiP captures the screen. The system may ask for permission the first time.",
+          "El PiP captura la pantalla. El sistema puede pedir permiso la primera vez.",
+          "Il PiP cattura lo schermo. Il sistema può chiedere il permesso la prima volta.",
+          "Le PiP capture l’écran. Le système peut demander l’autorisation la première fois.",
+          "PiP nimmt den Bildschirm auf. Das System fragt eventuell beim ersten Mal nach der Erlaubnis."}},
+        {"O Velvetpane fica na área de notificação.",
+         {"Velvetpane lives in the system tray.", "Velvetpane vive en el área de notificación.",
+          "Velvetpane sta nell’area di notifica.", "Velvetpane se trouve dans la zone de notification.",
+          "Velvetpane wohnt im Infobereich."}},
         {"O sistema recusou a mudança",
          {"The system refused the change", "El sistema rechazó el cambio", "Il sistema ha rifiutato la modifica",
           "Le système a refusé la modification", "Das System hat die Änderung abgelehnt"}},
@@ -175,9 +173,9 @@ const std::map<std::string, std::vector<std::string>>& table() {
         {"Telas que não existem,",
          {"Screens that don’t exist,", "Pantallas que no existen,", "Schermi che non esistono,",
           "Des écrans qui n’existent pas,", "Bildschirme, die es nicht gibt,"}},
-        {"mas o Mac acredita.",
-         {"but your Mac believes in.", "pero tu Mac se los cree.", "ma il tuo Mac ci crede.",
-          "mais auxquels votre Mac croit.", "an die dein Mac aber glaubt."}},
+        {"mas o computador acredita.",
+         {"but your computer believes in.", "pero tu ordenador se los cree.", "ma il tuo computer ci crede.",
+          "mais auxquels votre ordinateur croit.", "an die dein Computer aber glaubt."}},
         {"Telas virtuais",
          {"Virtual screens", "Pantallas virtuales", "Schermi virtuali", "Écrans virtuels",
           "Virtuelle Bildschirme"}},
@@ -206,17 +204,17 @@ const std::map<std::string, std::vector<std::string>>& table() {
         {"suas telas, do seu jeito.",
          {"your screens, your way.", "tus pantallas, a tu manera.", "i tuoi schermi, a modo tuo.",
           "vos écrans, à votre façon.", "deine Bildschirme, wie du willst."}},
-        {"Úteis para testar saídas de projeção, ter mais espaço no compartilhamento de tela ou rodar o Mac sem "
-         "monitor. Ficam salvas e voltam quando o app abre.",
-         {"Handy for testing projection outputs, getting more room when screen sharing, or running the Mac "
+        {"Úteis para testar saídas de projeção, ter mais espaço no compartilhamento de tela ou rodar o computador "
+         "sem monitor. Ficam salvas e voltam quando o app abre.",
+         {"Handy for testing projection outputs, getting more room when screen sharing, or running the computer "
           "headless. They’re saved and come back when the app opens.",
-          "Útiles para probar salidas de proyección, tener más espacio al compartir pantalla o usar el Mac sin "
+          "Útiles para probar salidas de proyección, tener más espacio al compartir pantalla o usar el ordenador sin "
           "monitor. Se guardan y vuelven cuando se abre la app.",
-          "Utili per provare uscite di proiezione, avere più spazio quando condividi lo schermo o usare il Mac "
+          "Utili per provare uscite di proiezione, avere più spazio quando condividi lo schermo o usare il computer "
           "senza monitor. Vengono salvati e tornano quando si apre l’app.",
-          "Pratiques pour tester des sorties de projection, gagner de la place en partage d’écran ou utiliser le "
-          "Mac sans moniteur. Ils sont enregistrés et reviennent à l’ouverture de l’app.",
-          "Praktisch, um Projektionsausgänge zu testen, beim Bildschirmteilen mehr Platz zu haben oder den Mac "
+          "Pratiques pour tester des sorties de projection, gagner de la place en partage d’écran ou utiliser l’"
+          "ordinateur sans moniteur. Ils sont enregistrés et reviennent à l’ouverture de l’app.",
+          "Praktisch, um Projektionsausgänge zu testen, beim Bildschirmteilen mehr Platz zu haben oder den Computer "
           "ohne Monitor zu betreiben. Sie werden gespeichert und kommen beim Öffnen der App zurück."}},
         {"Teclas de brilho controlam todas as telas",
          {"Brightness keys control all screens", "Las teclas de brillo controlan todas las pantallas",

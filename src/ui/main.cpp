@@ -2,6 +2,7 @@
 // show anything on), pictures of the interface with --snapshots, otherwise
 // the tray program, of which each user runs one.
 
+#include "app/CommandLineInfo.h"
 #include "app/TerminationSignals.h"
 #include "app/headless/Headless.h"
 #include "ui/app/Snapshots.h"
@@ -14,6 +15,7 @@
 
 #include <iostream>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -45,6 +47,7 @@ Command parse(const std::vector<std::string>& args) {
         else if (a == "--scenario") c.ui.scenario = value();
         else if (a == "--home") c.ui.home = value();
         else if (a == "--lang") c.ui.lang = value();
+        else if (a == "--json") c.headless = true;
         else if (a.rfind("velvetpane:", 0) == 0) c.urls << QString::fromStdString(a);
         else throw vp::UsageError("unknown option \"" + a + "\" (headless actions need --headless)");
     }
@@ -86,6 +89,9 @@ int runSnapshots(int argc, char** argv, const QString& dir) {
 int runInterface(int argc, char** argv, Command command) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velvetpane"));
+    // The tray item's title, and the entry the desktop associates the windows with.
+    QApplication::setApplicationDisplayName(QStringLiteral("Velvetpane"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("velvetpane"));
     QApplication::setQuitOnLastWindowClosed(false);
     // Before anything can see this instance running, so a signal sent as
     // soon as it is seen still ends it through the event loop.
@@ -117,6 +123,8 @@ int runInterface(int argc, char** argv, Command command) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (auto status = vp::answerInfoOption(args, std::cout)) return *status;
+    const bool terminal = isatty(STDOUT_FILENO) == 1;
     Command command;
     try {
         command = parse(args);
@@ -124,12 +132,12 @@ int main(int argc, char** argv) {
         // Headless actions (--do, --url, …) are the headless mode's to read.
         command.headless = true;
     }
-    if (command.headless) return vp::runHeadless(args, std::cout, std::cerr);
+    if (command.headless) return vp::runHeadless(args, std::cout, std::cerr, terminal);
     if (!command.snapshots.isEmpty()) return runSnapshots(argc, argv, command.snapshots);
     if (!hasDisplay()) {
         std::cerr << "velvetpane: no display found; running headless (use --snapshots DIR for pictures of the "
                      "interface)\n";
-        return vp::runHeadless(args, std::cout, std::cerr);
+        return vp::runHeadless(args, std::cout, std::cerr, terminal);
     }
     return runInterface(argc, argv, std::move(command));
 }

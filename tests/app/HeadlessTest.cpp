@@ -25,10 +25,10 @@ Outcome runInProcess(const std::vector<std::string>& args) {
 }
 
 // Runs the built program as a user would, capturing both streams.
-Outcome runBinary(const std::string& args) {
+Outcome runBinary(const std::string& args, const std::string& environment = "") {
     TempDir dir;
     std::string out = dir.file("out"), err = dir.file("err");
-    std::string command = std::string("'") + VELVETPANE_BINARY + "' " + args + " >'" + out + "' 2>'" + err + "'";
+    std::string command = environment + " '" + VELVETPANE_BINARY + "' " + args + " >'" + out + "' 2>'" + err + "'";
     int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(out), readFile(err)};
 }
@@ -168,6 +168,109 @@ TEST(HeadlessBinary, LanguageChoosesTheFallbackNames) {
         EXPECT_EQ(screens[0]["name"], builtin) << lang;
         EXPECT_EQ(screens[1]["name"], screen) << lang;
     }
+}
+
+}  // namespace
+}  // namespace vp::test
+
+namespace vp::test {
+namespace {
+
+TEST(HeadlessBinary, DesktopLanguageUnlessTheScenarioOrTheOptionSaysOtherwise) {
+    TempDir dir;
+    std::string unnamed = dir.file("unnamed.json"), french = dir.file("french.json");
+    const std::string displays = R"("displays":[{"id":1,"builtin":true,"active":false,"bounds":[0,0,10,10]}])";
+    writeFile(unnamed, "{" + displays + "}");
+    writeFile(french, "{" + displays + R"(,"system":{"preferredLanguages":["fr-FR"]}})");
+    struct Case {
+        std::string environment, arguments, name;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"LANG=de_DE.UTF-8", "--scenario '" + unnamed + "'", "Integrierter Bildschirm"},
+             {"LANG=en_US.UTF-8 LANGUAGE=it", "--scenario '" + unnamed + "'", "Schermo integrato"},
+             {"LANG=C.UTF-8 LANGUAGE=de", "--scenario '" + unnamed + "'", "Built-in display"},
+             {"LANG=de_DE.UTF-8", "--scenario '" + french + "'", "Écran intégré"},
+             {"LANG=de_DE.UTF-8", "--scenario '" + unnamed + "' --lang pt", "Tela integrada"}}) {
+        Outcome run = runBinary("--headless " + c.arguments, c.environment);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(nlohmann::json::parse(run.out)["screens"][0]["name"], c.name) << c.environment << " " << c.arguments;
+    }
+}
+
+TEST(HeadlessBinary, HelpAndVersionAnswerBeforeAnythingStarts) {
+    Outcome version = runBinary("--version --scenario /nonexistent.json");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("velvetpane ") + VELVETPANE_VERSION + "\n");
+    Outcome help = runBinary("--headless --help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--headless"), std::string::npos);
+    EXPECT_NE(help.out.find("velvetpane(1)"), std::string::npos);
+    // A value that reads like an option is still the value.
+    Outcome value = runBinary("--headless --url --help");
+    EXPECT_NE(value.out.find("\"screens\""), std::string::npos) << value.err;
+}
+
+TEST(HeadlessBinary, SummaryOnATerminalJsonOtherwise) {
+    // script(1) gives the program a terminal as standard output.
+    if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "script(1) is not installed";
+    TempDir dir;
+    std::string out = dir.file("out");
+    std::string command = std::string("script -qec \"'") + VELVETPANE_BINARY +
+                          "' --headless --do 'setBrightness 2 0.4'\" /dev/null >'" + out + "' 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::string shown = readFile(out);
+    EXPECT_NE(shown.find("Lumina 27 4K: brightness 76 % → 40 %"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("\"gamma\""), std::string::npos) << shown;
+
+    command = std::string("script -qec \"'") + VELVETPANE_BINARY + "' --headless --json\" /dev/null >'" + out + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_NE(readFile(out).find("\"gamma\""), std::string::npos);
+}
+
+TEST(HeadlessOutput, JsonKeepsItsMembersWithNumbersRounded) {
+    std::ostringstream out, err;
+    ASSERT_EQ(runHeadless({"--do", "setBrightness 2 0.4"}, out, err), 0) << err.str();
+    HeadlessSession session(parseHeadlessOptions({"--do", "setBrightness 2 0.4"}));
+    session.start();
+    session.apply({"--do", "setBrightness 2 0.4"});
+    nlohmann::json raw = session.state(), printed = nlohmann::json::parse(out.str());
+    // Same members and shape, every number within a millionth.
+    std::function<void(const nlohmann::json&, const nlohmann::json&, const std::string&)> same =
+        [&](const nlohmann::json& a, const nlohmann::json& b, const std::string& where) {
+            // Parsing reads non-negative integers as unsigned: only the kind of number matters.
+            auto kind = [](const nlohmann::json& j) { return j.is_number() ? (j.is_number_float() ? -2 : -1) : int(j.type()); };
+            ASSERT_EQ(kind(a), kind(b)) << where;
+            if (a.is_number()) EXPECT_NEAR(a.get<double>(), b.get<double>(), 1e-6) << where;
+            else if (!a.is_structured()) EXPECT_EQ(a, b) << where;
+            else {
+                ASSERT_EQ(a.size(), b.size()) << where;
+                for (auto it = a.begin(); it != a.end(); ++it) {
+                    std::string key = a.is_object() ? it.key() : std::to_string(std::distance(a.begin(), it));
+                    const auto& other = a.is_object() ? b.at(it.key()) : b.at(std::size_t(std::distance(a.begin(), it)));
+                    same(*it, other, where + "/" + key);
+                }
+            }
+        };
+    same(raw, printed, "");
+    EXPECT_EQ(out.str().find("0000000"), std::string::npos) << "binary noise left in the numbers";
+    EXPECT_NE(out.str().find("\"1\": 0.6,"), std::string::npos);
+}
+
+TEST(HeadlessOutput, SummaryNamesWhatChanged) {
+    std::ostringstream out, err;
+    ASSERT_EQ(runHeadless({"--do", "makeMain 3", "--do", "setVolume 2 0.5", "--do", "setEnabled 1 off"}, out, err, true), 0)
+        << err.str();
+    std::string summary = out.str();
+    for (const char* line : {"3 screens (simulated: default.json)\n", "Office 24: main display no → yes\n",
+                             "Lumina 27 4K: volume 40 % → 50 %\n", "Built-in Retina Display: on yes → no\n"})
+        EXPECT_NE(summary.find(line), std::string::npos) << line << "\n" << summary;
+
+    std::ostringstream unchanged;
+    ASSERT_EQ(runHeadless({}, unchanged, err, true), 0);
+    EXPECT_NE(unchanged.str().find("Nothing changed."), std::string::npos) << unchanged.str();
+    std::ostringstream json;
+    ASSERT_EQ(runHeadless({"--json"}, json, err, true), 0);
+    EXPECT_TRUE(nlohmann::json::accept(json.str()));
 }
 
 }  // namespace

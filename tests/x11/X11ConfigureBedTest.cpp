@@ -26,7 +26,7 @@ TEST_F(DummyBedTest, ModeAndOriginChangeInOneBatchAndTheArrangementStartsAtZero)
     EXPECT_NE(xrandrLine("DUMMY2").find("1600x900+5120+0"), std::string::npos) << xrandrLine("DUMMY2");
     EXPECT_NE(bed().run("xrandr").find("current 6720 x 1080"), std::string::npos);
     EXPECT_TRUE(displays->isMain(studio));
-    EXPECT_EQ(displays->bounds(twin), (Rect{0, 0, 1280, 1024}));
+    EXPECT_EQ(displays->bounds(twin), (Rect{-1280, 0, 1280, 1024})) << "relative to the main screen";
 }
 
 TEST_F(DummyBedTest, MirroringPutsOutputsOnCrtcsAtOnePlaceAndEndsAgain) {
@@ -167,6 +167,26 @@ TEST_F(DummyBedTest, ChangesMadeByOthersReachTheCallbackAsOneRefresh) {
     EXPECT_EQ(refreshes.load(), 1);
     EXPECT_EQ(begins.load(), 1);
     EXPECT_EQ(displays->bounds(byConnector(*displays, "DUMMY2")), (Rect{3840, 100, 1600, 900}));
+}
+
+TEST_F(DummyBedTest, PlacesAreRelativeToTheMainScreenWhereverXPutsIt) {
+    // Main in the middle of the root window.
+    bed().run("xrandr --output DUMMY1 --primary");
+    auto displays = open();
+    DisplayID studio = byConnector(*displays, "DUMMY0"), twin = byConnector(*displays, "DUMMY1");
+    EXPECT_EQ(displays->bounds(twin), (Rect{0, 0, 1920, 1080}));
+    EXPECT_EQ(displays->bounds(studio), (Rect{-1920, 0, 1920, 1080}));
+    auto screens = displays->screens();
+    ASSERT_EQ(screens.size(), 3u);
+    EXPECT_EQ(screens.front().number, twin) << "main first";
+    EXPECT_EQ(screens.front().localizedName, "Twin View 24");
+    // DUMMY2 is 900 high at the top: its bottom-left is 180 above the main's.
+    EXPECT_EQ(screens.back().frame, (Rect{1920, 180, 1600, 900}));
+
+    // Asked to go right of the main screen, in main-relative places.
+    ASSERT_EQ(transact(*displays, [&](ConfigHandle h) { return displays->configureOrigin(h, studio, 1920, 0); }), 0);
+    EXPECT_NE(xrandrLine("DUMMY0").find("1920x1080+1920+0"), std::string::npos) << xrandrLine("DUMMY0");
+    EXPECT_NE(xrandrLine("DUMMY1").find("primary 1920x1080+0+0"), std::string::npos) << xrandrLine("DUMMY1");
 }
 
 }  // namespace

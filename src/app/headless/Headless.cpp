@@ -2,9 +2,11 @@
 
 #include "display/DisplayManager.h"
 #include "input/BrightnessKeys.h"
+#include "platform/DesktopLanguages.h"
 
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <ostream>
 #include <sstream>
 
@@ -97,6 +99,7 @@ HeadlessOptions parseHeadlessOptions(const std::vector<std::string>& args) {
         else if (a == "--home") options.home = value();
         else if (a == "--lang") options.lang = value();
         else if (a == "--until-signal") options.untilSignal = true;
+        else if (a == "--json") options.json = true;
         else if (contains(kValueFlags, a)) options.actions.push_back({a, value()});
         else if (contains(kBareFlags, a)) options.actions.push_back({a, ""});
         else throw UsageError("unknown option \"" + a + "\"");
@@ -107,6 +110,8 @@ HeadlessOptions parseHeadlessOptions(const std::vector<std::string>& args) {
 
 HeadlessSession::HeadlessSession(const HeadlessOptions& options)
     : platform_(SimOptions{options.home, false}), context_(platform_) {
+    // The desktop's languages, unless the scenario names the user's own.
+    if (auto desktop = desktopLanguages(); !desktop.empty()) platform_.simSystem.languages = desktop;
     platform_.loadScenarioFile(options.scenario);
     if (!options.lang.empty()) platform_.simSystem.languages = {options.lang};
     context_.install();
@@ -138,7 +143,7 @@ nlohmann::json HeadlessSession::state() {
     return state;
 }
 
-int runHeadless(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int runHeadless(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool humanOutput) {
     HeadlessOptions options;
     try {
         options = parseHeadlessOptions(args);
@@ -155,6 +160,8 @@ int runHeadless(const std::vector<std::string>& args, std::ostream& out, std::os
     }
     if (options.untilSignal && !watchTerminationSignals(err)) return 1;
     session->start();
+    const bool summary = humanOutput && !options.json && !options.untilSignal;
+    nlohmann::json before = summary ? session->state() : nlohmann::json();
     for (const auto& action : options.actions) {
         try {
             session->apply(action);
@@ -164,7 +171,10 @@ int runHeadless(const std::vector<std::string>& args, std::ostream& out, std::os
         }
     }
     if (options.untilSignal) endAtTerminationSignal(*session, out, err);
-    out << session->state().dump(2) << "\n";
+    if (summary)
+        out << headlessSummary(before, session->state(), std::filesystem::path(options.scenario).filename().string());
+    else
+        out << formatState(session->state());
     return 0;
 }
 

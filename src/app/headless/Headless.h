@@ -35,6 +35,7 @@ struct HeadlessOptions {
     std::string lang;
     std::vector<HeadlessAction> actions;
     bool untilSignal = false;  // after the actions, wait for SIGINT/SIGTERM
+    bool json = false;         // the full JSON state even on a terminal
 };
 
 // Throws UsageError.
@@ -92,6 +93,15 @@ std::uint32_t parseDisplayID(const std::string& text);
 bool parseSwitch(const std::string& text, const std::string& what);
 void requireArgs(const std::vector<std::string>& args, std::size_t count, const std::string& usage);
 
-int runHeadless(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// The state as printed: numbers rounded to what they mean, members unchanged.
+nlohmann::json roundedState(const nlohmann::json& state);
+std::string formatState(const nlohmann::json& state);
+// For a person at a terminal: the screens, what the actions changed between
+// the two states, and the last error.
+std::string headlessSummary(const nlohmann::json& before, const nlohmann::json& after, const std::string& scenario);
+
+// With humanOutput (standard output is a terminal) and without --json, a
+// short summary is printed instead of the JSON state.
+int runHeadless(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool humanOutput = false);
 
 }  // namespace vp

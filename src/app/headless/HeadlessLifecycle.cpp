@@ -80,7 +80,7 @@ void endAtTerminationSignal(HeadlessSession& session, std::ostream& out, std::os
         << std::flush;
     session.platform().mainQueue.post([&session] { session.delegate().applicationWillTerminate(); });
     session.settle();
-    out << session.state().dump(2) << "\n" << std::flush;
+    out << formatState(session.state()) << std::flush;
     TerminationSignals::endBy(signal);
 }
 

@@ -9,7 +9,7 @@ std::vector<std::pair<std::string, std::string>> aboutRows(Platform& platform) {
     std::string version = VELVETPANE_VERSION;
     return {
         {L("Versão"), version.empty() ? "1.0" : version},
-        {L("Brilho"), L("Interno (tela do Mac) · DDC/CI (monitores externos) · Software (gama)")},
+        {L("Brilho"), L("Interno (tela do notebook) · DDC/CI (monitores externos) · Software (gama)")},
         {L("Atalhos por URL"), "velvetpane://brightness?value=0-100 · velvetpane://warmth?value=0-100"},
         {L("Registro"), platform.system().logFileDisplayPath()},
     };

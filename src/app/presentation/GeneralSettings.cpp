@@ -9,7 +9,7 @@ namespace vp {
 
 std::vector<GeneralRow> generalRows() {
     return {
-        {GeneralSwitch::loginItem, L("Abrir ao iniciar sessão"), L("O Velvetpane fica na barra de menus.")},
+        {GeneralSwitch::loginItem, L("Abrir ao iniciar sessão"), L("O Velvetpane fica na área de notificação.")},
         {GeneralSwitch::restoreHiDPI, L("Reativar HiDPI ao abrir"),
          L("Monitores com HiDPI virtual voltam sozinhos quando o app abre.")},
         {GeneralSwitch::keysAllScreens, L("Teclas de brilho controlam todas as telas"),

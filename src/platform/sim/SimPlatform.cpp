@@ -2,6 +2,7 @@
 
 #include "BuildPaths.h"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -81,6 +82,14 @@ void SimPlatform::loadScenarioFile(const std::string& path) {
 }
 
 std::string SimPlatform::defaultScenarioPath() {
+    // An installed or unpacked program uses the scenarios installed beside
+    // it; a program in the build tree uses the source tree's.
+    std::error_code error;
+    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        auto installed = program.parent_path().parent_path() / "share/velvetpane/scenarios/default.json";
+        if (std::filesystem::is_regular_file(installed, error)) return installed.string();
+    }
     return std::string(VELVETPANE_SCENARIO_DIR) + "/default.json";
 }
 

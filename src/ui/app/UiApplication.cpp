@@ -1,12 +1,15 @@
 #include "ui/app/UiApplication.h"
 
 #include "app/I18n.h"
+#include "platform/DesktopLanguages.h"
 
 #include <QCoreApplication>
 
 namespace vp::ui {
 
 UiApplication::UiApplication(const UiOptions& options) : platform_(std::make_unique<LivePlatform>(options.home)) {
+    // The desktop's languages, unless the scenario names the user's own.
+    if (auto desktop = desktopLanguages(); !desktop.empty()) platform_->sim().simSystem.languages = desktop;
     platform_->loadScenarioFile(options.scenario.empty() ? SimPlatform::defaultScenarioPath() : options.scenario);
     if (!options.lang.empty()) platform_->sim().simSystem.languages = {options.lang};
     I18n::initialize(platform_->system().preferredLanguages());

@@ -280,10 +280,12 @@ QWidget* ScreenCard::extras() {
             [this](bool on) { context_.keys().setVolumeEnabled(on); }));
     }
     if (model_.profileMenu) column->addWidget(profileMenu(), 0, Qt::AlignLeft);
+    // A row of its own, as the profile's: "Input: DisplayPort 1" in the
+    // longer languages would not fit beside the switch and the reset button.
+    if (model_.inputMenu) column->addWidget(inputMenu(), 0, Qt::AlignLeft);
 
     auto* bottom = new QWidget;
     auto* layout = hbox(bottom, 6);
-    if (model_.inputMenu) layout->addWidget(inputMenu());
     layout->addStretch(1);
     if (model_.softwareOnlySwitch)
         layout->addWidget(switchRow("softwareOnly", q(L("Só software")), 10.5, model_.forceSoftware,

@@ -5,7 +5,14 @@
 
 namespace vp::ui {
 
-// A label in the system font at `points`, in `color`.
+// The text as rich text with the keyboard-key emoji it holds replaced by
+// symbols drawn from our own icons at the text's size, so they show without
+// an emoji font.
+QString withDrawnSymbols(const QString& plain, const QColor& color, double points);
+bool hasDrawnSymbols(const QString& plain);
+
+// A label in the system font at `points`, in `color`; emoji of keyboard keys
+// are drawn as symbols.
 QLabel* text(const QString& text, double points, const QColor& color, QFont::Weight weight = QFont::Normal);
 // The same, wrapping onto as many lines as it needs.
 QLabel* wrappingText(const QString& text, double points, const QColor& color, QFont::Weight weight = QFont::Normal);

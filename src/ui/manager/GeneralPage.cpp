@@ -55,7 +55,12 @@ QWidget* card(std::initializer_list<QWidget*> children, int spacing) {
     auto* column = new QVBoxLayout(body);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(spacing);
-    for (QWidget* child : children) column->addWidget(child, 0, Qt::AlignLeft);
+    for (QWidget* child : children) {
+        // A wrapping text takes the card's width, so its height follows from
+        // that width; aligned, it would be given its one-line size and spill.
+        auto* label = qobject_cast<QLabel*>(child);
+        column->addWidget(child, 0, label && label->wordWrap() ? Qt::Alignment() : Qt::AlignLeft);
+    }
     return surface(body, 16);
 }
 
@@ -77,11 +82,11 @@ GeneralPage::GeneralPage(AppContext& context, QWidget* parent)
 
     QLabel* safety = wrappingText(
         q(L("Ao sair, o Velvetpane devolve as cores originais, religa telas desligadas e desfaz o HiDPI virtual. Se algo "
-            "der errado com uma tela, feche o app (ou reinicie o Mac) e tudo volta ao normal.")),
+            "der errado com uma tela, feche o app (ou reinicie o computador) e tudo volta ao normal.")),
         12, DS::muted);
     column->addWidget(card({new Eyebrow(q(L("Segurança"))), safety}, 8));
 
-    QLabel* pip = wrappingText(q(L("O PiP usa Gravação de Tela. O macOS pede a permissão na primeira vez.")), 12, DS::muted);
+    QLabel* pip = wrappingText(q(L("O PiP captura a tela. O sistema pode pedir permissão na primeira vez.")), 12, DS::muted);
     auto* open = new PillButton(q(L("Abrir Privacidade › Gravação de Tela")), PillButtonStyle{false, false});
     open->setObjectName("openScreenRecording");
     connect(open, &QAbstractButton::clicked, this,

@@ -64,12 +64,12 @@ VirtualPage::VirtualPage(AppContext& context, QWidget* parent) : QWidget(parent)
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(16);
-    column->addWidget(new PageHeader(q(L("Telas virtuais")), q(L("Telas que não existem,")), q(L("mas o Mac acredita."))));
+    column->addWidget(new PageHeader(q(L("Telas virtuais")), q(L("Telas que não existem,")), q(L("mas o computador acredita."))));
     column->addWidget(wrappingText(q(L("Úteis para testar saídas de projeção, ter mais espaço no compartilhamento de tela "
-                                       "ou rodar o Mac sem monitor. Ficam salvas e voltam quando o app abre.")),
+                                       "ou rodar o computador sem monitor. Ficam salvas e voltam quando o app abre.")),
                                    12, DS::muted));
     if (!context_.virtualEngine().isAvailable()) {
-        QLabel* warning = wrappingText(q(L("Esta versão do macOS não oferece telas virtuais.")), 12, DS::warning);
+        QLabel* warning = wrappingText(q(L("Este sistema não oferece telas virtuais.")), 12, DS::warning);
         warning->setObjectName("unavailable");
         column->addWidget(warning);
     }

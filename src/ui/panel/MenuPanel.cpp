@@ -58,7 +58,7 @@ MenuPanel::MenuPanel(AppContext& context, std::function<void()> openManager, std
     : QWidget(parent), context_(context), manager_(context.displayManager()) {
     setFixedWidth(panelWidth);
     auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(12, 12, 12, 12);
+    column->setContentsMargins(panelMargin, panelMargin, panelMargin, panelMargin);
     column->setSpacing(10);
     column->addWidget(header());
     column->addWidget(allScreens());
@@ -134,33 +134,53 @@ QWidget* MenuPanel::banner() {
 }
 
 QWidget* MenuPanel::footer(std::function<void()> openManager, std::function<void()> quit) {
-    auto* row = new QWidget;
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(6);
     auto* virtuals = new ChipButton(q(L("Telas virtuais")), "rectangle.on.rectangle");
     virtuals->setObjectName("virtualScreens");
+    virtuals->setElides(false);
     connect(virtuals, &QAbstractButton::clicked, this, [openManager] { openManager(); });
-    layout->addWidget(virtuals);
 
     auto* windows = new ChipMenuButton(q(L("PiP de janela")), "pip");
     windows->setObjectName("windowMenu");
-    windows->setElides(false);  // "Virtual screens" gives way first
+    windows->setElides(false);
     windows->setToolTip(q(L("Ver uma janela de outro app numa janela flutuante")));
     windows->onShow = [this](QMenu& menu) { fillWindowMenu(menu); };
-    layout->addWidget(windows);
 
     PillButton* refresh = chip({}, "arrow.clockwise", q(L("Atualizar")), "refresh");
     connect(refresh, &QAbstractButton::clicked, this, [this] { manager_.refresh(); });
-    layout->addWidget(refresh);
-    layout->addStretch(1);
     PillButton* settings = chip({}, "gearshape", q(L("Ajustes")), "settings");
     connect(settings, &QAbstractButton::clicked, this, [openManager] { openManager(); });
-    layout->addWidget(settings);
     PillButton* power = chip({}, "power", q(L("Sair")), "quit");
     connect(power, &QAbstractButton::clicked, this, [quit] { quit(); });
-    layout->addWidget(power);
-    return row;
+
+    // One row where the labels fit beside the buttons; in languages with
+    // longer words the labelled chips take a row of their own, whole.
+    constexpr int spacing = 6;
+    int needed = 4 * spacing;
+    for (QWidget* w : std::initializer_list<QWidget*>{virtuals, windows, refresh, settings, power})
+        needed += w->sizeHint().width();
+    const bool oneRow = needed <= panelWidth - 2 * panelMargin;
+
+    auto* footer = new QWidget;
+    auto* rows = new QVBoxLayout(footer);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(spacing);
+    auto* labelled = new QHBoxLayout;
+    labelled->setSpacing(spacing);
+    labelled->addWidget(virtuals);
+    labelled->addWidget(windows);
+    rows->addLayout(labelled);
+    QHBoxLayout* buttons = labelled;
+    if (!oneRow) {
+        labelled->addStretch(1);
+        buttons = new QHBoxLayout;
+        buttons->setSpacing(spacing);
+        rows->addLayout(buttons);
+    }
+    buttons->addWidget(refresh);
+    buttons->addStretch(1);
+    buttons->addWidget(settings);
+    buttons->addWidget(power);
+    return footer;
 }
 
 void MenuPanel::fillWindowMenu(QMenu& menu) {

@@ -33,6 +33,7 @@ class ScreenCard;
 class MenuPanel : public QWidget {
 public:
     static constexpr int panelWidth = 368;
+    static constexpr int panelMargin = 12;
     static constexpr int scrollHeight = 560;
 
     MenuPanel(AppContext& context, std::function<void()> openManager, std::function<void()> quit,

@@ -189,13 +189,47 @@ std::vector<DisplayID> X11Displays::onlineDisplays() {
     return ids;
 }
 
+// The core places screens relative to the main one, which sits at (0, 0);
+// X places them in the root window, where the primary may be anywhere.
+std::pair<int, int> X11Displays::mainOrigin() {
+    const RandrScreen& s = current();
+    const RandrOutput* primary = s.output(s.primary);
+    const RandrCrtc* c = primary && primary->crtc ? s.crtc(primary->crtc) : nullptr;
+    return c && c->mode ? std::pair{c->x, c->y} : std::pair{0, 0};
+}
+
 Rect X11Displays::bounds(DisplayID id) {
     std::lock_guard lock(mutex_);
     refresh();
     const RandrOutput* o = output(id);
     const RandrCrtc* c = o && o->crtc ? current().crtc(o->crtc) : nullptr;
     if (!c || !c->mode) return {};
-    return {double(c->x), double(c->y), double(c->width), double(c->height)};
+    auto [mx, my] = mainOrigin();
+    return {double(c->x - mx), double(c->y - my), double(c->width), double(c->height)};
+}
+
+std::vector<ScreenInfo> X11Displays::screens() {
+    std::lock_guard lock(mutex_);
+    refresh();
+    std::vector<DisplayID> ids = onlineDisplays();
+    double mainHeight = 0;
+    for (DisplayID id : ids)
+        if (isMain(id)) mainHeight = bounds(id).height;
+    std::vector<ScreenInfo> out;
+    for (DisplayID id : ids) {
+        if (!isActive(id)) continue;
+        Rect b = bounds(id);
+        // Bottom-left origin at the main screen, y growing upwards.
+        Rect frame{b.x, mainHeight - (b.y + b.height), b.width, b.height};
+        ScreenInfo info;
+        info.number = id;
+        info.localizedName = name(id);
+        info.frame = frame;
+        info.visibleFrame = frame;
+        if (isMain(id)) out.insert(out.begin(), info);
+        else out.push_back(info);
+    }
+    return out;
 }
 
 bool X11Displays::isBuiltin(DisplayID id) {
@@ -401,8 +435,9 @@ Status X11Displays::configureOrigin(ConfigHandle handle, DisplayID id, std::int3
     if (!t || !o) return fail(kStatusIllegalArgument, "no such transaction or display");
     OutputTarget target = t->targets[o->id];
     if (target.mode == 0) return fail(kStatusIllegalArgument, o->name + " is switched off");
-    target.x = x;
-    target.y = y;
+    auto [mx, my] = mainOrigin();
+    target.x = x + mx;
+    target.y = y + my;
     moveWithMirrors(*t, o->id, target);
     return 0;
 }

@@ -11,6 +11,7 @@
 // those originals back before anything else.
 
 #include "platform/Displays.h"
+#include "platform/WindowSystem.h"
 #include "platform/linux/restore/OriginalsJournal.h"
 #include "platform/linux/x11/GammaWriter.h"
 #include "platform/linux/x11/RandrClient.h"
@@ -72,6 +73,10 @@ public:
     Status writeGamma(DisplayID id, const GammaTable& table) override;
     void restoreColorSyncSettings() override;
 
+    // The screens as the window system lists them: main first, frames with
+    // the origin at the main screen's bottom left, y upwards, names from
+    // the EDID.
+    std::vector<ScreenInfo> screens();
     // The display's name from its EDID, else its connector.
     std::string name(DisplayID id);
     std::string connector(DisplayID id);
@@ -89,6 +94,7 @@ private:
         std::set<XId> touched;
     };
     void refresh();
+    std::pair<int, int> mainOrigin();
     const RandrScreen& current();
     const RandrOutput* output(DisplayID id);
     Transaction* transaction(ConfigHandle handle);
