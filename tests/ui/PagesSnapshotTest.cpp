@@ -105,6 +105,8 @@ private Q_SLOTS:
             window.view()->select(section);
             QCoreApplication::processEvents();
             check(window, QString::fromLatin1(name), false);
+            // The whole page as well, the cards below the window's fold included.
+            check(*window.view()->page(), QString::fromLatin1(name) + QStringLiteral("-page"), false);
             expectWholeTexts(window);
             expectWholeChips(window);
         }
