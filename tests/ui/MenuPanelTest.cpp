@@ -239,25 +239,6 @@ private Q_SLOTS:
         QVERIFY(monitor->findChild<PillButton*>("hidpi")->style().primary);
     }
 
-    void ownVirtualAndMirroredScreensCarryTheirBadges() {
-        PagesWorld world;
-        auto panel = panelFor(world);
-        VirtualSpec spec;
-        spec.name = "Projector";
-        spec.width = 1280;
-        spec.height = 720;
-        world.manager().addVirtual(spec);
-        world.idle();
-        auto own = ownVirtualScreen(world.manager());
-        QVERIFY(own);
-        QVERIFY(badges(panel->card(own->id)).contains(QStringLiteral("Virtual")));
-        QVERIFY(!has(panel->card(own->id), "brightness"));
-
-        world.manager().mirror(3, DisplayID(2));
-        world.idle();
-        QVERIFY(badges(panel->card(3)).contains(QStringLiteral("Mirror")));
-    }
-
     void sliderDragReachesTheMonitorWithoutRebuildingTheCard() {
         PagesWorld world;
         auto panel = panelFor(world);
