@@ -1,6 +1,5 @@
 #include "display/DisplayManager.h"
 
-#include "app/AppContext.h"
 #include "app/I18n.h"
 #include "display/PendingDDC.h"
 #include "display/VirtualEngine.h"
@@ -43,12 +42,15 @@ std::optional<T> readStored(Defaults& defaults, const std::string& key,
 
 }  // namespace
 
-DisplayManager::DisplayManager(AppContext& context)
-    : context_(context),
-      platform_(context.platform()),
-      defaults_(context.platform().system().defaults()),
+DisplayManager::DisplayManager(Platform& platform, Gamma& gamma, Shade& shade, XDR& xdr, VirtualEngine& virtualEngine)
+    : platform_(platform),
+      gamma_(gamma),
+      shade_(shade),
+      xdr_(xdr),
+      virtualEngine_(virtualEngine),
+      defaults_(platform.system().defaults()),
       pendingDDC(std::make_shared<PendingDDC>()) {
-    MainQueue& main = context.runtime().main;
+    MainQueue& main = platform.runtime().main;
     WeakLife weak = life_;
     pendingDDC->setOnRefused([&main, weak, this](RefusedWrite refused) {
         if (weak.expired()) return;
@@ -60,15 +62,11 @@ DisplayManager::DisplayManager(AppContext& context)
 
 DisplayManager::~DisplayManager() = default;
 
-DisplayManager& DisplayManager::shared() {
-    return AppContext::current().displayManager();
-}
-
 void DisplayManager::start() {
     loadSettings();
     if (!defaults_.hasObject("restoreHiDPI")) defaults_.setBool("restoreHiDPI", true);
 
-    MainQueue& main = context_.runtime().main;
+    MainQueue& main = platform_.runtime().main;
     WeakLife weak = life_;
     platform_.displays().registerReconfigurationCallback([&main, weak, this](DisplayID, std::uint32_t flags) {
         if (flags & kReconfigurationBeginFlag) return;
@@ -106,7 +104,7 @@ void DisplayManager::loadSettings() {
 void DisplayManager::scheduleRefresh() {
     if (refreshWork) refreshWork->cancel();
     WeakLife weak = life_;
-    refreshWork = context_.runtime().main.postAfter(kRefreshQuietPeriod, [weak, this] {
+    refreshWork = platform_.runtime().main.postAfter(kRefreshQuietPeriod, [weak, this] {
         if (!weak.lock()) return;
         refresh();
         reapplyGamma();
@@ -128,7 +126,7 @@ std::map<DisplayID, std::string> DisplayManager::windowSystemNames() {
 }
 
 std::string DisplayManager::virtualSpecName(DisplayID id) const {
-    VirtualEngine& engine = context_.virtualEngine();
+    VirtualEngine& engine = virtualEngine_;
     for (const VirtualSpec& spec : specs)
         if (engine.displayID(spec.id) == id) return spec.name;
     for (const auto& [uuid, spec] : hiDPIMap)
@@ -143,7 +141,7 @@ Screen DisplayManager::makeScreen(DisplayID id, const std::map<DisplayID, std::s
     s.uuid = ds.uuid(id).value_or(std::to_string(id));
     s.isBuiltin = ds.isBuiltin(id);
     s.isMain = ds.isMain(id);
-    s.isOurVirtual = context_.virtualEngine().isOurs(id);
+    s.isOurVirtual = virtualEngine_.isOurs(id);
     s.isActive = ds.isActive(id) && !disabled.contains(id);
     if (DisplayID master = ds.mirrorsDisplay(id)) s.mirrorOf = master;
     s.bounds = ds.bounds(id);

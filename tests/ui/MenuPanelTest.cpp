@@ -22,7 +22,7 @@ using vp::ui::test::PagesWorld;
 namespace {
 
 std::unique_ptr<MenuPanel> panelFor(PagesWorld& world) {
-    auto panel = std::make_unique<MenuPanel>(world.manager(), [] {}, [] {});
+    auto panel = std::make_unique<MenuPanel>(*world.context, [] {}, [] {});
     panel->opened();
     world.platform.drainDDC();
     world.idle();
