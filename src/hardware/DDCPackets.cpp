@@ -7,13 +7,7 @@ namespace vp::ddc {
 
 namespace {
 constexpr std::uint8_t kLengthFlag = 0x80;
-constexpr std::uint8_t kDestination = 0x6E;
-constexpr std::uint8_t kSource = kDataAddress;
 }  // namespace
-
-std::uint8_t checksumSeed(std::size_t argumentCount) {
-    return argumentCount == 1 ? kDestination : std::uint8_t(kDestination ^ kSource);
-}
 
 Bytes framePacket(const Bytes& arguments) {
     const auto n = std::uint8_t(arguments.size());
@@ -22,7 +16,7 @@ Bytes framePacket(const Bytes& arguments) {
     packet.push_back(std::uint8_t(kLengthFlag | (n + 1)));
     packet.push_back(n);
     packet.insert(packet.end(), arguments.begin(), arguments.end());
-    std::uint8_t checksum = checksumSeed(n);
+    std::uint8_t checksum = kRequestChecksumSeed;
     for (std::uint8_t byte : packet) checksum ^= byte;
     packet.push_back(checksum);
     return packet;

@@ -26,9 +26,11 @@ constexpr std::uint8_t kSetVCPRequest = 0x03;
 constexpr std::uint8_t kVCPFeatureReply = 0x02;
 constexpr std::size_t kFeatureReplySize = 11;
 
-// The checksum seed: a read request starts from the destination address
-// 0x6E; every other request from 0x6E XOR 0x51 (destination and source).
-std::uint8_t checksumSeed(std::size_t argumentCount);
+// Every request's checksum covers the destination (0x6E, the chip's write
+// address) and the source (0x51) as well as the packet's own bytes. Lenient
+// monitors answer whatever the checksum; strict ones ignore a request whose
+// checksum leaves out the source.
+constexpr std::uint8_t kRequestChecksumSeed = 0x6E ^ kDataAddress;
 
 // The framed request for the argument bytes of one request: length byte
 // (0x80 | n + 1), n (which is the opcode for both requests we send), the
