@@ -26,11 +26,9 @@ constexpr std::uint8_t kSetVCPRequest = 0x03;
 constexpr std::uint8_t kVCPFeatureReply = 0x02;
 constexpr std::size_t kFeatureReplySize = 11;
 
-// Every request's checksum covers the destination (0x6E, the chip's write
-// address) and the source (0x51) as well as the packet's own bytes. Lenient
-// monitors answer whatever the checksum; strict ones ignore a request whose
-// checksum leaves out the source.
-constexpr std::uint8_t kRequestChecksumSeed = 0x6E ^ kDataAddress;
+// The checksum seed, the same for every request: destination and source
+// (0x6E XOR 0x51); strict monitors ignore a request seeded otherwise.
+std::uint8_t checksumSeed(std::size_t argumentCount);
 
 // The framed request for the argument bytes of one request: length byte
 // (0x80 | n + 1), n (which is the opcode for both requests we send), the
