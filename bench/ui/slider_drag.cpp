@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     platform.drainDDC();
     platform.runUntilIdle();
 
-    ui::MenuPanel panel(dm, [] {}, [] {});
+    ui::MenuPanel panel(context, [] {}, [] {});
     panel.show();
     QCoreApplication::processEvents();
     auto* slider = panel.card(2)->findChild<ui::GlowSlider*>("brightness");

@@ -11,44 +11,26 @@
 #include "overlay/XDR.h"
 #include "pip/PiPController.h"
 
-#include <atomic>
-
 namespace vp {
-
-namespace {
-std::atomic<AppContext*> installed{nullptr};
-}
 
 AppContext::AppContext(Platform& platform)
     : platform_(platform),
       log_(std::make_unique<Log>(platform.system().logFilePath(), platform.runtime().clock)),
-      gamma_(std::make_unique<Gamma>(*this)),
-      shade_(std::make_unique<Shade>(*this)),
-      xdr_(std::make_unique<XDR>(*this)),
-      virtualEngine_(std::make_unique<VirtualEngine>(*this)),
-      hud_(std::make_unique<BrightnessHUD>(*this)),
-      pip_(std::make_unique<PiPRegistry>(*this)),
-      displayManager_(std::make_unique<DisplayManager>(*this)),
-      keys_(std::make_unique<BrightnessKeys>(*this)) {}
+      gamma_(std::make_unique<Gamma>(platform.displays())),
+      shade_(std::make_unique<Shade>(platform.windows())),
+      xdr_(std::make_unique<XDR>(platform.windows())),
+      virtualEngine_(std::make_unique<VirtualEngine>(platform.virtualDisplays(), platform.displays(), *log_)),
+      hud_(std::make_unique<BrightnessHUD>(platform.windows(), platform.runtime().main)),
+      displayManager_(std::make_unique<DisplayManager>(platform, *gamma_, *shade_, *xdr_, *virtualEngine_)),
+      pip_(std::make_unique<PiPRegistry>(platform, *log_, *displayManager_)),
+      keys_(std::make_unique<BrightnessKeys>(platform, *log_, *displayManager_, *hud_)) {}
 
-AppContext::~AppContext() {
-    AppContext* self = this;
-    installed.compare_exchange_strong(self, nullptr);
-}
-
-AppContext& AppContext::current() {
-    return *installed.load();
-}
-
-bool AppContext::hasCurrent() {
-    return installed.load() != nullptr;
-}
+AppContext::~AppContext() = default;
 
 void AppContext::install() {
     // The language is chosen once per process: the first installed context's
     // preferred languages decide it.
     I18n::initialize(platform_.system().preferredLanguages());
-    installed = this;
 }
 
 }  // namespace vp

@@ -1,7 +1,7 @@
 #pragma once
-// The composition root: owns the platform's runtime view and every
-// process-wide object of the core. The program builds one in main and
-// installs it; tests build a fresh one per test.
+// The composition root: owns every process-wide object of the core and hands
+// each the services it uses when it builds it. Nothing below reaches back
+// here; the program builds one in main, tests build a fresh one per test.
 
 #include "platform/Platform.h"
 
@@ -26,9 +26,7 @@ public:
     AppContext(const AppContext&) = delete;
     AppContext& operator=(const AppContext&) = delete;
 
-    // The context of the running program (the last one installed).
-    static AppContext& current();
-    static bool hasCurrent();
+    // Chooses the process's language (see I18n::initialize).
     void install();
 
     Platform& platform() { return platform_; }
@@ -51,8 +49,8 @@ private:
     std::unique_ptr<XDR> xdr_;
     std::unique_ptr<VirtualEngine> virtualEngine_;
     std::unique_ptr<BrightnessHUD> hud_;
-    std::unique_ptr<PiPRegistry> pip_;
     std::unique_ptr<DisplayManager> displayManager_;
+    std::unique_ptr<PiPRegistry> pip_;
     std::unique_ptr<BrightnessKeys> keys_;
 };
 

@@ -1,6 +1,5 @@
 #include "display/DisplayManager.h"
 
-#include "app/AppContext.h"
 #include "app/I18n.h"
 #include "display/PendingDDC.h"
 #include "display/VirtualEngine.h"
@@ -19,23 +18,22 @@ constexpr Seconds kHiDPIRestoreDelay = 1.0s;
 constexpr Seconds kStartGammaDelay = 1.5s;
 }  // namespace
 
-DisplayManager::DisplayManager(AppContext& context)
-    : context_(context),
-      platform_(context.platform()),
-      defaults_(context.platform().system().defaults()),
+DisplayManager::DisplayManager(Platform& platform, Gamma& gamma, Shade& shade, XDR& xdr, VirtualEngine& virtualEngine)
+    : platform_(platform),
+      gamma_(gamma),
+      shade_(shade),
+      xdr_(xdr),
+      virtualEngine_(virtualEngine),
+      defaults_(platform.system().defaults()),
       pendingDDC(std::make_shared<PendingDDC>()) {}
 
 DisplayManager::~DisplayManager() = default;
-
-DisplayManager& DisplayManager::shared() {
-    return AppContext::current().displayManager();
-}
 
 void DisplayManager::start() {
     loadSettings();
     if (!defaults_.hasObject("restoreHiDPI")) defaults_.setBool("restoreHiDPI", true);
 
-    MainQueue& main = context_.runtime().main;
+    MainQueue& main = platform_.runtime().main;
     WeakLife weak = life_;
     platform_.displays().registerReconfigurationCallback([&main, weak, this](DisplayID, std::uint32_t flags) {
         if (flags & kReconfigurationBeginFlag) return;
@@ -69,7 +67,7 @@ void DisplayManager::loadSettings() {
 void DisplayManager::scheduleRefresh() {
     if (refreshWork) refreshWork->cancel();
     WeakLife weak = life_;
-    refreshWork = context_.runtime().main.postAfter(kRefreshQuietPeriod, [weak, this] {
+    refreshWork = platform_.runtime().main.postAfter(kRefreshQuietPeriod, [weak, this] {
         if (!weak.lock()) return;
         refresh();
         reapplyGamma();
@@ -91,7 +89,7 @@ std::map<DisplayID, std::string> DisplayManager::windowSystemNames() {
 }
 
 std::string DisplayManager::virtualSpecName(DisplayID id) const {
-    VirtualEngine& engine = context_.virtualEngine();
+    VirtualEngine& engine = virtualEngine_;
     for (const VirtualSpec& spec : specs)
         if (engine.displayID(spec.id) == id) return spec.name;
     for (const auto& [uuid, spec] : hiDPIMap)
@@ -106,7 +104,7 @@ Screen DisplayManager::makeScreen(DisplayID id, const std::map<DisplayID, std::s
     s.uuid = ds.uuid(id).value_or(std::to_string(id));
     s.isBuiltin = ds.isBuiltin(id);
     s.isMain = ds.isMain(id);
-    s.isOurVirtual = context_.virtualEngine().isOurs(id);
+    s.isOurVirtual = virtualEngine_.isOurs(id);
     s.isActive = ds.isActive(id) && !disabled.contains(id);
     if (DisplayID master = ds.mirrorsDisplay(id)) s.mirrorOf = master;
     s.bounds = ds.bounds(id);

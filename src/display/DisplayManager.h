@@ -19,8 +19,11 @@
 
 namespace vp {
 
-class AppContext;
 class DDCService;
+class Gamma;
+class Shade;
+class VirtualEngine;
+class XDR;
 class PendingDDC;
 struct DDCProbeResult;
 struct DisplayIdentity;
@@ -28,13 +31,10 @@ struct ICCProfile;
 
 class DisplayManager {
 public:
-    explicit DisplayManager(AppContext& context);
+    DisplayManager(Platform& platform, Gamma& gamma, Shade& shade, XDR& xdr, VirtualEngine& virtualEngine);
     ~DisplayManager();
     DisplayManager(const DisplayManager&) = delete;
     DisplayManager& operator=(const DisplayManager&) = delete;
-
-    // The instance of the running program.
-    static DisplayManager& shared();
 
     static constexpr double gammaFloor = 0.06;
     static constexpr double subRange = 0.2;
@@ -124,9 +124,8 @@ public:
     void setXDR(const Screen& screen, double level);
     const std::vector<ICCProfile>& iccProfiles();
     void reloadProfiles();
+    void openProfilesFolder();
     void setColorProfile(const Screen& screen, const std::optional<std::string>& path);
-
-    AppContext& context() { return context_; }
 
 private:
     void savePrefs();
@@ -183,8 +182,11 @@ private:
     void switchOnDisabledScreens();
     void endMirrorsOntoOurVirtuals();
 
-    AppContext& context_;
     Platform& platform_;
+    Gamma& gamma_;
+    Shade& shade_;
+    XDR& xdr_;
+    VirtualEngine& virtualEngine_;
     Defaults& defaults_;
     LifeToken life_ = std::make_shared<int>(0);
 

@@ -1,6 +1,5 @@
 #include "display/DisplayManager.h"
 
-#include "app/AppContext.h"
 #include "display/BrightnessCurve.h"
 #include "display/DDCProbe.h"
 #include "display/PendingDDC.h"
@@ -86,7 +85,7 @@ void DisplayManager::probeBuiltin(const Screen& screen) {
 }
 
 void DisplayManager::startDDCProbe(std::vector<DisplayIdentity> externals, std::set<DisplayID> forced) {
-    Runtime runtime = context_.runtime();
+    Runtime runtime = platform_.runtime();
     MonitorHardware& hardware = platform_.hardware();
     Sleeper& sleeper = runtime.sleeper;
     MainQueue& main = runtime.main;
@@ -205,7 +204,7 @@ int DisplayManager::scaled(DisplayID display, std::uint8_t code, double fraction
 void DisplayManager::queueDDC(const std::shared_ptr<DDCService>& service, std::uint8_t code, int value) {
     pendingDDC->put(service, code, value);
     WeakLife weak = life_;
-    context_.runtime().ddc.async([weak, pending = pendingDDC] {
+    platform_.runtime().ddc.async([weak, pending = pendingDDC] {
         if (!weak.expired()) pending->drain();
     });
 }

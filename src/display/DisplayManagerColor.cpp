@@ -1,6 +1,5 @@
 #include "display/DisplayManager.h"
 
-#include "app/AppContext.h"
 #include "display/BrightnessCurve.h"
 #include "display/Gamma.h"
 #include "overlay/Shade.h"
@@ -29,7 +28,7 @@ void DisplayManager::updateShade(const Screen& screen) {
     const double previous = stored == shadeAlpha.end() ? 0.0 : stored->second;
     if (alpha != 0 && std::abs(alpha - previous) <= kShadeTolerance) return;
     shadeAlpha[screen.id] = alpha;
-    context_.shade().set(screen.id, alpha);
+    shade_.set(screen.id, alpha);
 }
 
 // Re-applying colour: the one sequence every colour and software-brightness
@@ -38,7 +37,7 @@ void DisplayManager::reapplyColor(const Screen& screen) {
     const ScreenPrefs p = prefsFor(screen);
     const double dim = gammaDim(screen);
     updateShade(screen);
-    Gamma& gamma = context_.gamma();
+    Gamma& gamma = gamma_;
     if (Gamma::isNeutral(dim, p.warmth, p.contrast)) gamma.restore(screen.id);
     else gamma.apply(screen.id, dim, p.warmth, p.contrast);
 }

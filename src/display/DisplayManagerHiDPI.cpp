@@ -1,6 +1,5 @@
 #include "display/DisplayManager.h"
 
-#include "app/AppContext.h"
 #include "app/I18n.h"
 #include "display/VirtualEngine.h"
 
@@ -33,7 +32,7 @@ VirtualSpec DisplayManager::hiDPISpec(const Screen& monitor) {
 }
 
 bool DisplayManager::canOfferHiDPI(const Screen& screen) const {
-    return !screen.isBuiltin && !screen.isOurVirtual && context_.virtualEngine().isAvailable() &&
+    return !screen.isBuiltin && !screen.isOurVirtual && virtualEngine_.isAvailable() &&
            screen.nativePixels.width >= kMinHiDPIWidth;
 }
 
@@ -56,7 +55,7 @@ void DisplayManager::enableHiDPI(const Screen& screen) {
     VirtualSpec spec = stored != hiDPIMap.end() ? stored->second : hiDPISpec(screen);
     std::optional<Size> sizeMM;
     if (Size size = platform_.displays().screenSizeMM(screen.id); size.width > 0) sizeMM = size;
-    auto created = context_.virtualEngine().create(spec, sizeMM);
+    auto created = virtualEngine_.create(spec, sizeMM);
     if (!created) {
         setLastError(L("Não foi possível criar a tela virtual."));
         return;
@@ -68,7 +67,7 @@ void DisplayManager::enableHiDPI(const Screen& screen) {
     DisplayID monitor = screen.id, virtualDisplay = *created;
     bool wasMain = screen.isMain;
     WeakLife weak = life_;
-    MainQueue& main = context_.runtime().main;
+    MainQueue& main = platform_.runtime().main;
     main.postAfter(kMirrorDelay, [=, this, &main] {
         if (!weak.lock()) return;
         mirrorForThisProcess(monitor, virtualDisplay);
@@ -112,9 +111,9 @@ void DisplayManager::disableHiDPI(const Screen& screen) {
     mirror(screen.id, std::nullopt);
 
     WeakLife weak = life_;
-    context_.runtime().main.postAfter(kDestroyDelay, [=, this] {
+    platform_.runtime().main.postAfter(kDestroyDelay, [=, this] {
         if (!weak.lock()) return;
-        context_.virtualEngine().destroy(specID);
+        virtualEngine_.destroy(specID);
         hiDPIMap.erase(uuid);
         saveHiDPI();
         scheduleRefresh();

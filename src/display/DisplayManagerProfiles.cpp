@@ -1,6 +1,5 @@
 #include "display/DisplayManager.h"
 
-#include "app/AppContext.h"
 #include "app/I18n.h"
 #include "display/Gamma.h"
 #include "overlay/ColorProfiles.h"
@@ -24,6 +23,10 @@ void DisplayManager::reloadProfiles() {
     publish();
 }
 
+void DisplayManager::openProfilesFolder() {
+    ColorProfiles::openUserFolder(platform_);
+}
+
 void DisplayManager::setColorProfile(const Screen& screen, const std::optional<std::string>& path) {
     if (!ColorProfiles::apply(platform_, path, screen.id)) {
         setLastError(L("O sistema recusou a mudança") + " (ColorSync)");
@@ -31,9 +34,9 @@ void DisplayManager::setColorProfile(const Screen& screen, const std::optional<s
     }
     WeakLife weak = life_;
     DisplayID id = screen.id;
-    context_.runtime().main.postAfter(kProfileSettleDelay, [weak, this, id] {
+    platform_.runtime().main.postAfter(kProfileSettleDelay, [weak, this, id] {
         if (!weak.lock()) return;
-        context_.gamma().forget(id);
+        gamma_.forget(id);
         reapplyGamma();
         ++profileTick;
         publish();

@@ -1,6 +1,5 @@
 #include "display/DisplayManager.h"
 
-#include "app/AppContext.h"
 #include "display/Gamma.h"
 #include "display/VirtualEngine.h"
 #include "overlay/Shade.h"
@@ -9,12 +8,12 @@
 namespace vp {
 
 void DisplayManager::shutdown() {
-    context_.xdr().removeAll();
-    context_.shade().removeAll();
-    context_.gamma().restoreAll();
+    xdr_.removeAll();
+    shade_.removeAll();
+    gamma_.restoreAll();
     switchOnDisabledScreens();
     endMirrorsOntoOurVirtuals();
-    context_.virtualEngine().destroyAll();
+    virtualEngine_.destroyAll();
     // The manager is finished: the refreshes, probes and callbacks still
     // queued would put colours, overlays and shades back on the screens just
     // restored. The list itself is brought up to date at once.
@@ -45,7 +44,7 @@ void DisplayManager::switchOnDisabledScreens() {
 }
 
 void DisplayManager::endMirrorsOntoOurVirtuals() {
-    VirtualEngine& engine = context_.virtualEngine();
+    VirtualEngine& engine = virtualEngine_;
     const std::vector<Screen> list = screens;
     for (const Screen& s : list) {
         if (s.isOurVirtual || !s.mirrorOf || !engine.isOurs(*s.mirrorOf)) continue;

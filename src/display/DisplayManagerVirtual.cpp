@@ -1,6 +1,5 @@
 #include "display/DisplayManager.h"
 
-#include "app/AppContext.h"
 #include "app/I18n.h"
 #include "display/VirtualEngine.h"
 
@@ -9,7 +8,7 @@
 namespace vp {
 
 void DisplayManager::createEnabledVirtuals() {
-    VirtualEngine& engine = context_.virtualEngine();
+    VirtualEngine& engine = virtualEngine_;
     for (const VirtualSpec& spec : specs)
         if (spec.enabled) engine.create(spec);
 }
@@ -19,7 +18,7 @@ void DisplayManager::addVirtual(const VirtualSpec& spec) {
     saveSpecs();
     // A spec the system refuses stays listed, so the user can switch it on
     // again later or remove it.
-    if (!context_.virtualEngine().create(spec)) lastError = L("Não foi possível criar a tela virtual.");
+    if (!virtualEngine_.create(spec)) lastError = L("Não foi possível criar a tela virtual.");
     scheduleRefresh();
     publish();
 }
@@ -30,7 +29,7 @@ void DisplayManager::toggleVirtual(const VirtualSpec& spec, bool on) {
     stored->enabled = on;
     VirtualSpec updated = *stored;
     saveSpecs();
-    VirtualEngine& engine = context_.virtualEngine();
+    VirtualEngine& engine = virtualEngine_;
     if (on) engine.create(updated);
     else engine.destroy(updated.id);
     scheduleRefresh();
@@ -38,7 +37,7 @@ void DisplayManager::toggleVirtual(const VirtualSpec& spec, bool on) {
 }
 
 void DisplayManager::removeVirtual(const VirtualSpec& spec) {
-    context_.virtualEngine().destroy(spec.id);
+    virtualEngine_.destroy(spec.id);
     std::erase_if(specs, [&](const VirtualSpec& s) { return s.id == spec.id; });
     saveSpecs();
     scheduleRefresh();

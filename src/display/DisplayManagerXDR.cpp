@@ -1,6 +1,5 @@
 #include "display/DisplayManager.h"
 
-#include "app/AppContext.h"
 #include "overlay/XDR.h"
 
 #include <algorithm>
@@ -15,19 +14,19 @@ constexpr double kStoredLevelMinimum = 0.01;
 }  // namespace
 
 bool DisplayManager::supportsXDR(const Screen& screen) const {
-    return screen.isActive && !screen.isOurVirtual && context_.xdr().supports(screen.id);
+    return screen.isActive && !screen.isOurVirtual && xdr_.supports(screen.id);
 }
 
 void DisplayManager::setXDR(const Screen& screen, double level) {
     double clamped = std::isnan(level) ? 0.0 : std::clamp(level, 0.0, 1.0);
     if (clamped < kStoredLevelMinimum) xdrLevel.erase(screen.id);
     else xdrLevel[screen.id] = clamped;
-    context_.xdr().set(screen.id, clamped);
+    xdr_.set(screen.id, clamped);
     publish();
 }
 
 void DisplayManager::reapplyXDR() {
-    XDR& xdr = context_.xdr();
+    XDR& xdr = xdr_;
     // An overlay shown for a level too small to keep goes at the next refresh.
     for (DisplayID id : xdr.displays())
         if (!xdrLevel.contains(id)) xdr.set(id, 0.0);

@@ -1,7 +1,5 @@
 #include "display/Gamma.h"
 
-#include "app/AppContext.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -18,11 +16,7 @@ double unit(double v) {
 }
 }  // namespace
 
-Gamma::Gamma(AppContext& context) : context_(context) {}
-
-Gamma& Gamma::shared() {
-    return AppContext::current().gamma();
-}
+Gamma::Gamma(DisplayServices& displays) : displays_(displays) {}
 
 bool Gamma::isNeutral(double dim, double warmth, double contrast) {
     return std::abs(dim - 1) < kTolerance && warmth < kTolerance && std::abs(contrast - 0.5) < kTolerance;
@@ -43,7 +37,7 @@ Gamma::Table Gamma::compute(const Table& capture, double dim, double warmth, dou
 }
 
 void Gamma::apply(DisplayID display, double dim, double warmth, double contrast) {
-    DisplayServices& displays = context_.platform().displays();
+    DisplayServices& displays = displays_;
     auto capture = originals_.find(display);
     if (capture == originals_.end()) {
         auto table = displays.readGamma(display, kCapacity);
@@ -55,11 +49,11 @@ void Gamma::apply(DisplayID display, double dim, double warmth, double contrast)
 
 void Gamma::restore(DisplayID display) {
     if (auto it = originals_.find(display); it != originals_.end())
-        context_.platform().displays().writeGamma(display, it->second);
+        displays_.writeGamma(display, it->second);
 }
 
 void Gamma::restoreAll() {
-    context_.platform().displays().restoreColorSyncSettings();
+    displays_.restoreColorSyncSettings();
     originals_.clear();
 }
 

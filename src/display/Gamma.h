@@ -10,14 +10,11 @@
 
 namespace vp {
 
-class AppContext;
-
 class Gamma {
 public:
     using Table = GammaTable;
 
-    explicit Gamma(AppContext& context);
-    static Gamma& shared();
+    explicit Gamma(DisplayServices& displays);
 
     // Captures the display's table on first use, then writes the combined
     // table. A display that will not give its table (virtual screens, some
@@ -39,7 +36,7 @@ public:
     const std::map<DisplayID, Table>& originals() const { return originals_; }
 
 private:
-    AppContext& context_;
+    DisplayServices& displays_;
     std::map<DisplayID, Table> originals_;
 };
 

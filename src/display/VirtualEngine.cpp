@@ -1,6 +1,5 @@
 #include "display/VirtualEngine.h"
 
-#include "app/AppContext.h"
 #include "app/Log.h"
 
 #include <algorithm>
@@ -28,16 +27,13 @@ std::int64_t scaledEven(double scale, std::int64_t value) {
 
 }  // namespace
 
-VirtualEngine::VirtualEngine(AppContext& context) : context_(context) {}
+VirtualEngine::VirtualEngine(VirtualDisplayFactory& factory, DisplayServices& displays, Log& log)
+    : factory_(factory), displays_(displays), log_(log) {}
 
 VirtualEngine::~VirtualEngine() = default;
 
-VirtualEngine& VirtualEngine::shared() {
-    return AppContext::current().virtualEngine();
-}
-
 bool VirtualEngine::isAvailable() const {
-    return context_.platform().virtualDisplays().isAvailable();
+    return factory_.isAvailable();
 }
 
 VirtualDisplayDescriptor VirtualEngine::descriptor(const VirtualSpec& spec, std::optional<Size> sizeMM) {
@@ -56,18 +52,18 @@ VirtualDisplayDescriptor VirtualEngine::descriptor(const VirtualSpec& spec, std:
 }
 
 std::optional<DisplayID> VirtualEngine::create(const VirtualSpec& spec, std::optional<Size> sizeMM) {
-    VirtualDisplayFactory& factory = context_.platform().virtualDisplays();
+    VirtualDisplayFactory& factory = factory_;
     if (!factory.isAvailable()) return std::nullopt;
     if (auto live = displayID(spec.id)) return live;
 
     std::unique_ptr<VirtualDisplay> display = factory.create(descriptor(spec, sizeMM));
     if (!display) {
-        context_.log().write("CGVirtualDisplay não foi criada para " + spec.name);
+        log_.write("CGVirtualDisplay não foi criada para " + spec.name);
         return std::nullopt;
     }
     VirtualDisplaySettings settings{spec.hiDPI ? 1u : 0u, modes(spec.width, spec.height, spec.hiDPI, spec.refresh)};
     if (!display->applySettings(settings)) {
-        context_.log().write("applySettings falhou para " + spec.name);
+        log_.write("applySettings falhou para " + spec.name);
         return std::nullopt;
     }
     DisplayID id = display->displayID();
@@ -90,7 +86,7 @@ void VirtualEngine::destroyAll() {
 }
 
 bool VirtualEngine::isOurs(DisplayID display) const {
-    return context_.platform().displays().vendorNumber(display) == vendorID;
+    return displays_.vendorNumber(display) == vendorID;
 }
 
 std::vector<VirtualDisplayMode> VirtualEngine::modes(std::int64_t width, std::int64_t height, bool hiDPI,

@@ -3,6 +3,7 @@
 // for as long as the engine holds it.
 
 #include "display/VirtualSpec.h"
+#include "platform/Displays.h"
 #include "platform/VirtualDisplays.h"
 
 #include <map>
@@ -11,7 +12,7 @@
 
 namespace vp {
 
-class AppContext;
+class Log;
 
 class VirtualEngine {
 public:
@@ -19,10 +20,8 @@ public:
     // are told apart from all others.
     static constexpr std::uint32_t vendorID = 0x5650;
 
-    explicit VirtualEngine(AppContext& context);
+    VirtualEngine(VirtualDisplayFactory& factory, DisplayServices& displays, Log& log);
     ~VirtualEngine();
-
-    static VirtualEngine& shared();
 
     bool isAvailable() const;
     // Makes the screen of a VirtualSpec live and returns its display id;
@@ -42,7 +41,9 @@ public:
     static VirtualDisplayDescriptor descriptor(const VirtualSpec& spec, std::optional<Size> sizeMM);
 
 private:
-    AppContext& context_;
+    VirtualDisplayFactory& factory_;
+    DisplayServices& displays_;
+    Log& log_;
     std::map<Uuid, std::unique_ptr<VirtualDisplay>> live_;
 };
 

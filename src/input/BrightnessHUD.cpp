@@ -1,17 +1,11 @@
 #include "input/BrightnessHUD.h"
 
-#include "app/AppContext.h"
-
 namespace vp {
 
-BrightnessHUD::BrightnessHUD(AppContext& context) : context_(context) {}
+BrightnessHUD::BrightnessHUD(WindowSystem& windows, MainQueue& main) : windows_(windows), main_(main) {}
 
 BrightnessHUD::~BrightnessHUD() {
     if (hideWork_) hideWork_->cancel();
-}
-
-BrightnessHUD& BrightnessHUD::shared() {
-    return AppContext::current().hud();
 }
 
 void BrightnessHUD::show(double value, const std::string& icon) {
@@ -25,7 +19,7 @@ void BrightnessHUD::show(double value, const std::string& icon) {
 
     if (hideWork_) hideWork_->cancel();
     WeakLife weak = life_;
-    hideWork_ = context_.runtime().main.postAfter(hideDelay, [weak, this] {
+    hideWork_ = main_.postAfter(hideDelay, [weak, this] {
         if (weak.lock()) hide();
     });
 }
@@ -40,12 +34,12 @@ void BrightnessHUD::createPanel() {
     config.ignoresMouseEvents = true;
     config.opaque = false;
     config.hasShadow = true;
-    panel_ = context_.platform().windows().createWindow(config);
+    panel_ = windows_.createWindow(config);
     panel_->setBackgroundColor({0, 0, 0, 0});
 }
 
 void BrightnessHUD::place() {
-    WindowSystem& windows = context_.platform().windows();
+    WindowSystem& windows = windows_;
     auto screen = windows.mainScreen();
     if (!screen) {
         auto all = windows.screens();

@@ -12,8 +12,6 @@
 
 namespace vp {
 
-class AppContext;
-
 class BrightnessHUD {
 public:
     static constexpr Size panelSize{220, 64};
@@ -21,11 +19,8 @@ public:
     static constexpr Seconds hideDelay{1.2};
     static constexpr double fadeDuration = 0.35;
 
-    explicit BrightnessHUD(AppContext& context);
+    BrightnessHUD(WindowSystem& windows, MainQueue& main);
     ~BrightnessHUD();
-
-    // The instance of the running program.
-    static BrightnessHUD& shared();
 
     // Main queue only.
     void show(double value, const std::string& icon);
@@ -41,7 +36,8 @@ private:
     void place();
     void hide();
 
-    AppContext& context_;
+    WindowSystem& windows_;
+    MainQueue& main_;
     std::unique_ptr<Window> panel_;
     WorkItemRef hideWork_;
     HUDModel model_;

@@ -1,6 +1,5 @@
 #include "input/BrightnessKeys.h"
 
-#include "app/AppContext.h"
 #include "app/Log.h"
 #include "display/DisplayManager.h"
 #include "input/BrightnessHUD.h"
@@ -16,41 +15,38 @@ double stepFor(std::uint64_t flags) {
 
 }  // namespace
 
-BrightnessKeys::BrightnessKeys(AppContext& context) : context_(context) {}
+BrightnessKeys::BrightnessKeys(Platform& platform, Log& log, DisplayManager& manager, BrightnessHUD& hud)
+    : platform_(platform), log_(log), manager_(manager), hud_(hud) {}
 
 BrightnessKeys::~BrightnessKeys() {
     stop();
 }
 
-BrightnessKeys& BrightnessKeys::shared() {
-    return AppContext::current().keys();
-}
-
 bool BrightnessKeys::enabled() const {
-    return context_.platform().system().defaults().boolean(enabledKey).value_or(true);
+    return platform_.system().defaults().boolean(enabledKey).value_or(true);
 }
 
 void BrightnessKeys::setEnabled(bool on) {
-    context_.platform().system().defaults().setBool(enabledKey, on);
+    platform_.system().defaults().setBool(enabledKey, on);
     if (on) start(true);
     else stop();
 }
 
 bool BrightnessKeys::volumeEnabled() const {
-    return context_.platform().system().defaults().boolean(volumeKey).value_or(true);
+    return platform_.system().defaults().boolean(volumeKey).value_or(true);
 }
 
 void BrightnessKeys::setVolumeEnabled(bool on) {
-    context_.platform().system().defaults().setBool(volumeKey, on);
+    platform_.system().defaults().setBool(volumeKey, on);
 }
 
 bool BrightnessKeys::hasPermission() const {
-    return context_.platform().input().isAccessibilityTrusted();
+    return platform_.input().isAccessibilityTrusted();
 }
 
 void BrightnessKeys::start(bool prompt) {
     if (!enabled() || tap) return;
-    InputServices& input = context_.platform().input();
+    InputServices& input = platform_.input();
     if (input.isAccessibilityTrusted()) {
         installTap();
         return;
@@ -60,9 +56,9 @@ void BrightnessKeys::start(bool prompt) {
 }
 
 void BrightnessKeys::installTap() {
-    tap = context_.platform().input().createEventTap(eventMask, [this](const KeyEvent& e) { return handle(e); });
+    tap = platform_.input().createEventTap(eventMask, [this](const KeyEvent& e) { return handle(e); });
     if (!tap) {
-        context_.log().write("Teclas de brilho: não foi possível criar o event tap");
+        log_.write("Teclas de brilho: não foi possível criar o event tap");
         return;
     }
     source = tap->addToMainRunLoop();
@@ -73,7 +69,7 @@ void BrightnessKeys::installTap() {
 void BrightnessKeys::scheduleRetry() {
     if (retryTimer) retryTimer->cancel();
     WeakLife weak = life_;
-    retryTimer = context_.runtime().main.postAfter(retryInterval, [weak, this] {
+    retryTimer = platform_.runtime().main.postAfter(retryInterval, [weak, this] {
         if (!weak.lock()) return;
         if (!hasPermission()) {
             scheduleRetry();
@@ -117,37 +113,35 @@ bool BrightnessKeys::handle(const KeyEvent& e) {
 // True when the volume key is ours (and so swallowed).
 bool BrightnessKeys::handleVolume(std::int64_t keyCode, bool down, std::uint64_t flags) {
     if (keyCode != event::auxSoundUp && keyCode != event::auxSoundDown && keyCode != event::auxMute) return false;
-    if (!volumeEnabled() || !context_.displayManager().hasDDCVolume()) return false;
-    if (!outputIsDisplayAudio(context_.platform().input())) return false;
+    if (!volumeEnabled() || !manager_.hasDDCVolume()) return false;
+    if (!outputIsDisplayAudio(platform_.input())) return false;
     if (down) queueVolume(keyCode, stepFor(flags));
     return true;
 }
 
 void BrightnessKeys::queueBrightness(double delta) {
     WeakLife weak = life_;
-    context_.runtime().main.post([weak, this, delta] {
+    platform_.runtime().main.post([weak, this, delta] {
         if (!weak.lock()) return;
-        DisplayManager& manager = context_.displayManager();
-        manager.stepAllBrightness(delta);
-        double level = manager.averageBrightness();
-        context_.hud().show(level, level < lowIconThreshold ? "sun.min.fill" : "sun.max.fill");
+        manager_.stepAllBrightness(delta);
+        double level = manager_.averageBrightness();
+        hud_.show(level, level < lowIconThreshold ? "sun.min.fill" : "sun.max.fill");
     });
 }
 
 void BrightnessKeys::queueVolume(std::int64_t keyCode, double stepSize) {
     WeakLife weak = life_;
-    context_.runtime().main.post([weak, this, keyCode, stepSize] {
+    platform_.runtime().main.post([weak, this, keyCode, stepSize] {
         if (!weak.lock()) return;
-        DisplayManager& manager = context_.displayManager();
-        if (keyCode == event::auxSoundUp) manager.stepDDCVolume(stepSize);
-        else if (keyCode == event::auxSoundDown) manager.stepDDCVolume(-stepSize);
-        else manager.toggleDDCMute();
-        if (manager.ddcMuted) {
-            context_.hud().show(0, "speaker.slash.fill");
+        if (keyCode == event::auxSoundUp) manager_.stepDDCVolume(stepSize);
+        else if (keyCode == event::auxSoundDown) manager_.stepDDCVolume(-stepSize);
+        else manager_.toggleDDCMute();
+        if (manager_.ddcMuted) {
+            hud_.show(0, "speaker.slash.fill");
             return;
         }
-        double level = manager.averageDDCVolume();
-        context_.hud().show(level, level < lowIconThreshold ? "speaker.wave.1.fill" : "speaker.wave.3.fill");
+        double level = manager_.averageDDCVolume();
+        hud_.show(level, level < lowIconThreshold ? "speaker.wave.1.fill" : "speaker.wave.3.fill");
     });
 }
 

@@ -10,13 +10,16 @@
 // while the trust is missing a 3 s timer polls for it.
 
 #include "platform/Input.h"
+#include "platform/Platform.h"
 #include "platform/Runtime.h"
 
 #include <memory>
 
 namespace vp {
 
-class AppContext;
+class BrightnessHUD;
+class DisplayManager;
+class Log;
 
 class BrightnessKeys {
 public:
@@ -29,13 +32,10 @@ public:
     static constexpr double fineStep = 1.0 / 64;  // Option and Shift held
     static constexpr double lowIconThreshold = 0.34;
 
-    explicit BrightnessKeys(AppContext& context);
+    BrightnessKeys(Platform& platform, Log& log, DisplayManager& manager, BrightnessHUD& hud);
     ~BrightnessKeys();
     BrightnessKeys(const BrightnessKeys&) = delete;
     BrightnessKeys& operator=(const BrightnessKeys&) = delete;
-
-    // The instance of the running program.
-    static BrightnessKeys& shared();
 
     // Settings; a missing key or one that is not a boolean reads true.
     bool enabled() const;
@@ -62,7 +62,10 @@ private:
     void queueBrightness(double delta);
     void queueVolume(std::int64_t keyCode, double stepSize);
 
-    AppContext& context_;
+    Platform& platform_;
+    Log& log_;
+    DisplayManager& manager_;
+    BrightnessHUD& hud_;
     std::unique_ptr<EventTap> tap;
     std::unique_ptr<TapSource> source;
     WorkItemRef retryTimer;

@@ -57,6 +57,13 @@ std::vector<std::string> folders(Platform& platform) {
             home + "/Library/ColorSync/Profiles/Displays"};
 }
 
+bool openUserFolder(Platform& platform) {
+    std::string folder = platform.system().homeDirectory() + "/Library/ColorSync/Profiles";
+    std::error_code ignored;
+    fs::create_directories(folder, ignored);
+    return platform.system().openURL("file://" + folder);
+}
+
 std::optional<ICCProfile> read(const std::string& path) {
     std::vector<std::uint8_t> header = readBytes(path, kHeaderBytes);
     if (header.size() < kHeaderBytes || !isDisplayRGBProfile(header)) return std::nullopt;

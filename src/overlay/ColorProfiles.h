@@ -25,6 +25,10 @@ namespace ColorProfiles {
 // The folders scanned, in order: the system's, the machine's and the user's.
 std::vector<std::string> folders(Platform& platform);
 
+// The user's own profile folder, created when missing, opened in the file
+// manager; false when it cannot be opened.
+bool openUserFolder(Platform& platform);
+
 // Display RGB profiles (".icc"/".icm", class "mntr", colour space "RGB ")
 // from every folder, named from their description or file name, one per
 // case-insensitive name (the first folder wins), sorted by name.

@@ -1,7 +1,5 @@
 #include "overlay/Shade.h"
 
-#include "app/AppContext.h"
-
 #include <algorithm>
 
 namespace vp {
@@ -11,16 +9,12 @@ constexpr double kVisibleAlpha = 0.001;
 constexpr int kNeverCaptured = 0;
 }  // namespace
 
-Shade::Shade(AppContext& context) : context_(context) {}
+Shade::Shade(WindowSystem& windows) : system_(windows) {}
 
 Shade::~Shade() = default;
 
-Shade& Shade::shared() {
-    return AppContext::current().shade();
-}
-
 std::optional<ScreenInfo> Shade::screenOf(DisplayID display) const {
-    for (ScreenInfo& info : context_.platform().windows().screens())
+    for (ScreenInfo& info : system_.screens())
         if (info.number == display) return info;
     return std::nullopt;
 }
@@ -33,7 +27,7 @@ WindowConfig Shade::configFor(DisplayID display, const Rect& frame) const {
     c.screen = display;
     // Just below the shielding window: above everything the user works
     // with, including full-screen windows, yet below the system's own.
-    c.level = context_.platform().windows().shieldingWindowLevel() - 1;
+    c.level = system_.shieldingWindowLevel() - 1;
     c.collectionBehavior = collection::canJoinAllSpaces | collection::stationary | collection::ignoresCycle |
                            collection::fullScreenAuxiliary;
     // Screenshots and recordings should show the screen, not our shade.
@@ -54,7 +48,7 @@ void Shade::set(DisplayID display, double alpha) {
     auto it = windows_.find(display);
     if (it == windows_.end() || it->second->frame() != screen->frame) {
         remove(display);
-        auto window = context_.platform().windows().createWindow(configFor(display, screen->frame));
+        auto window = system_.createWindow(configFor(display, screen->frame));
         if (!window) return;
         it = windows_.emplace(display, std::move(window)).first;
     }

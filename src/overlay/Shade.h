@@ -11,13 +11,10 @@
 
 namespace vp {
 
-class AppContext;
-
 class Shade {
 public:
-    explicit Shade(AppContext& context);
+    explicit Shade(WindowSystem& windows);
     ~Shade();
-    static Shade& shared();
 
     // Shows, updates or (alpha ≤ 0.001, or no such screen) removes the
     // display's shade; alpha above 1 is fully opaque.
@@ -31,7 +28,7 @@ private:
     std::optional<ScreenInfo> screenOf(DisplayID display) const;
     WindowConfig configFor(DisplayID display, const Rect& frame) const;
 
-    AppContext& context_;
+    WindowSystem& system_;
     std::map<DisplayID, std::unique_ptr<Window>> windows_;
 };
 

@@ -1,7 +1,5 @@
 #include "overlay/XDR.h"
 
-#include "app/AppContext.h"
-
 #include <algorithm>
 
 namespace vp {
@@ -14,18 +12,14 @@ constexpr std::uint32_t kOverlayCollection = collection::canJoinAllSpaces | coll
                                              collection::ignoresCycle | collection::fullScreenAuxiliary;
 }  // namespace
 
-XDR::XDR(AppContext& context) : context_(context) {}
+XDR::XDR(WindowSystem& windows) : windows_(windows) {}
 
 XDR::~XDR() {
     removeAll();
 }
 
-XDR& XDR::shared() {
-    return AppContext::current().xdr();
-}
-
 std::optional<ScreenInfo> XDR::screen(DisplayID display) const {
-    for (ScreenInfo& info : context_.platform().windows().screens())
+    for (ScreenInfo& info : windows_.screens())
         if (info.number == display) return std::move(info);
     return std::nullopt;
 }
@@ -38,7 +32,7 @@ double XDR::headroom(DisplayID display) const {
 bool XDR::supports(DisplayID display) const {
     auto found = screen(display);
     return found && found->maxPotentialEDR > kMinimumHeadroom &&
-           context_.platform().windows().hasExtendedRangeCompositor();
+           windows_.hasExtendedRangeCompositor();
 }
 
 double XDR::factorFor(double headroom, double level) {
@@ -87,7 +81,7 @@ std::vector<DisplayID> XDR::displays() const {
 }
 
 std::optional<XDR::Overlay> XDR::makeOverlay(const ScreenInfo& screen, double factor) const {
-    WindowSystem& windows = context_.platform().windows();
+    WindowSystem& windows = windows_;
     if (!windows.hasExtendedRangeCompositor()) return std::nullopt;
     WindowConfig config;
     config.role = WindowRole::extraBrightness;

@@ -12,16 +12,12 @@
 
 namespace vp {
 
-class AppContext;
-
 class XDR {
 public:
-    explicit XDR(AppContext& context);
+    explicit XDR(WindowSystem& windows);
     ~XDR();
     XDR(const XDR&) = delete;
     XDR& operator=(const XDR&) = delete;
-
-    static XDR& shared();
 
     // The window system's screen of a display.
     std::optional<ScreenInfo> screen(DisplayID display) const;
@@ -51,7 +47,7 @@ private:
     std::optional<Overlay> makeOverlay(const ScreenInfo& screen, double factor) const;
     static void close(Overlay& overlay);
 
-    AppContext& context_;
+    WindowSystem& windows_;
     std::map<DisplayID, Overlay> overlays_;
 };
 

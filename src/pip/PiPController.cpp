@@ -1,6 +1,5 @@
 #include "pip/PiPController.h"
 
-#include "app/AppContext.h"
 #include "app/I18n.h"
 #include "app/Log.h"
 #include "display/DisplayManager.h"
@@ -43,23 +42,11 @@ PiPController::CaptureSize PiPController::captureSize(double width, double heigh
     return {static_cast<int>(width * scale * 2), static_cast<int>(height * scale * 2)};
 }
 
-void PiPController::toggle(DisplayID display, const std::string& name) {
-    toggle(Target::display(display), name);
-}
-
-void PiPController::toggle(const Target& target, const std::string& name) {
-    AppContext::current().pip().toggle(target, name);
-}
-
-void PiPController::listWindows(std::function<void(std::vector<PiPWindowItem>)> completion) {
-    AppContext::current().pip().listWindows(std::move(completion));
-}
-
 PiPController::PiPController(PiPRegistry& registry, Target target)
     : registry_(registry),
-      context_(registry.context()),
+      platform_(registry.platform()),
       target_(target),
-      queue_(context_.platform().capture().makeQueue(kQueueLabel)) {}
+      queue_(platform_.capture().makeQueue(kQueueLabel)) {}
 
 PiPController::~PiPController() {
     if (stream_) stream_->stop();
@@ -68,28 +55,28 @@ PiPController::~PiPController() {
 void PiPController::start(const std::string& name) {
     double aspect = defaultAspect;
     if (target_.kind == Target::Kind::display) {
-        Rect bounds = context_.platform().displays().bounds(target_.id);
+        Rect bounds = platform_.displays().bounds(target_.id);
         if (bounds.width > 0) aspect = bounds.height / bounds.width;
     }
     openPanel(name, aspect);
 
     std::weak_ptr<PiPController> weak = weak_from_this();
     WeakLife alive = registry_.life();
-    AppContext& context = context_;
-    MainQueue& main = context_.runtime().main;
-    context_.platform().capture().shareableContent(
+    Log& log = registry_.log();
+    MainQueue& main = platform_.runtime().main;
+    platform_.capture().shareableContent(
         false, false,
-        [weak, alive, &context, &main](std::optional<ShareableContent> content, std::optional<CaptureError> error) {
-            main.post([weak, alive, &context, content = std::move(content), error = std::move(error)] {
+        [weak, alive, &log, &main](std::optional<ShareableContent> content, std::optional<CaptureError> error) {
+            main.post([weak, alive, &log, content = std::move(content), error = std::move(error)] {
                 if (!alive.lock()) return;
-                if (error) context.log().write("PiP: " + error->description);
+                if (error) log.write("PiP: " + error->description);
                 if (auto self = weak.lock()) self->begin(content, error);
             });
         });
 }
 
 void PiPController::openPanel(const std::string& name, double aspect) {
-    WindowSystem& windows = context_.platform().windows();
+    WindowSystem& windows = platform_.windows();
     window_ = windows.createWindow(panelConfig(name, aspect));
     window_->setContentAspectRatio({1, aspect});
     window_->setBackgroundColor({0, 0, 0, 1});
@@ -127,7 +114,7 @@ std::optional<std::pair<CaptureFilter, PiPController::CaptureSize>> PiPControlle
     if (display == content.displays.end()) return std::nullopt;
     CaptureFilter filter;
     filter.display = display->displayID;
-    std::int64_t ownPID = context_.platform().system().processID();
+    std::int64_t ownPID = platform_.system().processID();
     for (const ShareableWindow& w : content.windows)
         if (w.ownerPID == ownPID) filter.excludedWindows.push_back(w.windowID);
     return std::pair(filter, captureSize(display->width, display->height));
@@ -138,7 +125,7 @@ std::optional<std::pair<CaptureFilter, PiPController::CaptureSize>> PiPControlle
     auto window = std::find_if(content.windows.begin(), content.windows.end(),
                                [&](const ShareableWindow& w) { return w.windowID == target_.id; });
     if (window == content.windows.end()) {
-        context_.displayManager().setLastError(L("Essa janela não está mais aberta."));
+        registry_.manager().setLastError(L("Essa janela não está mais aberta."));
         return std::nullopt;
     }
     CaptureFilter filter;
@@ -161,14 +148,14 @@ void PiPController::startStream(const CaptureFilter& filter, CaptureSize size) {
     config.queueDepth = 4;
     configuration_ = config;
 
-    std::unique_ptr<CaptureStream> stream = context_.platform().capture().makeStream(filter, config);
+    std::unique_ptr<CaptureStream> stream = platform_.capture().makeStream(filter, config);
     if (!stream || !queue_) {
-        context_.log().write("PiP: screen capture is not available");
+        registry_.log().write("PiP: screen capture is not available");
         close();
         return;
     }
     std::weak_ptr<PiPController> weak = weak_from_this();
-    MainQueue& main = context_.runtime().main;
+    MainQueue& main = platform_.runtime().main;
     stream->setOnStopWithError([weak, &main](const CaptureError&) {
         main.post([weak] {
             if (auto self = weak.lock()) self->close();
@@ -183,17 +170,17 @@ void PiPController::startStream(const CaptureFilter& filter, CaptureSize size) {
         });
     };
     if (auto error = stream->addOutput(*queue_, onFrame)) {
-        context_.log().write("PiP: " + error->description);
+        registry_.log().write("PiP: " + error->description);
         close();
         return;
     }
     stream_ = std::move(stream);
     WeakLife alive = registry_.life();
-    AppContext& context = context_;
-    stream_->start([alive, &context, &main](std::optional<CaptureError> error) {
+    Log& log = registry_.log();
+    stream_->start([alive, &log, &main](std::optional<CaptureError> error) {
         if (!error) return;
-        main.post([alive, &context, message = "PiP: " + error->description] {
-            if (alive.lock()) context.log().write(message);
+        main.post([alive, &log, message = "PiP: " + error->description] {
+            if (alive.lock()) log.write(message);
         });
     });
 }
@@ -216,13 +203,14 @@ void PiPController::teardown() {
     if (it == registry_.active.end() || it->second != self) return;
     registry_.active.erase(it);
     if (target_.kind == Target::Kind::display) {
-        DisplayManager& manager = context_.displayManager();
+        DisplayManager& manager = registry_.manager();
         manager.pipOpen.erase(target_.id);
         manager.changed.emit();
     }
 }
 
-PiPRegistry::PiPRegistry(AppContext& context) : context_(context) {}
+PiPRegistry::PiPRegistry(Platform& platform, Log& log, DisplayManager& manager)
+    : platform_(platform), log_(log), manager_(manager) {}
 
 PiPRegistry::~PiPRegistry() = default;
 
@@ -235,7 +223,7 @@ void PiPRegistry::toggle(const PiPController::Target& target, const std::string&
     auto controller = std::make_shared<PiPController>(*this, target);
     active[target.key()] = controller;
     if (target.kind == PiPController::Target::Kind::display) {
-        DisplayManager& manager = context_.displayManager();
+        DisplayManager& manager = manager_;
         manager.pipOpen.insert(target.id);
         manager.changed.emit();
     }
@@ -244,16 +232,16 @@ void PiPRegistry::toggle(const PiPController::Target& target, const std::string&
 
 void PiPRegistry::listWindows(std::function<void(std::vector<PiPWindowItem>)> completion) {
     WeakLife alive = life_;
-    MainQueue& main = context_.runtime().main;
-    std::int64_t ownPID = context_.platform().system().processID();
-    context_.platform().capture().shareableContent(
+    MainQueue& main = platform_.runtime().main;
+    std::int64_t ownPID = platform_.system().processID();
+    platform_.capture().shareableContent(
         true, true,
         [this, alive, &main, ownPID, completion = std::move(completion)](std::optional<ShareableContent> content,
                                                                        std::optional<CaptureError> error) {
             if (error) {
                 main.post([this, alive, error, completion] {
                     if (!alive.lock()) return;
-                    context_.log().write("PiP lista: " + error->description);
+                    log_.write("PiP lista: " + error->description);
                     reportFailure(error);
                     completion({});
                 });
@@ -267,11 +255,11 @@ void PiPRegistry::listWindows(std::function<void(std::vector<PiPWindowItem>)> co
 }
 
 void PiPRegistry::reportFailure(const std::optional<CaptureError>& error) {
-    ScreenCapture& capture = context_.platform().capture();
+    ScreenCapture& capture = platform_.capture();
     if (!capture.preflightAccess()) capture.requestAccess();
     std::string suffix;
     if (error) suffix = " (" + error->domain + " " + std::to_string(error->code) + ")";
-    context_.displayManager().setLastError(L(kScreenRecordingHelp) + suffix);
+    manager_.setLastError(L(kScreenRecordingHelp) + suffix);
 }
 
 }  // namespace vp

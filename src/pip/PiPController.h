@@ -9,7 +9,7 @@
 // both only hop to the main queue, holding the controller weakly.
 
 #include "pip/PiPWindowItem.h"
-#include "platform/Capture.h"
+#include "platform/Platform.h"
 
 #include <functional>
 #include <map>
@@ -19,7 +19,8 @@
 
 namespace vp {
 
-class AppContext;
+class DisplayManager;
+class Log;
 class PiPRegistry;
 
 class PiPController : public std::enable_shared_from_this<PiPController> {
@@ -49,11 +50,6 @@ public:
     // Twice the point size, but never wider than twice 1920 points.
     static CaptureSize captureSize(double widthPoints, double heightPoints);
 
-    // Entry points for the views, on the running program's registry.
-    static void toggle(DisplayID display, const std::string& name);
-    static void toggle(const Target& target, const std::string& name);
-    static void listWindows(std::function<void(std::vector<PiPWindowItem>)> completion);
-
     PiPController(PiPRegistry& registry, Target target);
     ~PiPController();
     PiPController(const PiPController&) = delete;
@@ -79,7 +75,7 @@ private:
     void teardown();
 
     PiPRegistry& registry_;
-    AppContext& context_;
+    Platform& platform_;
     Target target_;
     // Before the stream: frames are delivered onto it until the stream goes.
     std::unique_ptr<SerialQueue> queue_;
@@ -92,7 +88,7 @@ private:
 // controller lives exactly as long as its entry.
 class PiPRegistry {
 public:
-    explicit PiPRegistry(AppContext& context);
+    PiPRegistry(Platform& platform, Log& log, DisplayManager& manager);
     ~PiPRegistry();
 
     // Opens the target's PiP, or closes it when one is open.
@@ -105,13 +101,17 @@ public:
     void reportFailure(const std::optional<CaptureError>& error);
 
     bool isOpen(const PiPController::Target& target) const { return active.contains(target.key()); }
-    AppContext& context() { return context_; }
+    Platform& platform() { return platform_; }
+    Log& log() { return log_; }
+    DisplayManager& manager() { return manager_; }
     WeakLife life() const { return life_; }
 
     std::map<std::string, std::shared_ptr<PiPController>> active;
 
 private:
-    AppContext& context_;
+    Platform& platform_;
+    Log& log_;
+    DisplayManager& manager_;
     LifeToken life_ = std::make_shared<int>(0);
 };
 

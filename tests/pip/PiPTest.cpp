@@ -51,12 +51,6 @@ TEST(PiPCapture, SizeIsTwiceThePointsButNeverWiderThan3840Pixels) {
         EXPECT_EQ(PiPController::captureSize(c.width, c.height), c.expected) << c.width << " × " << c.height;
 }
 
-TEST(PiPTarget, KeysNameTheKindAndTheId) {
-    EXPECT_EQ(Target::display(1).key(), "d1");
-    EXPECT_EQ(Target::window(4711).key(), "w4711");
-    EXPECT_NE(Target::display(7), Target::window(7));
-}
-
 TEST_F(PiP, ToggleOpensTheScreensPanelAndCapturesItThenClosesIt) {
     pip().toggle(Target::display(1), "Built-in");
     EXPECT_EQ(sim.manager().pipOpen, std::set<DisplayID>{1});
@@ -66,14 +60,9 @@ TEST_F(PiP, ToggleOpensTheScreensPanelAndCapturesItThenClosesIt) {
     const WindowConfig& c = panel()->config;
     double aspect = 982.0 / 1512.0;
     EXPECT_EQ(c.contentRect, (Rect{0, 0, 480, 480 * aspect}));
-    EXPECT_EQ(c.styleMask, 155u);
-    EXPECT_EQ(c.level, 3);
-    EXPECT_EQ(c.collectionBehavior, 257u);
-    EXPECT_EQ(c.sharingType, 0);
-    EXPECT_FALSE(c.releasedWhenClosed);
+    EXPECT_EQ(c.sharingType, 0);  // never in any capture, its own included
     EXPECT_EQ(c.title, "Built-in \u2014 PiP");
     EXPECT_EQ(panel()->aspectRatio, (Size{1, aspect}));
-    EXPECT_EQ(panel()->background, (RGBA{0, 0, 0, 1}));
     // Bottom-right of the main screen (3840 × 2160 at the origin).
     EXPECT_EQ(panel()->frame.x, 3840 - 480 - 24);
     EXPECT_EQ(panel()->frame.y, 24);
@@ -84,10 +73,6 @@ TEST_F(PiP, ToggleOpensTheScreensPanelAndCapturesItThenClosesIt) {
     EXPECT_EQ(stream.filter.display, DisplayID(1));
     EXPECT_EQ(stream.config.width, 3024);
     EXPECT_EQ(stream.config.height, 1964);
-    EXPECT_EQ(stream.config.minimumFrameInterval, 1.0 / 30);
-    EXPECT_EQ(stream.config.pixelFormat, 0x42475241u);
-    EXPECT_TRUE(stream.config.showsCursor);
-    EXPECT_EQ(stream.config.queueDepth, 4);
     EXPECT_TRUE(stream.running);
     EXPECT_EQ(panel()->framesShown, 1u);
     ASSERT_TRUE(panel()->lastFrame);

@@ -22,7 +22,7 @@ using vp::ui::test::PagesWorld;
 namespace {
 
 std::unique_ptr<MenuPanel> panelFor(PagesWorld& world) {
-    auto panel = std::make_unique<MenuPanel>(world.manager(), [] {}, [] {});
+    auto panel = std::make_unique<MenuPanel>(*world.context, [] {}, [] {});
     panel->opened();
     world.platform.drainDDC();
     world.idle();
@@ -237,25 +237,6 @@ private Q_SLOTS:
         ScreenCard* monitor = panel->card(2);
         QVERIFY(badges(monitor).contains(QStringLiteral("Virtual HiDPI")));
         QVERIFY(monitor->findChild<PillButton*>("hidpi")->style().primary);
-    }
-
-    void ownVirtualAndMirroredScreensCarryTheirBadges() {
-        PagesWorld world;
-        auto panel = panelFor(world);
-        VirtualSpec spec;
-        spec.name = "Projector";
-        spec.width = 1280;
-        spec.height = 720;
-        world.manager().addVirtual(spec);
-        world.idle();
-        auto own = ownVirtualScreen(world.manager());
-        QVERIFY(own);
-        QVERIFY(badges(panel->card(own->id)).contains(QStringLiteral("Virtual")));
-        QVERIFY(!has(panel->card(own->id), "brightness"));
-
-        world.manager().mirror(3, DisplayID(2));
-        world.idle();
-        QVERIFY(badges(panel->card(3)).contains(QStringLiteral("Mirror")));
     }
 
     void sliderDragReachesTheMonitorWithoutRebuildingTheCard() {

@@ -73,7 +73,7 @@ class PagesSnapshotTest : public QObject {
 private Q_SLOTS:
     void panel() {
         PagesWorld world;
-        MenuPanel panel(world.manager(), [] {}, [] {});
+        MenuPanel panel(*world.context, [] {}, [] {});
         panel.opened();
         world.platform.drainDDC();
         world.idle();

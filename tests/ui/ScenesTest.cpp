@@ -31,7 +31,7 @@ struct World {
         platform.runUntilIdle();
     }
     std::unique_ptr<Scenes> scenes(bool tray) {
-        return std::make_unique<Scenes>(context->displayManager(), [this] { ++quits; }, tray);
+        return std::make_unique<Scenes>(*context, [this] { ++quits; }, tray);
     }
 };
 

@@ -1,6 +1,5 @@
 #include "UiTestMain.h"
 
-#include "ui/components/Badge.h"
 #include "ui/components/DS.h"
 #include "ui/components/Eyebrow.h"
 #include "ui/components/Symbols.h"
@@ -44,21 +43,10 @@ private Q_SLOTS:
         QVERIFY(tinted > 20);
     }
 
-    void captionsAndBadges() {
+    void captionsAreUpperCaseAndMuted() {
         Eyebrow caption(QStringLiteral("All screens"));
         QCOMPARE(caption.text(), QStringLiteral("ALL SCREENS"));
         QCOMPARE(caption.palette().color(QPalette::WindowText), DS::muted);
-        Badge badge(QStringLiteral("HiDPI"), DS::glow);
-        QFontMetricsF fm(badge.font());
-        QVERIFY(std::abs(badge.sizeHint().width() - (fm.horizontalAdvance(QStringLiteral("HiDPI")) + 12)) < 1);
-    }
-
-    void tokensAreTheDesignColours() {
-        QCOMPARE(DS::bg, QColor(0x0E, 0x0E, 0x0E));
-        QCOMPARE(DS::primary, QColor(0x94, 0x98, 0xF2));
-        QCOMPARE(DS::warning, QColor(0xF3, 0x9C, 0x12));
-        QCOMPARE(DS::radius, 14.0);
-        QCOMPARE(DS::hex(0xFF0000, 0.5).alpha(), 128);
     }
 };
 

@@ -77,7 +77,7 @@ private Q_SLOTS:
         DisplayManager& dm = program.context().displayManager();
         QTRY_COMPARE(dm.screens.size(), std::size_t(3));
 
-        PiPController::toggle(DisplayID(2), "Studio");
+        program.context().pip().toggle(PiPController::Target::display(2), "Studio");
         QTRY_COMPARE(visibleWindows(WindowRole::pip).size(), std::size_t(1));
         PlatformWidget* panel = visibleWindows(WindowRole::pip).front();
         QCOMPARE(panel->windowTitle(), QStringLiteral("Studio \u2014 PiP"));

@@ -17,8 +17,8 @@ std::optional<typename Map::mapped_type> lookup(const Map& map, DisplayID id) {
 }
 }  // namespace
 
-CardFacts cardFacts(DisplayManager& dm, const Screen& screen) {
-    AppContext& context = dm.context();
+CardFacts cardFacts(AppContext& context, const Screen& screen) {
+    DisplayManager& dm = context.displayManager();
     Platform& platform = context.platform();
     const DisplayID id = screen.id;
     CardFacts f;

@@ -117,9 +117,9 @@ struct CardModel {
     std::vector<MoreItem> more;
 };
 
-class DisplayManager;
+class AppContext;
 // Reads the facts of one screen from the manager and the shared services.
-CardFacts cardFacts(DisplayManager& manager, const Screen& screen);
+CardFacts cardFacts(AppContext& context, const Screen& screen);
 CardModel cardModel(const CardFacts& facts);
 
 // "1512 × 982 · 120 Hz", or the size alone when the rate is unknown.

@@ -211,7 +211,7 @@ QStringList writeSnapshots(const QString& dir) {
     context.displayManager().start();
     platform.runUntilIdle();
 
-    MenuPanel panel(context.displayManager(), [] {}, [] {});
+    MenuPanel panel(context, [] {}, [] {});
     panel.adjustSize();
     out.save(panel, QStringLiteral("panel"));
     ManagerWindow manager(context);

@@ -17,7 +17,7 @@ UiApplication::UiApplication(const UiOptions& options) : platform_(std::make_uni
     context_->install();
     delegate_ = std::make_unique<AppDelegate>(*context_);
     auto quit = options.quit ? options.quit : [] { QCoreApplication::quit(); };
-    scenes_ = std::make_unique<Scenes>(context_->displayManager(), quit, options.trayAvailable);
+    scenes_ = std::make_unique<Scenes>(*context_, quit, options.trayAvailable);
 }
 
 UiApplication::~UiApplication() {

@@ -20,8 +20,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <filesystem>
-
 namespace vp::ui {
 
 namespace {
@@ -83,8 +81,8 @@ void setSlider(QWidget* root, const char* name, double value) {
 
 }  // namespace
 
-ScreenCard::ScreenCard(DisplayManager& manager, Screen screen, QWidget* parent)
-    : QWidget(parent), manager_(manager), screen_(std::move(screen)) {
+ScreenCard::ScreenCard(AppContext& context, Screen screen, QWidget* parent)
+    : QWidget(parent), context_(context), manager_(context.displayManager()), screen_(std::move(screen)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     refresh();
@@ -117,7 +115,7 @@ std::string ScreenCard::structure(const CardModel& m) const {
 }
 
 void ScreenCard::refresh() {
-    model_ = cardModel(cardFacts(manager_, screen_));
+    model_ = cardModel(cardFacts(context_, screen_));
     std::string shape = structure(model_);
     if (shape != structure_ || !content_) {
         structure_ = std::move(shape);
@@ -279,7 +277,7 @@ QWidget* ScreenCard::extras() {
         column->addWidget(switchRow(
             "volumeKeys", q(L("Teclas de volume controlam o monitor")), 11, model_.volumeKeys,
             q(L("Quando o som sai por HDMI ou DisplayPort, as teclas de volume mudam o volume do monitor via DDC.")),
-            [this](bool on) { manager_.context().keys().setVolumeEnabled(on); }));
+            [this](bool on) { context_.keys().setVolumeEnabled(on); }));
     }
     if (model_.profileMenu) column->addWidget(profileMenu(), 0, Qt::AlignLeft);
     // A row of its own, as the profile's: "Input: DisplayPort 1" in the
@@ -308,7 +306,7 @@ ChipMenuButton* ScreenCard::profileMenu() {
                          "para aparecerem aqui.")));
     menu->onShow = [this](QMenu& items) {
         manager_.reloadProfiles();
-        CardModel fresh = cardModel(cardFacts(manager_, screen_));
+        CardModel fresh = cardModel(cardFacts(context_, screen_));
         const Screen screen = screen_;
         addItem(items, q(L("Padrão do monitor")), "arrow.uturn.backward",
                 [this, screen] { manager_.setColorProfile(screen, std::nullopt); });
@@ -319,13 +317,7 @@ ChipMenuButton* ScreenCard::profileMenu() {
                     [this, screen, path] { manager_.setColorProfile(screen, path); });
         }
         items.addSeparator();
-        addItem(items, q(L("Abrir pasta de perfis…")), "", [this] {
-            Platform& platform = manager_.context().platform();
-            std::string folder = platform.system().homeDirectory() + "/Library/ColorSync/Profiles";
-            std::error_code ignored;
-            std::filesystem::create_directories(folder, ignored);
-            platform.system().openURL("file://" + folder);
-        });
+        addItem(items, q(L("Abrir pasta de perfis…")), "", [this] { manager_.openProfilesFolder(); });
     };
     return menu;
 }
@@ -334,7 +326,7 @@ ChipMenuButton* ScreenCard::inputMenu() {
     auto* menu = new ChipMenuButton(q(model_.inputFace), "cable.connector");
     menu->setObjectName("input");
     menu->onShow = [this](QMenu& items) {
-        CardModel fresh = cardModel(cardFacts(manager_, screen_));
+        CardModel fresh = cardModel(cardFacts(context_, screen_));
         const DisplayID id = screen_.id;
         for (const ChoiceItem& choice : fresh.inputs) {
             int code = choice.code;
@@ -349,7 +341,7 @@ ChipMenuButton* ScreenCard::resolutionMenu() {
     auto* menu = new ChipMenuButton(q(L("Resolução")), "aspectratio");
     menu->setObjectName("resolution");
     menu->onShow = [this](QMenu& items) {
-        CardModel fresh = cardModel(cardFacts(manager_, screen_));
+        CardModel fresh = cardModel(cardFacts(context_, screen_));
         const DisplayID id = screen_.id;
         auto section = [&](const QString& title, const std::vector<ModeItem>& modes) {
             if (modes.empty()) return;
@@ -370,7 +362,7 @@ ChipMenuButton* ScreenCard::moreMenu() {
     auto* menu = new ChipMenuButton(QString(), "ellipsis");
     menu->setObjectName("more");
     menu->onShow = [this](QMenu& items) {
-        CardFacts facts = cardFacts(manager_, screen_);
+        CardFacts facts = cardFacts(context_, screen_);
         CardModel fresh = cardModel(facts);
         const DisplayID id = screen_.id;
         for (const MoreItem& item : fresh.more) {
@@ -426,7 +418,8 @@ QWidget* ScreenCard::actions() {
     auto* pip = new PillButton(QStringLiteral("PiP"), PillButtonStyle{model_.pipPrimary, true}, "pip");
     pip->setObjectName("pip");
     pip->setToolTip(q(L("Ver esta tela numa janela flutuante")));
-    connect(pip, &QAbstractButton::clicked, this, [screen] { PiPController::toggle(screen.id, screen.name); });
+    connect(pip, &QAbstractButton::clicked, this,
+            [this, screen] { context_.pip().toggle(PiPController::Target::display(screen.id), screen.name); });
     layout->addWidget(pip);
     layout->addStretch(1);
     layout->addWidget(moreMenu());

@@ -17,6 +17,7 @@ class QLabel;
 class QVBoxLayout;
 
 namespace vp {
+class AppContext;
 class DisplayManager;
 }
 
@@ -28,7 +29,7 @@ class Toggle;
 
 class ScreenCard : public QWidget {
 public:
-    ScreenCard(DisplayManager& manager, Screen screen, QWidget* parent = nullptr);
+    ScreenCard(AppContext& context, Screen screen, QWidget* parent = nullptr);
 
     const Screen& screen() const { return screen_; }
     // A new snapshot of the screen (the panel passes it after a refresh).
@@ -60,6 +61,7 @@ private:
     GlowSlider* slider(const char* name, double value, const QColor& tint, const std::string& icon,
                        std::function<void(double)> write, std::function<void(double)> onChange);
 
+    AppContext& context_;
     DisplayManager& manager_;
     Screen screen_;
     bool expanded_ = false;

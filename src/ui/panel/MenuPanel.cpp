@@ -53,9 +53,9 @@ PillButton* chip(const QString& text, const std::string& symbol, const QString& 
 
 }  // namespace
 
-MenuPanel::MenuPanel(DisplayManager& manager, std::function<void()> openManager, std::function<void()> quit,
+MenuPanel::MenuPanel(AppContext& context, std::function<void()> openManager, std::function<void()> quit,
                      QWidget* parent)
-    : QWidget(parent), manager_(manager) {
+    : QWidget(parent), context_(context), manager_(context.displayManager()) {
     setFixedWidth(panelWidth);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(panelMargin, panelMargin, panelMargin, panelMargin);
@@ -188,16 +188,16 @@ void MenuPanel::fillWindowMenu(QMenu& menu) {
     for (const PiPWindowItem& item : pipWindows_) {
         PiPController::Target target = PiPController::Target::window(item.id);
         std::string app = item.app;
-        addItem(menu, q(item.label()), {}, [target, app] { PiPController::toggle(target, app); });
+        addItem(menu, q(item.label()), {}, [this, target, app] { context_.pip().toggle(target, app); });
     }
     menu.addSeparator();
     addItem(menu, q(L("Atualizar lista")), {}, [this] { loadWindows(); });
 }
 
 void MenuPanel::loadWindows() {
-    if (!manager_.context().platform().capture().preflightAccess()) return;
+    if (!context_.platform().capture().preflightAccess()) return;
     QPointer<MenuPanel> self(this);
-    PiPController::listWindows([self](std::vector<PiPWindowItem> items) {
+    context_.pip().listWindows([self](std::vector<PiPWindowItem> items) {
         if (self) self->pipWindows_ = std::move(items);
     });
 }
@@ -253,7 +253,7 @@ void MenuPanel::syncCards() {
             cards_.erase(it);
             card->setScreen(s);
         } else {
-            card = new ScreenCard(manager_, s);
+            card = new ScreenCard(context_, s);
         }
         column->addWidget(card);
         kept[s.id] = card;

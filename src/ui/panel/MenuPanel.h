@@ -20,6 +20,7 @@ class QScrollArea;
 class QVBoxLayout;
 
 namespace vp {
+class AppContext;
 class DisplayManager;
 }
 
@@ -35,7 +36,7 @@ public:
     static constexpr int panelMargin = 12;
     static constexpr int scrollHeight = 560;
 
-    MenuPanel(DisplayManager& manager, std::function<void()> openManager, std::function<void()> quit,
+    MenuPanel(AppContext& context, std::function<void()> openManager, std::function<void()> quit,
               QWidget* parent = nullptr);
 
     // Refreshes the screens and the window list, as each opening of the panel
@@ -63,6 +64,7 @@ private:
     void syncCards();
     void fitWindow();
 
+    AppContext& context_;
     DisplayManager& manager_;
     PanelModel model_;
     std::vector<PiPWindowItem> pipWindows_;

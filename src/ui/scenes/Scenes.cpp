@@ -1,6 +1,6 @@
 #include "ui/scenes/Scenes.h"
 
-#include "display/DisplayManager.h"
+#include "app/AppContext.h"
 #include "ui/components/DS.h"
 #include "ui/components/Symbols.h"
 #include "ui/panel/MenuPanel.h"
@@ -37,8 +37,8 @@ private:
 
 }  // namespace
 
-Scenes::Scenes(DisplayManager& manager, std::function<void()> quit, bool trayAvailable)
-    : dm_(manager), quit_(std::move(quit)), trayAvailable_(trayAvailable) {}
+Scenes::Scenes(AppContext& context, std::function<void()> quit, bool trayAvailable)
+    : context_(context), quit_(std::move(quit)), trayAvailable_(trayAvailable) {}
 
 Scenes::~Scenes() {
     delete panel_;
@@ -66,7 +66,7 @@ void Scenes::start() {
 }
 
 QWidget* Scenes::makePanel(QWidget* parent) {
-    auto* panel = new MenuPanel(dm_, [this] { openManager(); }, quit_, parent);
+    auto* panel = new MenuPanel(context_, [this] { openManager(); }, quit_, parent);
     panel->setObjectName(QStringLiteral("panel"));
     return panel;
 }
@@ -108,7 +108,7 @@ void Scenes::placeUnderTray(QWidget* window) {
 }
 
 void Scenes::openManager() {
-    if (!manager_) manager_ = new ManagerWindow(dm_.context());
+    if (!manager_) manager_ = new ManagerWindow(context_);
     manager_->show();
     manager_->raise();
     manager_->activateWindow();

@@ -15,14 +15,14 @@
 class QSystemTrayIcon;
 
 namespace vp {
-class DisplayManager;
+class AppContext;
 }
 
 namespace vp::ui {
 
 class Scenes : public QObject {
 public:
-    Scenes(DisplayManager& manager, std::function<void()> quit, bool trayAvailable);
+    Scenes(AppContext& context, std::function<void()> quit, bool trayAvailable);
     ~Scenes() override;
 
     // Shows the tray icon, or the fallback window.
@@ -42,7 +42,7 @@ private:
     QWidget* makePanel(QWidget* parent);
     void placeUnderTray(QWidget* window);
 
-    DisplayManager& dm_;
+    AppContext& context_;
     std::function<void()> quit_;
     bool trayAvailable_;
     QSystemTrayIcon* tray_ = nullptr;

@@ -90,7 +90,7 @@ TEST(CardFacts, EachKindOfScreenOnTheSimulatedSystem) {
         if (id == 0) id = ownVirtual(sim.manager());
         auto screen = sim.manager().screen(id);
         ASSERT_TRUE(screen);
-        CardModel m = cardModel(cardFacts(sim.manager(), *screen));
+        CardModel m = cardModel(cardFacts(*sim.context, *screen));
         if (c.brightness) {
             EXPECT_EQ(m.methodLabel, c.method);
         }
@@ -110,13 +110,13 @@ TEST(CardFacts, EachKindOfScreenOnTheSimulatedSystem) {
 TEST(CardFacts, ResolutionMenuOfTheBuiltInPanelSplitsHiDPIAndStandard) {
     test::Sim sim;
     sim.start();
-    CardModel m = cardModel(cardFacts(sim.manager(), *sim.manager().screen(1)));
+    CardModel m = cardModel(cardFacts(*sim.context, *sim.manager().screen(1)));
     EXPECT_EQ(m.hiDPIModes.size(), 4u);
     EXPECT_EQ(m.standardModes.size(), 1u);
     int checked = 0;
     for (const auto& item : m.hiDPIModes) checked += item.checked;
     EXPECT_EQ(checked, 1);
-    CardModel monitor = cardModel(cardFacts(sim.manager(), *sim.manager().screen(3)));
+    CardModel monitor = cardModel(cardFacts(*sim.context, *sim.manager().screen(3)));
     EXPECT_TRUE(monitor.hiDPIModes.empty());
     EXPECT_FALSE(monitor.standardModes.empty());
 }

@@ -1,0 +1,49 @@
+#pragma once
+// Colour profiles on a Linux desktop: the folders the desktop keeps ICC
+// profiles in, and the assignment through colord. Without colord the
+// profiles can still be listed, but not assigned, and the reason says so.
+// The Linux platform's colour-profile services are these.
+
+#include "platform/Types.h"
+#include "platform/linux/desktop/ColordClient.h"
+
+#include <functional>
+#include <memory>
+
+namespace vp {
+
+class ColordProfiles {
+public:
+    // How colord would know a display (EDID, output name); none for a
+    // display the platform does not know.
+    using Identify = std::function<std::optional<ColordDisplay>(DisplayID)>;
+    // Shows a folder in the desktop's file manager.
+    using ShowFolder = std::function<bool(const std::string&)>;
+
+    ColordProfiles(std::string home, std::string dataHome, Identify identify, std::unique_ptr<ColordClient> colord,
+                   ShowFolder show);
+
+    // Scanned in this order; the first folder wins a name.
+    std::vector<std::string> folders(DisplayID display);
+    // Makes the user's folder and shows it.
+    bool openUserFolder();
+    // Empty when profiles can be assigned; otherwise why not, for the user.
+    std::string assignmentProblem();
+    // A profile file for the display, or none for the display's own default.
+    bool assign(DisplayID display, const std::optional<std::string>& path);
+    // The profile the user assigned; none for the display's own default.
+    std::optional<std::string> assigned(DisplayID display);
+
+    // The user's folder: $XDG_DATA_HOME/icc, else ~/.local/share/icc.
+    std::string userFolder() const;
+
+private:
+    std::optional<std::string> deviceOf(DisplayID display);
+
+    std::string home_, dataHome_;
+    Identify identify_;
+    std::unique_ptr<ColordClient> colord_;
+    ShowFolder show_;
+};
+
+}  // namespace vp
