@@ -11,8 +11,10 @@ constexpr std::uint8_t kDestination = 0x6E;
 constexpr std::uint8_t kSource = kDataAddress;
 }  // namespace
 
-std::uint8_t checksumSeed(std::size_t argumentCount) {
-    return argumentCount == 1 ? kDestination : std::uint8_t(kDestination ^ kSource);
+// Reads were once seeded with the destination alone; lenient monitors
+// answered anyway, strict ones never did.
+std::uint8_t checksumSeed(std::size_t) {
+    return kDestination ^ kSource;
 }
 
 Bytes framePacket(const Bytes& arguments) {

@@ -26,8 +26,8 @@ constexpr std::uint8_t kSetVCPRequest = 0x03;
 constexpr std::uint8_t kVCPFeatureReply = 0x02;
 constexpr std::size_t kFeatureReplySize = 11;
 
-// The checksum seed: a read request starts from the destination address
-// 0x6E; every other request from 0x6E XOR 0x51 (destination and source).
+// The checksum seed, the same for every request: destination and source
+// (0x6E XOR 0x51); strict monitors ignore a request seeded otherwise.
 std::uint8_t checksumSeed(std::size_t argumentCount);
 
 // The framed request for the argument bytes of one request: length byte

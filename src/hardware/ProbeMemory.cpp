@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -84,6 +85,28 @@ void ProbeMemory::remember(const Bytes& edid, const RememberedProbe& probe) {
 void ProbeMemory::forget(const Bytes& edid) {
     std::lock_guard lock(mutex_);
     if (entries_.erase(key(edid))) save();
+}
+
+void ProbeMemory::noteWritten(const Bytes& edid, std::uint8_t code, long long value) {
+    std::lock_guard lock(mutex_);
+    auto it = entries_.find(key(edid));
+    if (it == entries_.end()) return;
+    RememberedProbe updated = it->second;
+    auto fraction = [&](std::uint8_t feature) -> std::optional<double> {
+        auto max = updated.maxima.find(feature);
+        if (max == updated.maxima.end() || max->second <= 0) return std::nullopt;
+        return std::clamp(double(value) / max->second, 0.0, 1.0);
+    };
+    if (code == vcpCode(VCP::brightness)) {
+        if (auto f = fraction(code)) updated.brightness = *f;
+    } else if (code == vcpCode(VCP::volume)) {
+        if (auto f = fraction(code)) updated.volume = *f;
+    } else if (code == vcpCode(VCP::inputSource)) {
+        updated.input = int(value & 0xFF);
+    }
+    if (updated == it->second) return;
+    it->second = updated;
+    save();
 }
 
 void ProbeMemory::save() const {

@@ -34,6 +34,10 @@ public:
     // leaves the previous file.
     void remember(const Bytes& edid, const RememberedProbe& probe);
     void forget(const Bytes& edid);
+    // A value set over DDC/CI, so that the next run starts from it: the
+    // brightness and volume as fractions of the remembered maximum, the
+    // input's low byte. Nothing for an unknown monitor or another feature.
+    void noteWritten(const Bytes& edid, std::uint8_t code, long long value);
 
     // The key of a monitor: its whole EDID hashed, so two monitors of one
     // model with different serial numbers are told apart.

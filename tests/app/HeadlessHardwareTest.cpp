@@ -21,7 +21,7 @@ TEST(HeadlessHardware, DefaultScenarioShowsProbedHardware) {
     EXPECT_EQ(hw["1"]["backlight"], 0.5);
     EXPECT_FALSE(hw["1"].contains("ddc"));
     EXPECT_EQ(hw["2"]["ddc"]["vcp"]["16"], (nlohmann::json{70, 100}));
-    EXPECT_EQ(hw["2"]["ddc"]["packets"][0], "82 01 10 FD");
+    EXPECT_EQ(hw["2"]["ddc"]["packets"][0], "82 01 10 AC");
     EXPECT_FALSE(hw["3"].contains("ddc"));
     EXPECT_FALSE(hw["3"].contains("backlight"));
     EXPECT_EQ(hw["3"]["gamma"]["entries"], 256);

@@ -199,7 +199,7 @@ TEST(Brightness, ProbeOnlyWhenTheExternalsChange) {
     sim.idle();
     EXPECT_EQ(sim.manager().method.at(4), BrightnessMethod::ddc);
     EXPECT_NEAR(sim.manager().brightness.at(4), 0.36, 1e-9);
-    EXPECT_EQ(packetTexts(*sim.monitor).front(), "82 01 10 FD");
+    EXPECT_EQ(packetTexts(*sim.monitor).front(), "82 01 10 AC");
 }
 
 TEST(Brightness, IdenticalMonitorsPairInDisplayOrder) {

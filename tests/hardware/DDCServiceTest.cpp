@@ -56,7 +56,7 @@ TEST(DDCService, ReadAsksTwiceWaitsAndParsesTheReply) {
     ASSERT_TRUE(reading);
     EXPECT_EQ(*reading, (ddc::VCPReading{70, 100}));
     EXPECT_EQ(packetTexts(*bench.platform.simHardware.monitorFor(2)),
-              (std::vector<std::string>{"82 01 10 FD", "82 01 10 FD"}));
+              (std::vector<std::string>{"82 01 10 AC", "82 01 10 AC"}));
     EXPECT_EQ(bench.pauses(), (std::vector<long>{10, 10, 50}));
 }
 

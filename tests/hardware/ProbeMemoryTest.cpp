@@ -43,6 +43,27 @@ TEST(ProbeMemory, RemembersEachMonitorAcrossRunsByItsWholeEdid) {
     EXPECT_TRUE(ProbeMemory(path).recall(kTwin));
 }
 
+TEST(ProbeMemory, ValuesSetLaterAreWhatTheNextRunStartsFrom) {
+    TempDir dir;
+    const std::string path = dir.file("ddc-probes.json");
+    ProbeMemory(path).remember(kFirst, probe(0.5));
+    {
+        ProbeMemory memory(path);
+        memory.noteWritten(kFirst, 0x10, 30);
+        memory.noteWritten(kFirst, 0x62, 200);   // above the maximum: clamped
+        memory.noteWritten(kFirst, 0x60, 0x0111);
+        memory.noteWritten(kFirst, 0x8D, 1);     // mute is not remembered
+        memory.noteWritten(kTwin, 0x10, 99);     // never probed: nothing to update
+    }
+    auto later = ProbeMemory(path).recall(kFirst);
+    ASSERT_TRUE(later);
+    EXPECT_DOUBLE_EQ(later->brightness, 0.3);
+    EXPECT_DOUBLE_EQ(*later->volume, 1.0);
+    EXPECT_EQ(later->input, 0x11);
+    EXPECT_EQ(later->maxima, probe(0.5).maxima);
+    EXPECT_FALSE(ProbeMemory(path).recall(kTwin));
+}
+
 TEST(ProbeMemory, AnUnreadableFileOrEntryMeansProbingAgain) {
     TempDir dir;
     const std::string path = dir.file("ddc-probes.json");

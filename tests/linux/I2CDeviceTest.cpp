@@ -12,14 +12,9 @@ namespace {
 using test::FakeLinux;
 using test::makeEdid;
 
-// A Get VCP request as it goes on the wire after the 0x51 offset, with the
-// checksum over destination, source and every byte.
+// A Get VCP request as the core frames it, sent after the 0x51 offset.
 Bytes getRequest(std::uint8_t code) {
-    Bytes packet = {0x82, 0x01, code};
-    std::uint8_t checksum = 0x6E ^ 0x51;
-    for (auto b : packet) checksum ^= b;
-    packet.push_back(checksum);
-    return packet;
+    return ddc::framePacket(ddc::readArguments(code));
 }
 
 class I2CDeviceTest : public ::testing::Test {
@@ -57,7 +52,7 @@ TEST_F(I2CDeviceTest, AStrictMonitorAnswersOnlyRequestsWithTheWholeChecksum) {
     fake.addMonitor(4, edid, "strict");
     I2CDevice device = open(4);
     Bytes wrong = getRequest(0x10);
-    wrong.back() ^= 0x51;  // seeded without the source address
+    wrong.back() ^= 0x51;  // the checksum left out the source address
     ASSERT_EQ(device.write(0x37, 0x51, wrong), 0);
     EXPECT_FALSE(ddc::answersRequest(reply(device), 0x10));
 
