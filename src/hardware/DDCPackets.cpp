@@ -7,15 +7,7 @@ namespace vp::ddc {
 
 namespace {
 constexpr std::uint8_t kLengthFlag = 0x80;
-constexpr std::uint8_t kDestination = 0x6E;
-constexpr std::uint8_t kSource = kDataAddress;
 }  // namespace
-
-// Reads were once seeded with the destination alone; lenient monitors
-// answered anyway, strict ones never did.
-std::uint8_t checksumSeed(std::size_t) {
-    return kDestination ^ kSource;
-}
 
 Bytes framePacket(const Bytes& arguments) {
     const auto n = std::uint8_t(arguments.size());
@@ -24,7 +16,7 @@ Bytes framePacket(const Bytes& arguments) {
     packet.push_back(std::uint8_t(kLengthFlag | (n + 1)));
     packet.push_back(n);
     packet.insert(packet.end(), arguments.begin(), arguments.end());
-    std::uint8_t checksum = checksumSeed(n);
+    std::uint8_t checksum = kChecksumSeed;
     for (std::uint8_t byte : packet) checksum ^= byte;
     packet.push_back(checksum);
     return packet;

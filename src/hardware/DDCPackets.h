@@ -27,8 +27,9 @@ constexpr std::uint8_t kVCPFeatureReply = 0x02;
 constexpr std::size_t kFeatureReplySize = 11;
 
 // The checksum seed, the same for every request: destination and source
-// (0x6E XOR 0x51); strict monitors ignore a request seeded otherwise.
-std::uint8_t checksumSeed(std::size_t argumentCount);
+// (0x6E XOR 0x51). Reads seeded with the destination alone are answered by
+// lenient monitors only; strict ones ignore them.
+constexpr std::uint8_t kChecksumSeed = 0x6E ^ kDataAddress;
 
 // The framed request for the argument bytes of one request: length byte
 // (0x80 | n + 1), n (which is the opcode for both requests we send), the
