@@ -70,7 +70,7 @@ TEST(Ranges, LeavingCombinedDimmingLiftsTheSoftwareDimming) {
     Sim sim;
     sim.start();
     DisplayManager& m = sim.manager();
-    m.setBrightness(2, 0.05);  // below the hardware minimum: shade and gamma
+    m.setBrightness(2, 0.01);  // deep below the hardware minimum: shade and gamma
     sim.idle();
     ASSERT_NE(shadeOf(*sim.platform, 2), nullptr);
     m.setCombinedDimming(false);
