@@ -1,6 +1,7 @@
 #pragma once
 // The one seam between the core and the operating system.
 
+#include "platform/Capabilities.h"
 #include "platform/Capture.h"
 #include "platform/Displays.h"
 #include "platform/Hardware.h"
@@ -16,6 +17,7 @@ class Platform {
 public:
     virtual ~Platform() = default;
     virtual std::string name() const = 0;
+    virtual const Capabilities& capabilities() const = 0;
     virtual Runtime runtime() = 0;
     virtual DisplayServices& displays() = 0;
     virtual MonitorHardware& hardware() = 0;

@@ -11,6 +11,10 @@ using WindowID = std::uint32_t;
 // The status a platform call returns; 0 is success (a CGError-style code).
 using Status = std::int32_t;
 
+// Where a display or a video link sits: inside the machine (a laptop panel)
+// or behind a connector (a monitor).
+enum class Location { builtIn, external };
+
 struct Point {
     double x = 0, y = 0;
     bool operator==(const Point&) const = default;

@@ -24,6 +24,7 @@ public:
     void loadScenarioFile(const std::string& path) { sim_.loadScenarioFile(path); }
 
     std::string name() const override { return sim_.name(); }
+    const Capabilities& capabilities() const override { return sim_.capabilities(); }
     Runtime runtime() override { return {main_, ddc_, clock_, sleeper_}; }
     DisplayServices& displays() override { return sim_.displays(); }
     MonitorHardware& hardware() override { return sim_.hardware(); }

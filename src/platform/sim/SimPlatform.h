@@ -47,6 +47,7 @@ public:
     static std::string defaultScenarioPath();
 
     std::string name() const override { return "simulated"; }
+    const Capabilities& capabilities() const override { return capabilities_; }
     Runtime runtime() override { return external_ ? *external_ : Runtime{mainQueue, *ddcQueue_, clock, sleeper}; }
     DisplayServices& displays() override { return simDisplays; }
     MonitorHardware& hardware() override { return simHardware; }
@@ -78,6 +79,7 @@ public:
 
 private:
     void connectSimulations();
+    Capabilities capabilities_;
 };
 
 }  // namespace vp
