@@ -1,0 +1,39 @@
+// The headless runtime on real hardware: a command-line run must wait for
+// work that other threads hand back, and for timers that fall due, before it
+// prints the state — and must not wait for a timer far in the future.
+
+#include "platform/RealTimeRuntime.h"
+
+#include <gtest/gtest.h>
+
+namespace vp::test {
+namespace {
+
+TEST(RealTimeRuntime, WaitsForWorkerResultsAndDueTimersButNotForTheFarFuture) {
+    RealTimeRuntime rt;
+    std::vector<std::string> order;
+    rt.ddc.async([&] {
+        rt.sleeper.sleep(Seconds(0.03));
+        rt.main.post([&] { order.push_back("ddc result"); });
+    });
+    rt.main.postAfter(Seconds(0.01), [&] { order.push_back("timer"); });
+    auto cancelled = rt.main.postAfter(Seconds(0.005), [&] { order.push_back("cancelled"); });
+    cancelled->cancel();
+    rt.main.postAfter(Seconds(3600), [&] { order.push_back("far"); });
+    rt.main.post([&] { order.push_back("first"); });
+
+    const Seconds start = rt.clock.now();
+    EXPECT_TRUE(rt.runUntilIdle(Seconds(2)));
+    EXPECT_EQ(order, (std::vector<std::string>{"first", "timer", "ddc result"}));
+    EXPECT_LT((rt.clock.now() - start).count(), 1.0) << "a timer past the limit is not waited for";
+}
+
+TEST(RealTimeRuntime, ALimitEndsAWaitThatWouldNotEnd) {
+    RealTimeRuntime rt;
+    std::function<void()> again = [&] { rt.main.postAfter(Seconds(0.01), again); };
+    again();
+    EXPECT_FALSE(rt.runUntilIdle(Seconds(0.1)));
+}
+
+}  // namespace
+}  // namespace vp::test

@@ -1,0 +1,169 @@
+// Capture on a private Xvfb: known pixels come back from a screen and from a
+// window even while another window covers it, the window list names the
+// test's windows, and a window closing ends its stream with an error.
+
+#include "platform/VirtualRuntime.h"
+#include "platform/linux/x11/X11Capture.h"
+#include "platform/linux/x11/X11CaptureStream.h"
+#include "x11/XServerBed.h"
+
+#include <gtest/gtest.h>
+
+#include <xcb/xcb.h>
+
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+
+namespace vp::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::uint32_t kOrange = 0xFF8040, kBlue = 0x2040C0;
+
+class XvfbCaptureTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        bed_ = XServerBed::start(XServerBed::Kind::xvfb, why_);
+        if (!bed_) GTEST_SKIP() << why_;
+        c_ = xcb_connect(bed_->display().c_str(), nullptr);
+        root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
+        capture_ = std::make_unique<x11::X11Capture>(
+            bed_->display(), [] { return std::vector<std::pair<DisplayID, Rect>>{{7, Rect{0, 0, 1280, 1024}}}; });
+    }
+    void TearDown() override {
+        if (c_) xcb_disconnect(c_);
+    }
+    // A mapped window filled with `rgb` by the server itself (its background).
+    std::uint32_t window(int x, int y, int w, int h, std::uint32_t rgb, const std::string& title) {
+        std::uint32_t id = xcb_generate_id(c_);
+        std::uint32_t values[] = {rgb, 1};
+        xcb_create_window(c_, XCB_COPY_FROM_PARENT, id, root_, std::int16_t(x), std::int16_t(y), std::uint16_t(w),
+                          std::uint16_t(h), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                          XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
+        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                            std::uint32_t(title.size()), title.data());
+        xcb_map_window(c_, id);
+        std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
+        return id;
+    }
+    // The first frame of a stream, or none within five seconds.
+    CapturedFrameRef firstFrame(const CaptureFilter& filter, std::optional<CaptureError>* stopped = nullptr) {
+        StreamConfiguration config;
+        config.width = 1280;
+        config.height = 1024;
+        config.minimumFrameInterval = 0.02;
+        auto stream = capture_->makeStream(filter, config);
+        std::mutex m;
+        std::condition_variable cv;
+        CapturedFrameRef frame;
+        stream->addOutput(queue_, [&](CapturedFrameRef f) {
+            std::lock_guard lock(m);
+            if (!frame) frame = f;
+            cv.notify_all();
+        });
+        stream->setOnStopWithError([&](CaptureError e) {
+            std::lock_guard lock(m);
+            if (stopped) *stopped = e;
+            cv.notify_all();
+        });
+        std::optional<CaptureError> startError;
+        stream->start([&](std::optional<CaptureError> e) { startError = e; });
+        EXPECT_FALSE(startError) << startError->description;
+        std::unique_lock lock(m);
+        cv.wait_for(lock, 5s, [&] { return frame != nullptr; });
+        lock.unlock();
+        stream->stop();
+        queue_.waitIdle();
+        return frame;
+    }
+    static std::uint32_t rgbAt(const CapturedFrame& f, int x, int y) {
+        const std::uint8_t* p = f.bgra->data() + (std::size_t(y) * std::size_t(f.width) + std::size_t(x)) * 4;
+        return std::uint32_t(p[2]) << 16 | std::uint32_t(p[1]) << 8 | p[0];
+    }
+
+    std::string why_;
+    std::unique_ptr<XServerBed> bed_;
+    xcb_connection_t* c_ = nullptr;
+    std::uint32_t root_ = 0;
+    ThreadSerialQueue queue_;
+    std::unique_ptr<x11::X11Capture> capture_;
+};
+
+TEST_F(XvfbCaptureTest, AScreenAndACoveredWindowShowTheirOwnPixels) {
+    std::uint32_t orange = window(100, 100, 200, 120, kOrange, "Orange");
+    window(80, 80, 300, 200, kBlue, "Cover");
+
+    CaptureFilter screen;
+    screen.display = 7;
+    auto shot = firstFrame(screen);
+    ASSERT_TRUE(shot);
+    EXPECT_EQ(shot->width, 1280);
+    EXPECT_EQ(rgbAt(*shot, 150, 150), kBlue) << "the screen shows what is on top";
+    EXPECT_EQ(shot->bgra->at(3), 0xFF) << "frames are opaque";
+
+    CaptureFilter covered;
+    covered.window = orange;
+    auto frame = firstFrame(covered);
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->width, 200);
+    EXPECT_EQ(frame->height, 120);
+    EXPECT_EQ(rgbAt(*frame, 10, 10), kOrange) << "a covered window still shows its own pixels";
+    EXPECT_EQ(rgbAt(*frame, 199, 119), kOrange);
+}
+
+TEST_F(XvfbCaptureTest, TheWindowListNamesTheWindowsOnTheServer) {
+    std::uint32_t id = window(10, 20, 64, 48, kOrange, "Known Title");
+    std::optional<ShareableContent> content;
+    capture_->shareableContent(true, true, [&](auto c, auto) { content = c; });
+    ASSERT_TRUE(content);
+    ASSERT_EQ(content->displays.size(), 1u);
+    EXPECT_EQ(content->displays[0].displayID, 7u);
+    auto it = std::find_if(content->windows.begin(), content->windows.end(),
+                           [&](const ShareableWindow& w) { return w.windowID == id; });
+    ASSERT_NE(it, content->windows.end());
+    EXPECT_EQ(it->title, "Known Title");
+    EXPECT_EQ(it->frame, (Rect{10, 20, 64, 48}));
+}
+
+TEST_F(XvfbCaptureTest, AWindowThatClosesEndsItsStreamWithAReason) {
+    std::uint32_t id = window(0, 0, 50, 50, kOrange, "Short-lived");
+    StreamConfiguration config;
+    config.minimumFrameInterval = 0.01;
+    CaptureFilter filter;
+    filter.window = id;
+    auto stream = capture_->makeStream(filter, config);
+    std::mutex m;
+    std::condition_variable cv;
+    std::optional<CaptureError> stopped;
+    stream->addOutput(queue_, [](CapturedFrameRef) {});
+    stream->setOnStopWithError([&](CaptureError e) {
+        std::lock_guard lock(m);
+        stopped = e;
+        cv.notify_all();
+    });
+    stream->start([](auto) {});
+    xcb_destroy_window(c_, id);
+    xcb_flush(c_);
+    std::unique_lock lock(m);
+    ASSERT_TRUE(cv.wait_for(lock, 5s, [&] { return stopped.has_value(); }));
+    EXPECT_EQ(stopped->description, "the window closed");
+    lock.unlock();
+    stream->stop();
+}
+
+TEST(ScaledFrame, ReducesToTheStreamSizeKeepingTheAspect) {
+    std::vector<std::uint8_t> bgra(4 * 2 * 4);
+    for (std::size_t i = 0; i < bgra.size(); i += 4) bgra[i] = std::uint8_t(i / 4);
+    auto same = x11::scaledFrame(4, 2, bgra, 8, 8);
+    EXPECT_EQ(same->width, 4);
+    auto half = x11::scaledFrame(4, 2, bgra, 2, 2);
+    EXPECT_EQ(half->width, 2);
+    EXPECT_EQ(half->height, 1);
+    EXPECT_EQ((*half->bgra)[0], 0);
+    EXPECT_EQ((*half->bgra)[4], 2) << "every other pixel";
+}
+
+}  // namespace
+}  // namespace vp::test

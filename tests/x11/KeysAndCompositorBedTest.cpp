@@ -1,0 +1,135 @@
+// Key grabs and the compositor watch on a private Xvfb: keys pressed through
+// XTest reach the grabber with their modifiers, a key another client holds is
+// reported while the others work, and a compositor starting and stopping is
+// followed live.
+
+#include "platform/linux/x11/CompositorWatch.h"
+#include "platform/linux/x11/KeyGrabber.h"
+#include "x11/XServerBed.h"
+
+#include <gtest/gtest.h>
+
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
+namespace vp::test {
+namespace {
+
+using namespace std::chrono_literals;
+using x11::KeyPress;
+namespace keysym = x11::keysym;
+namespace modifier = x11::modifier;
+
+class XvfbInputTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        bed_ = XServerBed::start(XServerBed::Kind::xvfb, why_);
+        if (!bed_) GTEST_SKIP() << why_;
+    }
+    // Waits (real time, bounded) until `done` holds.
+    template <class Done>
+    bool waitFor(Done done) {
+        std::unique_lock lock(mutex_);
+        return seen_.wait_for(lock, 5s, done);
+    }
+    void record(const KeyPress& press) {
+        std::lock_guard lock(mutex_);
+        presses_.push_back(press);
+        seen_.notify_all();
+    }
+
+    std::string why_;
+    std::unique_ptr<XServerBed> bed_;
+    std::mutex mutex_;
+    std::condition_variable seen_;
+    std::vector<KeyPress> presses_;
+};
+
+TEST_F(XvfbInputTest, GrabbedKeysArriveWithTheirModifiersWhateverLockIsOn) {
+    x11::KeyGrabber grabber(bed_->display(), modifier::shift | modifier::mod1,
+                            [this](const KeyPress& p) { record(p); });
+    ASSERT_EQ(grabber.problem(), "");
+    auto result = grabber.hold({keysym::monBrightnessUp, keysym::audioMute});
+    EXPECT_EQ(result[keysym::monBrightnessUp], "");
+    EXPECT_EQ(result[keysym::audioMute], "");
+
+    bed_->run("xdotool key XF86MonBrightnessUp");
+    ASSERT_TRUE(waitFor([&] { return presses_.size() >= 2; }));
+    EXPECT_EQ(presses_[0].key, keysym::monBrightnessUp);
+    EXPECT_TRUE(presses_[0].pressed);
+    EXPECT_FALSE(presses_[1].pressed);
+    EXPECT_EQ(presses_[0].modifiers, 0);
+
+    bed_->run("xdotool key shift+alt+XF86AudioMute");
+    ASSERT_TRUE(waitFor([&] { return presses_.size() >= 4; }));
+    EXPECT_EQ(presses_[2].key, keysym::audioMute);
+    EXPECT_EQ(presses_[2].modifiers, modifier::shift | modifier::mod1);
+
+    bed_->run("xdotool key Num_Lock XF86MonBrightnessUp Num_Lock");
+    ASSERT_TRUE(waitFor([&] { return presses_.size() >= 6; })) << "NumLock on must not lose the grab";
+    EXPECT_EQ(presses_[4].modifiers, 0) << "the lock is not a modifier the core sees";
+}
+
+TEST_F(XvfbInputTest, AKeyHeldElsewhereIsReportedAndTheOthersStillWork) {
+    xcb_connection_t* other = xcb_connect(bed_->display().c_str(), nullptr);
+    ASSERT_FALSE(xcb_connection_has_error(other));
+    const xcb_setup_t* setup = xcb_get_setup(other);
+    xcb_window_t root = xcb_setup_roots_iterator(setup).data->root;
+    std::string code = bed_->run("xmodmap -pke | awk '/XF86AudioRaiseVolume/ {print $2; exit}'");
+    ASSERT_FALSE(code.empty()) << "Xvfb's keymap has the volume key";
+    xcb_grab_key(other, 1, root, XCB_MOD_MASK_ANY, std::uint8_t(std::atoi(code.c_str())), XCB_GRAB_MODE_ASYNC,
+                 XCB_GRAB_MODE_ASYNC);
+    // A round trip, so the grab is in place before ours is tried.
+    std::free(xcb_get_input_focus_reply(other, xcb_get_input_focus(other), nullptr));
+
+    x11::KeyGrabber grabber(bed_->display(), 0, [this](const KeyPress& p) { record(p); });
+    auto result = grabber.hold({keysym::audioRaiseVolume, keysym::monBrightnessDown});
+    EXPECT_EQ(result[keysym::audioRaiseVolume], "held by another program");
+    EXPECT_EQ(result[keysym::monBrightnessDown], "");
+    EXPECT_EQ(grabber.held(), std::set<x11::KeySym>{keysym::monBrightnessDown});
+
+    bed_->run("xdotool key XF86AudioRaiseVolume XF86MonBrightnessDown");
+    ASSERT_TRUE(waitFor([&] { return presses_.size() >= 2; }));
+    for (const auto& p : presses_) EXPECT_EQ(p.key, keysym::monBrightnessDown);
+    xcb_disconnect(other);
+}
+
+TEST_F(XvfbInputTest, ReleasedKeysGoBackToTheDesktop) {
+    x11::KeyGrabber grabber(bed_->display(), 0, [this](const KeyPress& p) { record(p); });
+    ASSERT_EQ(grabber.hold({keysym::monBrightnessUp})[keysym::monBrightnessUp], "");
+    grabber.hold({});
+    EXPECT_TRUE(grabber.held().empty());
+    x11::KeyGrabber desktop(bed_->display(), 0, [](const KeyPress&) {});
+    EXPECT_EQ(desktop.hold({keysym::monBrightnessUp})[keysym::monBrightnessUp], "")
+        << "a released key can be taken by another program";
+}
+
+TEST_F(XvfbInputTest, ACompositorStartingAndStoppingIsFollowed) {
+    std::mutex m;
+    std::vector<bool> changes;
+    x11::CompositorWatch watch(bed_->display(), [&](bool present) {
+        std::lock_guard lock(m);
+        changes.push_back(present);
+        seen_.notify_all();
+    });
+    ASSERT_EQ(watch.problem(), "");
+    EXPECT_FALSE(watch.present());
+    const std::string pid = bed_->run("xcompmgr >/dev/null 2>&1 & echo $!");
+    auto until = std::chrono::steady_clock::now() + 5s;
+    while (!watch.present() && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(10ms);
+    ASSERT_TRUE(watch.present()) << "xcompmgr took the selection";
+    bed_->run("kill " + pid);
+    until = std::chrono::steady_clock::now() + 5s;
+    while (watch.present() && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(10ms);
+    EXPECT_FALSE(watch.present());
+    std::lock_guard lock(m);
+    EXPECT_EQ(changes, (std::vector<bool>{true, false}));
+}
+
+}  // namespace
+}  // namespace vp::test
