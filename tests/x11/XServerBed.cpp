@@ -37,7 +37,7 @@ bool onPath(const std::string& program) {
 
 }  // namespace
 
-std::unique_ptr<XServerBed> XServerBed::start(Kind kind, std::string& whyNot) {
+std::unique_ptr<XServerBed> XServerBed::start(Kind kind, std::string& whyNot, const std::string& xvfbScreen) {
     const std::string program = kind == Kind::xorgDummy ? "Xorg" : "Xvfb";
     if (!onPath(program)) {
         whyNot = program + " is not installed";
@@ -54,12 +54,12 @@ std::unique_ptr<XServerBed> XServerBed::start(Kind kind, std::string& whyNot) {
     // a number taken meanwhile makes the server fail, and the next is tried.
     for (int n = kFirstDisplay + int(::getpid() % 50); n <= kLastDisplay; ++n) {
         if (!displayFree(n)) continue;
-        if (bed->launch(kind, n, whyNot)) return bed;
+        if (bed->launch(kind, n, whyNot, xvfbScreen)) return bed;
     }
     return nullptr;
 }
 
-bool XServerBed::launch(Kind kind, int number, std::string& whyNot) {
+bool XServerBed::launch(Kind kind, int number, std::string& whyNot, const std::string& xvfbScreen) {
     int ready[2];
     if (::pipe2(ready, O_CLOEXEC) != 0) return false;
     const std::string display = ":" + std::to_string(number);
@@ -70,7 +70,7 @@ bool XServerBed::launch(Kind kind, int number, std::string& whyNot) {
                 dir_ + "/conf.d", "-logfile", dir_ + "/xorg.log", "-noreset", "-nolisten", "tcp",
                 "-novtswitch", "-sharevts"};
     } else {
-        args = {"Xvfb", display, "-screen", "0", "1280x1024x24", "-noreset", "-nolisten", "tcp"};
+        args = {"Xvfb", display, "-screen", "0", xvfbScreen, "-noreset", "-nolisten", "tcp"};
     }
     args.push_back("-displayfd");
     pid_t pid = ::fork();

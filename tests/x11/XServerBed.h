@@ -17,7 +17,9 @@ public:
     enum class Kind { xorgDummy, xvfb };
     // Starts a server; on failure nullptr and `whyNot` says why (for
     // GTEST_SKIP when the server is not installed).
-    static std::unique_ptr<XServerBed> start(Kind kind, std::string& whyNot);
+    // `xvfbScreen` is Xvfb's screen geometry (WIDTHxHEIGHTxDEPTH).
+    static std::unique_ptr<XServerBed> start(Kind kind, std::string& whyNot,
+                                             const std::string& xvfbScreen = "1280x1024x24");
     ~XServerBed();
 
     const std::string& display() const { return display_; }
@@ -28,7 +30,7 @@ public:
 
 private:
     XServerBed() = default;
-    bool launch(Kind kind, int number, std::string& whyNot);
+    bool launch(Kind kind, int number, std::string& whyNot, const std::string& xvfbScreen);
 
     std::string display_;
     std::string dir_;
