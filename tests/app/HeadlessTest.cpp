@@ -1,5 +1,6 @@
 #include "BuildPaths.h"
 #include "app/headless/Headless.h"
+#include "app/headless/SimulatedBed.h"
 #include "display/DisplayManager.h"
 #include "support/TempDir.h"
 
@@ -112,12 +113,14 @@ TEST(Headless, TwoRunsWithOneHomeShareSettings) {
     TempDir home;
     HeadlessOptions options = parseHeadlessOptions({"--home", home.path().string()});
     {
-        HeadlessSession session(options);
+        SimulatedBed bed(options);
+        HeadlessSession session(bed.platform(), bed);
         session.start();
         session.context().displayManager().setPrefs("3C9B1E7A-5F42-4D08-A6E3-8F1C2B9D7E55",
                                                     ScreenPrefs{0.4, 0.3, 0.5, true});
     }
-    HeadlessSession second(options);
+    SimulatedBed secondBed(options);
+    HeadlessSession second(secondBed.platform(), secondBed);
     second.start();
     auto prefs = second.state()["prefs"];
     EXPECT_EQ(prefs, nlohmann::json::parse(R"({"3C9B1E7A-5F42-4D08-A6E3-8F1C2B9D7E55":
@@ -127,9 +130,10 @@ TEST(Headless, TwoRunsWithOneHomeShareSettings) {
 }
 
 TEST(Headless, SettlingStopsAtItsBoundDespiteARepeatingTimer) {
-    HeadlessSession session(parseHeadlessOptions({}));
+    SimulatedBed bed(parseHeadlessOptions({}));
+    HeadlessSession session(bed.platform(), bed);
     session.start();
-    SimPlatform& platform = session.platform();
+    SimPlatform& platform = bed.sim();
     std::function<void()> tick = [&] { platform.mainQueue.postAfter(1s, tick); };
     tick();
     Seconds before = platform.clock.now();
@@ -230,7 +234,8 @@ TEST(HeadlessBinary, SummaryOnATerminalJsonOtherwise) {
 TEST(HeadlessOutput, JsonKeepsItsMembersWithNumbersRounded) {
     std::ostringstream out, err;
     ASSERT_EQ(runHeadless({"--do", "setBrightness 2 0.4"}, out, err), 0) << err.str();
-    HeadlessSession session(parseHeadlessOptions({"--do", "setBrightness 2 0.4"}));
+    SimulatedBed bed(parseHeadlessOptions({"--do", "setBrightness 2 0.4"}));
+    HeadlessSession session(bed.platform(), bed);
     session.start();
     session.apply({"--do", "setBrightness 2 0.4"});
     nlohmann::json raw = session.state(), printed = nlohmann::json::parse(out.str());
