@@ -129,6 +129,43 @@ TEST(Headless, TwoRunsWithOneHomeShareSettings) {
         std::filesystem::path(second.platform().system().logFilePath()).parent_path()));
 }
 
+// A platform that offers only the seam, as a real one does: no inspection.
+class SeamOnly : public Platform {
+public:
+    explicit SeamOnly(Platform& inner) : inner_(inner) {}
+    std::string name() const override { return inner_.name(); }
+    const Capabilities& capabilities() const override { return inner_.capabilities(); }
+    Runtime runtime() override { return inner_.runtime(); }
+    DisplayServices& displays() override { return inner_.displays(); }
+    MonitorHardware& hardware() override { return inner_.hardware(); }
+    VirtualDisplayFactory& virtualDisplays() override { return inner_.virtualDisplays(); }
+    WindowSystem& windows() override { return inner_.windows(); }
+    InputServices& input() override { return inner_.input(); }
+    ScreenCapture& capture() override { return inner_.capture(); }
+    SystemServices& system() override { return inner_.system(); }
+
+private:
+    Platform& inner_;
+};
+
+TEST(Headless, APlatformThatCannotBeInspectedShowsOnlyWhatTheCoreKnows) {
+    SimulatedBed bed(parseHeadlessOptions({}));
+    SeamOnly platform(bed.platform());
+    HeadlessSession session(platform, bed);
+    EXPECT_EQ(session.inspection(), nullptr);
+    session.start();
+    session.apply({"--do", "setXDR 1 0.5"});
+    session.apply({"--key", "brightnessDown"});
+    nlohmann::json state = session.state();
+    expectDefaultScreens(state);
+    EXPECT_EQ(state["brightness"]["2"], 0.6875);  // the keys reach the core through the seam
+    ASSERT_EQ(state["hardware"].size(), 3u);
+    for (const auto& [id, entry] : state["hardware"].items()) {
+        EXPECT_EQ(entry.size(), 1u) << id;  // the extra brightness alone
+        EXPECT_EQ(entry["xdr"].is_null(), id != "1") << id;
+    }
+}
+
 TEST(Headless, SettlingStopsAtItsBoundDespiteARepeatingTimer) {
     SimulatedBed bed(parseHeadlessOptions({}));
     HeadlessSession session(bed.platform(), bed);
