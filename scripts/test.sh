@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs the whole test suite, warnings as errors.
+# Checks the layering of the includes, then builds everything and runs the
+# whole test suite, warnings as errors.
 # With CI=true (or --sanitize) the core tests run a second time under
 # AddressSanitizer and UndefinedBehaviorSanitizer. With CI=true also:
 #   - the build is a release build (-O3) in build-release, which is where an
@@ -10,6 +11,8 @@
 #     (scripts/fuzz.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Before any build: a wrong include fails in a second, naming the line.
+bash scripts/check-layers.sh
 bash scripts/deps.sh
 
 ci=false

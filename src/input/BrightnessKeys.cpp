@@ -8,9 +8,20 @@ namespace vp {
 
 namespace {
 
-double stepFor(std::uint64_t flags) {
-    bool fine = (flags & event::flagOption) && (flags & event::flagShift);
-    return fine ? BrightnessKeys::fineStep : BrightnessKeys::step;
+double stepFor(const KeyEvent& e) {
+    return e.fine ? BrightnessKeys::fineStep : BrightnessKeys::step;
+}
+
+bool isSoundKey(Key key) {
+    return key == Key::volumeUp || key == Key::volumeDown || key == Key::mute;
+}
+
+// A grabbed key never reaches the desktop, so a grabbing platform watches
+// only the keys that are ours whatever plays where.
+std::vector<Key> keysToWatch(KeyDelivery delivery) {
+    std::vector<Key> keys = {Key::brightnessUp, Key::brightnessDown};
+    if (delivery == KeyDelivery::perEvent) keys.insert(keys.end(), {Key::volumeUp, Key::volumeDown, Key::mute});
+    return keys;
 }
 
 }  // namespace
@@ -41,31 +52,38 @@ void BrightnessKeys::setVolumeEnabled(bool on) {
 }
 
 bool BrightnessKeys::hasPermission() const {
-    return platform_.input().isAccessibilityTrusted();
+    return platform_.input().keysPermitted();
 }
 
-void BrightnessKeys::start(bool prompt) {
-    if (!enabled() || tap) return;
+void BrightnessKeys::start(bool request) {
+    if (!enabled() || watch_ || platform_.capabilities().keys == KeyDelivery::none) return;
     InputServices& input = platform_.input();
-    if (input.isAccessibilityTrusted()) {
-        installTap();
+    if (input.keysPermitted()) {
+        watch();
         return;
     }
-    if (prompt) input.promptForAccessibility();
+    if (request) input.requestKeysPermission();
     scheduleRetry();
 }
 
-void BrightnessKeys::installTap() {
-    tap = platform_.input().createEventTap(eventMask, [this](const KeyEvent& e) { return handle(e); });
-    if (!tap) {
-        log_.write("Teclas de brilho: não foi possível criar o event tap");
-        return;
-    }
-    source = tap->addToMainRunLoop();
-    tap->enable(true);
+void BrightnessKeys::watch() {
+    WeakLife weak = life_;
+    watch_ = platform_.input().watchKeys(
+        keysToWatch(platform_.capabilities().keys), [this](const KeyEvent& e) { return handle(e); },
+        [weak, this] {
+            if (weak.lock()) watchLost();
+        });
+    if (!watch_) log_.write("Teclas de brilho: o sistema recusou observar as teclas");
 }
 
-// A repeating timer: each tick either starts the tap or schedules the next.
+// The system ended the watch by itself: a new one at once, or the wait for
+// the permission when that is what went.
+void BrightnessKeys::watchLost() {
+    watch_.reset();
+    start(false);
+}
+
+// A repeating timer: each tick either starts the watch or schedules the next.
 void BrightnessKeys::scheduleRetry() {
     if (retryTimer) retryTimer->cancel();
     WeakLife weak = life_;
@@ -83,39 +101,21 @@ void BrightnessKeys::scheduleRetry() {
 void BrightnessKeys::stop() {
     if (retryTimer) retryTimer->cancel();
     retryTimer.reset();
-    if (tap) tap->enable(false);
-    source.reset();
-    tap.reset();
+    watch_.reset();
 }
 
 bool BrightnessKeys::handle(const KeyEvent& e) {
-    if (e.type == event::tapDisabledByTimeout || e.type == event::tapDisabledByUserInput) {
-        if (tap) tap->enable(true);
-        return true;
-    }
-    if (e.type == event::keyDown) {
-        if (e.keyCode != event::keyBrightnessUp && e.keyCode != event::keyBrightnessDown) return true;
-        queueBrightness(stepFor(e.flags) * (e.keyCode == event::keyBrightnessUp ? 1 : -1));
-        return false;
-    }
-    if (e.type != event::systemDefined || !e.convertible || e.subtype != event::auxControlButtons) return true;
-
-    std::int64_t keyCode = (e.data1 >> 16) & 0xFFFF;
-    bool down = ((e.data1 >> 8) & 0xFF) == event::auxStateDown;
-    if (handleVolume(keyCode, down, e.flags)) return false;
-    if (keyCode != event::auxBrightnessUp && keyCode != event::auxBrightnessDown) return true;
-    // The key-up half of a press is swallowed too, so the system never sees
-    // half a key.
-    if (down) queueBrightness(stepFor(e.flags) * (keyCode == event::auxBrightnessUp ? 1 : -1));
-    return false;
+    if (isSoundKey(e.key)) return handleVolume(e);
+    // The release is taken too, so the desktop never sees half a press.
+    if (e.pressed) queueBrightness(stepFor(e) * (e.key == Key::brightnessUp ? 1 : -1));
+    return true;
 }
 
-// True when the volume key is ours (and so swallowed).
-bool BrightnessKeys::handleVolume(std::int64_t keyCode, bool down, std::uint64_t flags) {
-    if (keyCode != event::auxSoundUp && keyCode != event::auxSoundDown && keyCode != event::auxMute) return false;
+// True when the sound key is ours.
+bool BrightnessKeys::handleVolume(const KeyEvent& e) {
     if (!volumeEnabled() || !manager_.hasDDCVolume()) return false;
     if (!outputIsDisplayAudio(platform_.input())) return false;
-    if (down) queueVolume(keyCode, stepFor(flags));
+    if (e.pressed) queueVolume(e.key, stepFor(e));
     return true;
 }
 
@@ -129,12 +129,12 @@ void BrightnessKeys::queueBrightness(double delta) {
     });
 }
 
-void BrightnessKeys::queueVolume(std::int64_t keyCode, double stepSize) {
+void BrightnessKeys::queueVolume(Key key, double stepSize) {
     WeakLife weak = life_;
-    platform_.runtime().main.post([weak, this, keyCode, stepSize] {
+    platform_.runtime().main.post([weak, this, key, stepSize] {
         if (!weak.lock()) return;
-        if (keyCode == event::auxSoundUp) manager_.stepDDCVolume(stepSize);
-        else if (keyCode == event::auxSoundDown) manager_.stepDDCVolume(-stepSize);
+        if (key == Key::volumeUp) manager_.stepDDCVolume(stepSize);
+        else if (key == Key::volumeDown) manager_.stepDDCVolume(-stepSize);
         else manager_.toggleDDCMute();
         if (manager_.ddcMuted) {
             hud_.show(0, "speaker.slash.fill");
@@ -146,10 +146,8 @@ void BrightnessKeys::queueVolume(std::int64_t keyCode, double stepSize) {
 }
 
 bool BrightnessKeys::outputIsDisplayAudio(InputServices& input) {
-    auto device = input.defaultOutputDevice();
-    if (!device) return false;
-    auto transport = input.transportType(*device);
-    return transport == fourCC("hdmi") || transport == fourCC("dprt");
+    auto transport = input.outputTransport();
+    return transport == AudioTransport::hdmi || transport == AudioTransport::displayPort;
 }
 
 }  // namespace vp

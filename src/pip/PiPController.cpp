@@ -143,7 +143,6 @@ void PiPController::startStream(const CaptureFilter& filter, CaptureSize size) {
     config.width = std::max(size.width, 2);
     config.height = std::max(size.height, 2);
     config.minimumFrameInterval = 1.0 / 30;
-    config.pixelFormat = fourCC("BGRA");
     config.showsCursor = true;
     config.queueDepth = 4;
     configuration_ = config;

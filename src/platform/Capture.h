@@ -41,8 +41,7 @@ struct CaptureFilter {
 
 struct StreamConfiguration {
     int width = 0, height = 0;
-    double minimumFrameInterval = 1.0 / 30;
-    std::uint32_t pixelFormat = 0x42475241;  // 'BGRA'
+    double minimumFrameInterval = 1.0 / 30;  // frames always arrive as BGRA (CapturedFrame::bgra)
     bool showsCursor = true;
     int queueDepth = 4;
 };

@@ -1,5 +1,6 @@
 #include "BuildPaths.h"
 #include "app/headless/Headless.h"
+#include "app/headless/SimulatedBed.h"
 #include "display/DisplayManager.h"
 #include "support/TempDir.h"
 
@@ -112,12 +113,14 @@ TEST(Headless, TwoRunsWithOneHomeShareSettings) {
     TempDir home;
     HeadlessOptions options = parseHeadlessOptions({"--home", home.path().string()});
     {
-        HeadlessSession session(options);
+        SimulatedBed bed(options);
+        HeadlessSession session(bed.platform(), bed);
         session.start();
         session.context().displayManager().setPrefs("3C9B1E7A-5F42-4D08-A6E3-8F1C2B9D7E55",
                                                     ScreenPrefs{0.4, 0.3, 0.5, true});
     }
-    HeadlessSession second(options);
+    SimulatedBed secondBed(options);
+    HeadlessSession second(secondBed.platform(), secondBed);
     second.start();
     auto prefs = second.state()["prefs"];
     EXPECT_EQ(prefs, nlohmann::json::parse(R"({"3C9B1E7A-5F42-4D08-A6E3-8F1C2B9D7E55":
@@ -126,10 +129,47 @@ TEST(Headless, TwoRunsWithOneHomeShareSettings) {
         std::filesystem::path(second.platform().system().logFilePath()).parent_path()));
 }
 
-TEST(Headless, SettlingStopsAtItsBoundDespiteARepeatingTimer) {
-    HeadlessSession session(parseHeadlessOptions({}));
+// A platform that offers only the seam, as a real one does: no inspection.
+class SeamOnly : public Platform {
+public:
+    explicit SeamOnly(Platform& inner) : inner_(inner) {}
+    std::string name() const override { return inner_.name(); }
+    const Capabilities& capabilities() const override { return inner_.capabilities(); }
+    Runtime runtime() override { return inner_.runtime(); }
+    DisplayServices& displays() override { return inner_.displays(); }
+    MonitorHardware& hardware() override { return inner_.hardware(); }
+    VirtualDisplayFactory& virtualDisplays() override { return inner_.virtualDisplays(); }
+    WindowSystem& windows() override { return inner_.windows(); }
+    InputServices& input() override { return inner_.input(); }
+    ScreenCapture& capture() override { return inner_.capture(); }
+    SystemServices& system() override { return inner_.system(); }
+
+private:
+    Platform& inner_;
+};
+
+TEST(Headless, APlatformThatCannotBeInspectedShowsOnlyWhatTheCoreKnows) {
+    SimulatedBed bed(parseHeadlessOptions({}));
+    SeamOnly platform(bed.platform());
+    HeadlessSession session(platform, bed);
+    EXPECT_EQ(session.inspection(), nullptr);
     session.start();
-    SimPlatform& platform = session.platform();
+    session.apply({"--key", "brightnessDown"});
+    nlohmann::json state = session.state();
+    expectDefaultScreens(state);
+    EXPECT_EQ(state["brightness"]["2"], 0.6875);  // the keys reach the core through the seam
+    ASSERT_EQ(state["hardware"].size(), 3u);
+    for (const auto& [id, entry] : state["hardware"].items()) {
+        EXPECT_EQ(entry.size(), 1u) << id;
+        EXPECT_TRUE(entry.contains("xdr")) << id;  // the core's extra brightness alone
+    }
+}
+
+TEST(Headless, SettlingStopsAtItsBoundDespiteARepeatingTimer) {
+    SimulatedBed bed(parseHeadlessOptions({}));
+    HeadlessSession session(bed.platform(), bed);
+    session.start();
+    SimPlatform& platform = bed.sim();
     std::function<void()> tick = [&] { platform.mainQueue.postAfter(1s, tick); };
     tick();
     Seconds before = platform.clock.now();
@@ -230,7 +270,8 @@ TEST(HeadlessBinary, SummaryOnATerminalJsonOtherwise) {
 TEST(HeadlessOutput, JsonKeepsItsMembersWithNumbersRounded) {
     std::ostringstream out, err;
     ASSERT_EQ(runHeadless({"--do", "setBrightness 2 0.4"}, out, err), 0) << err.str();
-    HeadlessSession session(parseHeadlessOptions({"--do", "setBrightness 2 0.4"}));
+    SimulatedBed bed(parseHeadlessOptions({"--do", "setBrightness 2 0.4"}));
+    HeadlessSession session(bed.platform(), bed);
     session.start();
     session.apply({"--do", "setBrightness 2 0.4"});
     nlohmann::json raw = session.state(), printed = nlohmann::json::parse(out.str());

@@ -14,21 +14,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
-KeyEvent aux(std::int64_t code, std::uint64_t flags = 0, bool down = true) {
-    return auxButtonEvent(code, down, flags);
+KeyEvent press(Key key, bool fine = false) {
+    return KeyEvent{key, true, fine};
 }
 
-KeyEvent keyDown(std::int64_t keyCode, std::uint64_t flags = 0) {
-    KeyEvent e;
-    e.type = event::keyDown;
-    e.keyCode = keyCode;
-    e.flags = flags;
-    return e;
+KeyEvent release(Key key) {
+    return KeyEvent{key, false, false};
 }
-
-constexpr std::int64_t kBrightnessUp = event::auxBrightnessUp, kBrightnessDown = event::auxBrightnessDown,
-                       kSoundUp = event::auxSoundUp, kMute = event::auxMute;
-constexpr std::uint64_t kOption = event::flagOption, kShift = event::flagShift;
 
 double snapped(double current, double delta) {
     double q = std::abs(delta);
@@ -39,7 +31,7 @@ struct Keys : ::testing::Test {
     Sim sim;
     BrightnessKeys& keys() { return sim.context->keys(); }
     SimInput& input() { return sim.platform->simInput; }
-    void press(const KeyEvent& e) {
+    void send(const KeyEvent& e) {
         input().inject(e);
         sim.idle();
     }
@@ -63,17 +55,15 @@ TEST_F(Keys, BrightnessPressesStepEveryScreenOnTheGridOfTheirStep) {
         double delta;
     };
     const Case cases[] = {
-        {"down, no modifier", aux(kBrightnessDown), -1.0 / 16},
-        {"up, option and shift", aux(kBrightnessUp, kOption | kShift), 1.0 / 64},
-        {"up, option alone", aux(kBrightnessUp, kOption), 1.0 / 16},
-        {"up, shift alone", aux(kBrightnessUp, kShift), 1.0 / 16},
-        {"brightness-down key code", keyDown(145), -1.0 / 16},
-        {"brightness-up key code, fine", keyDown(144, kOption | kShift), 1.0 / 64},
+        {"down", press(Key::brightnessDown), -1.0 / 16},
+        {"up, fine", press(Key::brightnessUp, true), 1.0 / 64},
+        {"up", press(Key::brightnessUp), 1.0 / 16},
+        {"down, fine", press(Key::brightnessDown, true), -1.0 / 64},
     };
     startKeys();
     for (const Case& c : cases) {
         auto before = levels();
-        press(c.event);
+        send(c.event);
         for (const auto& [id, level] : levels()) EXPECT_DOUBLE_EQ(level, snapped(before[id], c.delta)) << c.what << ", display " << id;
         EXPECT_TRUE(input().systemReceived.empty()) << c.what;
     }
@@ -81,63 +71,49 @@ TEST_F(Keys, BrightnessPressesStepEveryScreenOnTheGridOfTheirStep) {
 
 TEST_F(Keys, BrightnessDownStopsAtZeroAndTheHUDShowsTheLowIcon) {
     startKeys();
-    for (int i = 0; i < 20; ++i) press(aux(kBrightnessDown));
+    for (int i = 0; i < 20; ++i) send(press(Key::brightnessDown));
     for (const auto& [id, level] : levels()) EXPECT_EQ(level, 0.0) << "display " << id;
     EXPECT_EQ(sim.context->hud().model().value(), 0.0);
     EXPECT_EQ(sim.context->hud().model().icon(), "sun.min.fill");
-    press(aux(kBrightnessUp));
-    for (int i = 0; i < 5; ++i) press(aux(kBrightnessUp));
+    for (int i = 0; i < 6; ++i) send(press(Key::brightnessUp));
     EXPECT_EQ(sim.context->hud().model().icon(), "sun.max.fill");  // 6/16 = 0.375
 }
 
-TEST_F(Keys, TheKeyUpHalfIsSwallowedAndChangesNothing) {
+TEST_F(Keys, TheReleaseIsTakenAndChangesNothing) {
     startKeys();
     auto before = levels();
-    press(aux(kBrightnessDown, 0, false));
+    send(release(Key::brightnessDown));
     EXPECT_EQ(levels(), before);
     EXPECT_TRUE(input().systemReceived.empty());
-    EXPECT_EQ(input().swallowed, 1u);
+    EXPECT_EQ(input().consumed, 1u);
     EXPECT_EQ(sim.context->hud().panel(), nullptr);
-}
-
-TEST_F(Keys, OtherEventsPassThroughUnchanged) {
-    startKeys();
-    KeyEvent otherSubtype = aux(kBrightnessUp);
-    otherSubtype.subtype = 7;
-    KeyEvent notConvertible = aux(kBrightnessUp);
-    notConvertible.convertible = false;
-    KeyEvent playPause = aux(16);
-    KeyEvent letter = keyDown(0);
-    auto before = levels();
-    for (const KeyEvent& e : {otherSubtype, notConvertible, playPause, letter}) press(e);
-    EXPECT_EQ(input().systemReceived.size(), 4u);
-    EXPECT_EQ(levels(), before);
 }
 
 TEST_F(Keys, SoundKeysPassToTheSystemWhileTheSoundGoesToTheBuiltInSpeakers) {
     sim.defaults().setBool(BrightnessKeys::volumeKey, true);
     startKeys();
-    press(aux(kSoundUp));
-    press(aux(kMute));
+    send(press(Key::volumeUp));
+    send(press(Key::mute));
     ASSERT_EQ(input().systemReceived.size(), 2u);
-    EXPECT_EQ(input().systemReceived[0].data1, aux(kSoundUp).data1);
+    EXPECT_EQ(input().systemReceived[0].key, Key::volumeUp);
+    EXPECT_EQ(input().systemReceived[1].key, Key::mute);
     EXPECT_EQ(sim.context->hud().panel(), nullptr);
 }
 
-TEST_F(Keys, SwitchedOffInTheSettingsNoTapIsInstalledAtAll) {
+TEST_F(Keys, SwitchedOffInTheSettingsNothingIsWatchedAtAll) {
     sim.defaults().setBool(BrightnessKeys::enabledKey, false);
     startKeys();
     EXPECT_FALSE(keys().isRunning());
-    EXPECT_EQ(input().tapsCreated, 0u);
-    press(aux(kBrightnessDown));
-    press(aux(kSoundUp));
+    EXPECT_EQ(input().watchesCreated, 0u);
+    send(press(Key::brightnessDown));
+    send(press(Key::volumeUp));
     EXPECT_EQ(input().systemReceived.size(), 2u);
 
     keys().setEnabled(true);
     EXPECT_TRUE(keys().isRunning());
     keys().setEnabled(false);
     EXPECT_FALSE(keys().isRunning());
-    EXPECT_FALSE(input().tapInstalled());
+    EXPECT_FALSE(input().watchInstalled());
 }
 
 TEST_F(Keys, MissingOrNonBooleanSettingsReadAsTrue) {
@@ -151,62 +127,96 @@ TEST_F(Keys, MissingOrNonBooleanSettingsReadAsTrue) {
     EXPECT_FALSE(keys().volumeEnabled());
 }
 
-TEST_F(Keys, WithoutPermissionItPromptsOnceAndStartsWithinOneTickOfTheGrant) {
-    input().trusted = false;
+TEST_F(Keys, WithoutPermissionItAsksOnceAndStartsWithinOneTickOfTheGrant) {
+    input().permitted = false;
     startKeys();
-    EXPECT_EQ(input().prompts, 1u);
+    EXPECT_EQ(input().requests, 1u);
     EXPECT_FALSE(keys().isRunning());
     EXPECT_TRUE(keys().isWaiting());
 
     sim.platform->advance(7s);  // two ticks without permission
     EXPECT_FALSE(keys().isRunning());
-    input().trusted = true;  // granted at 7 s; the next tick is at 9 s
+    input().permitted = true;  // granted at 7 s; the next tick is at 9 s
     sim.platform->advance(1.9s);
     EXPECT_FALSE(keys().isRunning());
     sim.platform->advance(0.2s);
     EXPECT_TRUE(keys().isRunning());
     EXPECT_FALSE(keys().isWaiting());
-    EXPECT_EQ(input().prompts, 1u);
+    EXPECT_EQ(input().requests, 1u);
     EXPECT_EQ(sim.platform->mainQueue.delayedCount(), 0u);
 }
 
-TEST_F(Keys, StopEndsTheWaitAndRemovesTheTap) {
-    input().trusted = false;
+TEST_F(Keys, StopEndsTheWaitAndTheWatch) {
+    input().permitted = false;
     startKeys();
     keys().stop();
     EXPECT_FALSE(keys().isWaiting());
-    input().trusted = true;
+    input().permitted = true;
     sim.platform->advance(10s);
     EXPECT_FALSE(keys().isRunning());
 
     keys().start(false);
-    EXPECT_TRUE(input().tapReceiving());
+    EXPECT_TRUE(input().watchReceiving());
     keys().stop();
-    EXPECT_FALSE(input().tapInstalled());
-    press(aux(kBrightnessDown));
+    EXPECT_FALSE(input().watchInstalled());
+    send(press(Key::brightnessDown));
     EXPECT_EQ(input().systemReceived.size(), 1u);
 }
 
-TEST_F(Keys, ATapDisabledByTheSystemIsEnabledAgainAtOnce) {
+TEST_F(Keys, AWatchTheSystemEndsIsReplacedAtOnceOrAwaitsThePermission) {
     startKeys();
-    input().disableTap(event::tapDisabledByTimeout);
-    EXPECT_TRUE(input().tapReceiving());
-    input().disableTap(event::tapDisabledByUserInput);
-    EXPECT_TRUE(input().tapReceiving());
+    input().loseWatch();
+    sim.idle();
+    EXPECT_TRUE(input().watchReceiving());
+    EXPECT_EQ(input().watchesCreated, 2u);
+    send(press(Key::brightnessDown));
+    EXPECT_TRUE(input().systemReceived.empty());
+
+    // The permission was withdrawn: the keys wait for it to come back.
+    input().permitted = false;
+    input().loseWatch();
+    sim.idle();
+    EXPECT_FALSE(keys().isRunning());
+    EXPECT_TRUE(keys().isWaiting());
+    input().permitted = true;
+    sim.platform->advance(3.1s);
+    EXPECT_TRUE(input().watchReceiving());
+    EXPECT_EQ(input().requests, 0u);
 }
 
-TEST(KeysLog, AFailedTapCreationIsLoggedAndNotRetried) {
+TEST_F(Keys, AGrabbingPlatformWatchesOnlyTheBrightnessKeys) {
+    sim.platform->simCapabilities().keys = KeyDelivery::wholeGrab;
+    startKeys();
+    EXPECT_EQ(input().watchedKeys(), (std::vector<Key>{Key::brightnessUp, Key::brightnessDown}));
+    send(press(Key::brightnessDown));
+    send(press(Key::volumeUp));
+    EXPECT_EQ(input().consumed, 1u);
+    ASSERT_EQ(input().systemReceived.size(), 1u);
+    EXPECT_EQ(input().systemReceived[0].key, Key::volumeUp);
+}
+
+TEST_F(Keys, APlatformWithoutKeysIsNeverAskedForThem) {
+    sim.platform->simCapabilities().keys = KeyDelivery::none;
+    input().permitted = false;
+    startKeys();
+    EXPECT_FALSE(keys().isRunning());
+    EXPECT_FALSE(keys().isWaiting());
+    EXPECT_EQ(input().requests, 0u);
+    EXPECT_EQ(input().watchesCreated, 0u);
+}
+
+TEST(KeysLog, ARefusedWatchIsLoggedAndNotRetried) {
     TempDir home;
     Sim sim(defaultScenario(), SimOptions{home.path().string()});
-    sim.platform->simInput.tapCreationFails = true;
+    sim.platform->simInput.watchRefused = true;
     sim.start();
     sim.context->keys().start(true);
     sim.platform->advance(10s);
     EXPECT_FALSE(sim.context->keys().isRunning());
     EXPECT_FALSE(sim.context->keys().isWaiting());
-    EXPECT_EQ(sim.platform->simInput.tapsCreated, 0u);
+    EXPECT_EQ(sim.platform->simInput.watchesCreated, 0u);
     std::string log = readFile(sim.context->log().path());
-    EXPECT_NE(log.find("Teclas de brilho: não foi possível criar o event tap\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("Teclas de brilho: o sistema recusou observar as teclas\n"), std::string::npos) << log;
 }
 
 nlohmann::json hdmiScenario() {
@@ -221,37 +231,37 @@ TEST(KeysVolume, WithTheSoundOnAnHDMIMonitorTheSoundKeysDriveItsVolumeAndMute) {
     DisplayManager& m = sim.manager();
     SimInput& input = sim.platform->simInput;
     const HUDModel& hud = sim.context->hud().model();
-    auto press = [&](const KeyEvent& e) {
+    auto send = [&](const KeyEvent& e) {
         input.inject(e);
         sim.idle();
     };
     ASSERT_TRUE(m.hasDDCVolume());
     double start = m.volume.at(2);
 
-    press(aux(kSoundUp));
+    send(press(Key::volumeUp));
     EXPECT_DOUBLE_EQ(m.volume.at(2), snapped(start, 1.0 / 16));
     EXPECT_DOUBLE_EQ(hud.value(), m.averageDDCVolume());
     EXPECT_EQ(hud.icon(), m.volume.at(2) < 0.34 ? "speaker.wave.1.fill" : "speaker.wave.3.fill");
 
     double before = m.volume.at(2);
-    press(aux(1, kOption | kShift));  // sound down, fine
+    send(press(Key::volumeDown, true));
     EXPECT_DOUBLE_EQ(m.volume.at(2), snapped(before, -1.0 / 64));
 
-    press(aux(kSoundUp, 0, false));  // the release half: swallowed, nothing happens
-    press(aux(kMute));
+    send(release(Key::volumeUp));  // taken, and nothing happens
+    send(press(Key::mute));
     EXPECT_TRUE(m.ddcMuted);
     EXPECT_EQ(hud.value(), 0.0);
     EXPECT_EQ(hud.icon(), "speaker.slash.fill");
 
     before = m.volume.at(2);
-    press(aux(kSoundUp));  // unmutes first, then steps
+    send(press(Key::volumeUp));  // unmutes first, then steps
     EXPECT_FALSE(m.ddcMuted);
     EXPECT_DOUBLE_EQ(m.volume.at(2), snapped(before, 1.0 / 16));
     EXPECT_NE(hud.icon(), "speaker.slash.fill");
     EXPECT_TRUE(input.systemReceived.empty());
 
     sim.context->keys().setVolumeEnabled(false);
-    press(aux(kSoundUp));
+    send(press(Key::volumeUp));
     EXPECT_EQ(input.systemReceived.size(), 1u);
 }
 
@@ -263,44 +273,40 @@ TEST(KeysVolume, WithoutAMonitorThatTakesDDCVolumeTheSoundKeysStayWithTheSystem)
     sim.context->keys().start(true);
     sim.idle();
     ASSERT_FALSE(sim.manager().hasDDCVolume());
-    sim.platform->simInput.inject(aux(kSoundUp));
-    sim.platform->simInput.inject(aux(kMute));
+    sim.platform->simInput.inject(press(Key::volumeUp));
+    sim.platform->simInput.inject(press(Key::mute));
     sim.idle();
     EXPECT_EQ(sim.platform->simInput.systemReceived.size(), 2u);
 }
 
 TEST(KeysOutput, DisplayAudioIsHDMIOrDisplayPortAndAFailedReadIsNot) {
-    struct Case {
-        std::optional<std::uint32_t> device;
-        std::optional<std::uint32_t> transport;
-        bool expected;
-    };
-    const Case cases[] = {
-        {73, fourCC("hdmi"), true},  {73, fourCC("dprt"), true},     {73, fourCC("bltn"), false},
-        {73, fourCC("usb "), false}, {73, std::nullopt, false},      {std::nullopt, fourCC("hdmi"), false},
+    const std::pair<std::optional<AudioTransport>, bool> cases[] = {
+        {AudioTransport::hdmi, true},       {AudioTransport::displayPort, true}, {AudioTransport::builtIn, false},
+        {AudioTransport::usb, false},       {AudioTransport::bluetooth, false},  {AudioTransport::other, false},
+        {std::nullopt, false},
     };
     VirtualClock clock;
     VirtualMainQueue main(clock);
-    for (const Case& c : cases) {
-        SimInput input(main);
-        input.outputDevice = c.device;
-        input.outputTransport = c.transport;
-        EXPECT_EQ(BrightnessKeys::outputIsDisplayAudio(input), c.expected);
+    Capabilities capabilities;
+    for (const auto& [transport, expected] : cases) {
+        SimInput input(main, capabilities);
+        input.transport = transport;
+        EXPECT_EQ(BrightnessKeys::outputIsDisplayAudio(input), expected);
     }
 }
 
 TEST_F(Keys, EventsInjectedFromAnotherThreadAreHandledOnTheMainQueue) {
     startKeys();
     std::thread windowServer([this] {
-        for (int i = 0; i < 200; ++i) input().inject(aux(i % 2 ? kBrightnessUp : kBrightnessDown));
+        for (int i = 0; i < 200; ++i) input().inject(press(i % 2 ? Key::brightnessUp : Key::brightnessDown));
     });
-    for (int i = 0; i < 1000 && input().swallowed < 200; ++i) {
+    for (int i = 0; i < 1000 && input().consumed < 200; ++i) {
         sim.idle();
         std::this_thread::yield();
     }
     windowServer.join();
     sim.idle();
-    EXPECT_EQ(input().swallowed, 200u);
+    EXPECT_EQ(input().consumed, 200u);
 }
 
 }  // namespace

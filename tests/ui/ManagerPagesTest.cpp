@@ -135,7 +135,7 @@ private Q_SLOTS:
 
     void accessibilityWarningFollowsVolumeKeysAndThePermission() {
         PagesWorld world;
-        world.platform.simInput.trusted = false;
+        world.platform.simInput.permitted = false;
         GeneralPage page(*world.context);
         QVERIFY(!page.accessibilityWarning()->isHidden());
         QVERIFY(page.isPolling());
@@ -145,7 +145,7 @@ private Q_SLOTS:
         QTest::mouseClick(page.findChild<Toggle*>("volumeKeys"), Qt::LeftButton);
         QVERIFY(page.isPolling());
 
-        world.platform.simInput.trusted = true;
+        world.platform.simInput.permitted = true;
         QTRY_VERIFY_WITH_TIMEOUT(page.accessibilityWarning()->isHidden(), 3000);
         QVERIFY(!page.isPolling());
     }

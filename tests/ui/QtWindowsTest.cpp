@@ -6,6 +6,8 @@
 #include "platform/qt/QtWindows.h"
 #include "platform/sim/SimPlatform.h"
 #include "ui/hud/HUDView.h"
+#include "ui/windows/PiPView.h"
+#include "ui/windows/WindowContents.h"
 
 #include <QApplication>
 #include <QTest>
@@ -53,7 +55,7 @@ WindowConfig pipConfig() {
 struct Desk {
     SimPlatform sim;
     QtMainQueue main;
-    QtWindowSystem windows{sim.simWindows, main};
+    QtWindowSystem windows{sim.simWindows, main, ui::makeWindowContent};
     Desk() { sim.loadScenarioFile(SimPlatform::defaultScenarioPath()); }
 };
 
@@ -131,7 +133,9 @@ private Q_SLOTS:
         auto window = desk.windows.createWindow(hudConfig());
         auto* qt = dynamic_cast<QtWindow*>(window.get());
         window->setLevelContent(0.25, "sun.min.fill");
-        QCOMPARE(qt->widget()->hudView()->percentText(), QStringLiteral("25"));
+        auto* hud = dynamic_cast<ui::HUDView*>(qt->widget()->content());
+        QVERIFY(hud);
+        QCOMPARE(hud->percentText(), QStringLiteral("25"));
         window->setAlpha(1);
         window->orderFrontRegardless();
         bool done = false;
@@ -165,18 +169,33 @@ private Q_SLOTS:
     void pipLetterboxesTheLatestFrameWithoutCopying() {
         Desk desk;
         auto window = desk.windows.createWindow(pipConfig());
-        auto* widget = dynamic_cast<QtWindow*>(window.get())->widget();
+        auto* view = dynamic_cast<ui::PiPView*>(dynamic_cast<QtWindow*>(window.get())->widget()->content());
+        QVERIFY(view);
         window->setContentSize({100, 100});
         auto pixels = std::make_shared<std::vector<std::uint8_t>>(4 * 2 * 4, 0xFF);
         auto frame = std::make_shared<CapturedFrame>(CapturedFrame{4, 2, pixels});
         window->setFrameContent(frame);
-        QCOMPARE(widget->frameImage().constBits(), pixels->data());
-        QCOMPARE(widget->frameTarget(), QRectF(0, 25, 100, 50));
+        QCOMPARE(view->frameImage().constBits(), pixels->data());
+        QCOMPARE(view->frameTarget(), QRectF(0, 25, 100, 50));
 
         // A frame whose buffer is too short is not drawn.
         auto shortFrame = std::make_shared<CapturedFrame>(CapturedFrame{4, 4, pixels});
         window->setFrameContent(shortFrame);
-        QVERIFY(widget->frameImage().isNull());
+        QVERIFY(view->frameImage().isNull());
+    }
+
+    void windowsWithoutContentShowOnlyTheirBackground() {
+        SimPlatform sim;
+        QtMainQueue main;
+        QtWindowSystem windows{sim.simWindows, main, {}};
+        auto window = windows.createWindow(hudConfig());
+        window->setLevelContent(0.25, "sun.min.fill");
+        window->setFrameContent(nullptr);
+        QVERIFY(!dynamic_cast<QtWindow*>(window.get())->widget()->content());
+
+        Desk desk;
+        auto shade = desk.windows.createWindow(shadeConfig());
+        QVERIFY(!dynamic_cast<QtWindow*>(shade.get())->widget()->content());
     }
 
     void pipKeepsItsAspectWhenResized() {

@@ -8,6 +8,7 @@
 #include "platform/qt/QtWindowFlags.h"
 #include "platform/qt/QtWindows.h"
 #include "ui/hud/HUDView.h"
+#include "ui/windows/PiPView.h"
 #include "ui/app/SingleInstance.h"
 #include "ui/app/UiApplication.h"
 #include "ui/panel/MenuPanel.h"
@@ -33,6 +34,11 @@ std::vector<PlatformWidget*> visibleWindows(WindowRole role) {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* p = dynamic_cast<PlatformWidget*>(w); p && p->role() == role && p->isVisible()) found.push_back(p);
     return found;
+}
+
+template <typename View>
+View* contentOf(PlatformWidget* window) {
+    return dynamic_cast<View*>(window->content());
 }
 
 UiOptions quietOptions() {
@@ -83,11 +89,13 @@ private Q_SLOTS:
         QCOMPARE(panel->windowTitle(), QStringLiteral("Studio \u2014 PiP"));
         QVERIFY(dm.pipOpen.contains(2));
         // Frames keep arriving while it is open, at most 30 a second.
-        QTRY_VERIFY(!panel->frameImage().isNull());
+        PiPView* picture = contentOf<PiPView>(panel);
+        QVERIFY(picture);
+        QTRY_VERIFY(!picture->frameImage().isNull());
         QVERIFY(program.platform().capture().preflightAccess());
         auto& paced = static_cast<PacedCapture&>(program.platform().capture());
         QVERIFY(paced.isPacing());
-        QCOMPARE(panel->frameImage().width() * panel->height(), panel->frameImage().height() * panel->width());
+        QCOMPARE(picture->frameImage().width() * panel->height(), picture->frameImage().height() * panel->width());
 
         // The user closes it with its close button.
         panel->close();
@@ -142,7 +150,8 @@ private Q_SLOTS:
         program.context().hud().show(0.25, "sun.min.fill");
         auto huds = visibleWindows(WindowRole::hud);
         QCOMPARE(huds.size(), std::size_t(1));
-        QCOMPARE(huds.front()->hudView()->percentText(), QStringLiteral("25"));
+        QVERIFY(contentOf<HUDView>(huds.front()));
+        QCOMPARE(contentOf<HUDView>(huds.front())->percentText(), QStringLiteral("25"));
         QCOMPARE(huds.front()->size(), QSize(220, 64));
         auto main = program.platform().windows().mainScreen();
         QRect expected = toQtRect({main->visibleFrame.midX() - 110, main->visibleFrame.minY() + 90, 220, 64},

@@ -1,9 +1,8 @@
 #include "app/headless/Headless.h"
 
 #include "app/Log.h"
+#include "app/headless/SimulatedBed.h"
 #include "display/DisplayManager.h"
-#include "input/BrightnessKeys.h"
-#include "platform/DesktopLanguages.h"
 
 #include <charconv>
 #include <cmath>
@@ -115,12 +114,8 @@ HeadlessOptions parseHeadlessOptions(const std::vector<std::string>& args) {
     return options;
 }
 
-HeadlessSession::HeadlessSession(const HeadlessOptions& options)
-    : platform_(SimOptions{options.home, false}), context_(platform_) {
-    // The desktop's languages, unless the scenario names the user's own.
-    if (auto desktop = desktopLanguages(); !desktop.empty()) platform_.simSystem.languages = desktop;
-    platform_.loadScenarioFile(options.scenario);
-    if (!options.lang.empty()) platform_.simSystem.languages = {options.lang};
+HeadlessSession::HeadlessSession(Platform& platform, HeadlessHand& hand)
+    : platform_(platform), hand_(hand), inspection_(dynamic_cast<Inspection*>(&platform)), context_(platform) {
     context_.install();
 }
 
@@ -130,7 +125,7 @@ void HeadlessSession::start() {
 }
 
 void HeadlessSession::settle() {
-    platform_.runUntilIdle(Seconds(30));
+    hand_.settle();
 }
 
 void HeadlessSession::apply(const HeadlessAction& action) {
@@ -158,13 +153,14 @@ int runHeadless(const std::vector<std::string>& args, std::ostream& out, std::os
         err << "velvetpane: " << e.what() << "\n";
         return 2;
     }
-    std::unique_ptr<HeadlessSession> session;
+    std::unique_ptr<HeadlessBed> bed;
     try {
-        session = std::make_unique<HeadlessSession>(options);
+        bed = std::make_unique<SimulatedBed>(options);
     } catch (const std::runtime_error& e) {
         err << "velvetpane: scenario " << e.what() << "\n";
         return 2;
     }
+    auto session = std::make_unique<HeadlessSession>(bed->platform(), *bed);
     session->context().log().setEcho(&err);
     if (options.untilSignal && !watchTerminationSignals(err)) return 1;
     session->start();

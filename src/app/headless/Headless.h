@@ -1,13 +1,14 @@
 #pragma once
-// The program without a user interface: it starts the manager on the
-// simulated platform in virtual time, applies the actions given on the
-// command line in order (running the main queue until idle after each) and
-// prints the state as one JSON object.
+// The program without a user interface: it starts the manager on a
+// platform (the simulated one, in virtual time, unless told otherwise),
+// applies the actions given on the command line in order (running what is
+// due until idle after each) and prints the state as one JSON object.
 
 #include "app/AppContext.h"
 #include "app/AppDelegate.h"
 #include "display/Screen.h"
-#include "platform/sim/SimPlatform.h"
+#include "platform/Inspection.h"
+#include "platform/Platform.h"
 
 #include <nlohmann/json.hpp>
 
@@ -42,10 +43,32 @@ struct HeadlessOptions {
 // Throws UsageError.
 HeadlessOptions parseHeadlessOptions(const std::vector<std::string>& args);
 
+// What headless mode needs beyond the seam: a way to run what is due until
+// nothing is left, and a hand that plays the user.
+class HeadlessHand {
+public:
+    virtual ~HeadlessHand() = default;
+    virtual void settle() = 0;
+    // The user's gestures; each throws UsageError where the system cannot
+    // be played.
+    virtual void pressKey(const KeyEvent& event) = 0;
+    virtual void grantKeysPermission() = 0;
+};
+
+// The system a headless run drives: its platform and the hand on it.
+class HeadlessBed : public HeadlessHand {
+public:
+    virtual Platform& platform() = 0;
+};
+
 class HeadlessSession {
 public:
-    explicit HeadlessSession(const HeadlessOptions& options);
-    SimPlatform& platform() { return platform_; }
+    HeadlessSession(Platform& platform, HeadlessHand& hand);
+    Platform& platform() { return platform_; }
+    // What the test bed shows of the hardware; null on a platform that
+    // cannot be inspected.
+    Inspection* inspection() { return inspection_; }
+    HeadlessHand& hand() { return hand_; }
     AppContext& context() { return context_; }
     AppDelegate& delegate() { return delegate_; }
     void start();
@@ -55,7 +78,9 @@ public:
     nlohmann::json state();
 
 private:
-    SimPlatform platform_;
+    Platform& platform_;
+    HeadlessHand& hand_;
+    Inspection* inspection_;
     AppContext context_;
     AppDelegate delegate_{context_};
 };
@@ -71,13 +96,16 @@ using FlagRegistry = std::map<std::string, FlagHandler>;
 void registerDisplayCommands(DoRegistry& registry);
 void addDisplayState(HeadlessSession& session, nlohmann::json& state);
 void registerBrightnessCommands(DoRegistry& registry);
+// Per display: what the test bed shows of it, when the platform can be
+// inspected, and the extra brightness the core gives it; without an
+// inspection, per screen the manager lists.
 void addHardwareState(HeadlessSession& session, nlohmann::json& state);
 void registerConfigCommands(DoRegistry& registry);
 void addConfigState(HeadlessSession& session, nlohmann::json& state);
 void registerInputCommands(DoRegistry& registry);
 void registerInputFlags(FlagRegistry& registry);
 void addInputState(HeadlessSession& session, nlohmann::json& state);
-// "<name>[+option][+shift][:up]" as the simulated tap receives it.
+// "<name>[+option][+shift][:up]" as the platform reports it.
 KeyEvent parseKeyArgument(const std::string& argument);
 void registerLifecycleFlags(FlagRegistry& registry);
 void registerLifecycleCommands(DoRegistry& registry);

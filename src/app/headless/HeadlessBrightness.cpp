@@ -1,7 +1,8 @@
 #include "app/headless/Headless.h"
 
 #include "display/DisplayManager.h"
-
+#include "hardware/DDCPackets.h"
+#include "overlay/XDR.h"
 
 namespace vp {
 
@@ -21,22 +22,31 @@ int parseCode(const std::string& text) {
     throw UsageError("\"" + text + "\" is not an input code (0 to 65535, decimal or 0x…)");
 }
 
+template <typename T>
+nlohmann::json orNull(const std::optional<T>& value) {
+    return value ? nlohmann::json(*value) : nlohmann::json(nullptr);
+}
+
 nlohmann::json gammaJson(const GammaTable& t) {
     return {{"entries", t.r.size()}, {"red", t.r}, {"green", t.g}, {"blue", t.b}};
 }
 
-nlohmann::json shadeJson(SimWindowSystem& windows, DisplayID id) {
-    for (const auto& record : windows.openWindows(WindowRole::shade))
-        if (record->config.screen == id && record->visible) return record->background.a;
-    return nullptr;
+nlohmann::json ddcJson(const MonitorInspection& monitor) {
+    nlohmann::json vcp = nlohmann::json::object();
+    for (const auto& [code, value] : monitor.values) vcp[std::to_string(code)] = {value.current, value.max};
+    nlohmann::json packets = nlohmann::json::array();
+    for (const auto& bytes : monitor.packets) packets.push_back(ddc::hexBytes(bytes));
+    return {{"vcp", vcp}, {"packets", packets}};
 }
 
-nlohmann::json ddcJson(const SimMonitor& monitor) {
-    nlohmann::json vcp = nlohmann::json::object();
-    for (const auto& [code, reading] : monitor.values()) vcp[std::to_string(code)] = {reading.current, reading.max};
-    nlohmann::json packets = nlohmann::json::array();
-    for (const SimPacket& p : monitor.packets()) packets.push_back(ddc::hexBytes(p.bytes));
-    return {{"vcp", vcp}, {"packets", packets}};
+nlohmann::json inspectedJson(const DisplayInspection& d) {
+    nlohmann::json entry = {{"gamma", gammaJson(d.gamma)},
+                            {"shade", orNull(d.shade)},
+                            {"profile", orNull(d.profile)},
+                            {"colorSpace", d.colorSpace}};
+    if (d.backlight) entry["backlight"] = *d.backlight;
+    if (d.ddc) entry["ddc"] = ddcJson(*d.ddc);
+    return entry;
 }
 
 }  // namespace
@@ -88,17 +98,20 @@ void registerBrightnessCommands(DoRegistry& r) {
     };
 }
 
+// Per display: what the test bed shows of it, when it can be inspected,
+// and the extra brightness the core gives it. Without an inspection the
+// displays are the screens the manager lists.
 void addHardwareState(HeadlessSession& session, nlohmann::json& state) {
-    SimPlatform& platform = session.platform();
-    auto backlight = platform.simHardware.backlightPanel();
+    XDR& xdr = session.context().xdr();
     nlohmann::json hardware = nlohmann::json::object();
-    for (const SimDisplay& d : platform.simDisplays.all()) {
-        nlohmann::json entry = {{"gamma", gammaJson(d.gamma)}, {"shade", shadeJson(platform.simWindows, d.id)}};
-        if (backlight && backlight->display == d.id) entry["backlight"] = backlight->value;
-        if (auto monitor = platform.simHardware.monitorFor(d.id); monitor && monitor->speaksDDC())
-            entry["ddc"] = ddcJson(*monitor);
-        hardware[std::to_string(d.id)] = entry;
-    }
+    auto add = [&](DisplayID id, nlohmann::json entry) {
+        entry["xdr"] = orNull(xdr.factor(id));
+        hardware[std::to_string(id)] = entry;
+    };
+    if (Inspection* inspection = session.inspection())
+        for (const DisplayInspection& d : inspection->inspectDisplays()) add(d.id, inspectedJson(d));
+    else
+        for (const Screen& s : manager(session).screens) add(s.id, nlohmann::json::object());
     state["hardware"] = hardware;
 }
 

@@ -9,65 +9,51 @@ namespace vp {
 
 namespace {
 
-constexpr std::uint32_t kKeyUpType = 11;
-
-struct KeyName {
-    bool systemDefined;
-    std::int64_t code;  // auxiliary button code, or key code of a key-down event
-};
-
-const std::map<std::string, KeyName>& keyNames() {
-    static const std::map<std::string, KeyName> names = {
-        {"brightnessUp", {true, event::auxBrightnessUp}},
-        {"brightnessDown", {true, event::auxBrightnessDown}},
-        {"brightnessUpKey", {false, event::keyBrightnessUp}},
-        {"brightnessDownKey", {false, event::keyBrightnessDown}},
-        {"volumeUp", {true, event::auxSoundUp}},
-        {"volumeDown", {true, event::auxSoundDown}},
-        {"mute", {true, event::auxMute}}};
+const std::map<std::string, Key>& keyNames() {
+    static const std::map<std::string, Key> names = {{"brightnessUp", Key::brightnessUp},
+                                                     {"brightnessDown", Key::brightnessDown},
+                                                     {"volumeUp", Key::volumeUp},
+                                                     {"volumeDown", Key::volumeDown},
+                                                     {"mute", Key::mute}};
     return names;
 }
 
 }  // namespace
 
-// <name>[+option][+shift][:up]
+// <name>[+option][+shift][:up]; Option and Shift together ask for the fine
+// step, as on the keyboard.
 KeyEvent parseKeyArgument(const std::string& argument) {
     std::string text = argument;
-    bool up = false;
+    KeyEvent event;
     if (auto colon = text.find(':'); colon != std::string::npos) {
         if (text.substr(colon) != ":up") throw UsageError("--key: \"" + argument + "\" may only end in :up");
-        up = true;
+        event.pressed = false;
         text.resize(colon);
     }
-    std::uint64_t flags = 0;
+    bool option = false, shift = false;
     std::string name;
     std::size_t start = 0;
     for (bool first = true;; first = false) {
         std::size_t plus = text.find('+', start);
         std::string part = text.substr(start, plus == std::string::npos ? std::string::npos : plus - start);
         if (first) name = part;
-        else if (part == "option") flags |= event::flagOption;
-        else if (part == "shift") flags |= event::flagShift;
+        else if (part == "option") option = true;
+        else if (part == "shift") shift = true;
         else throw UsageError("--key: unknown modifier \"" + part + "\" (option, shift)");
         if (plus == std::string::npos) break;
         start = plus + 1;
     }
     auto it = keyNames().find(name);
     if (it == keyNames().end())
-        throw UsageError("--key: unknown key \"" + name +
-                         "\" (brightnessUp, brightnessDown, brightnessUpKey, brightnessDownKey, volumeUp, volumeDown, "
-                         "mute)");
-    if (it->second.systemDefined) return auxButtonEvent(it->second.code, !up, flags);
-    KeyEvent e;
-    e.flags = flags;
-    e.type = up ? kKeyUpType : event::keyDown;
-    e.keyCode = it->second.code;
-    return e;
+        throw UsageError("--key: unknown key \"" + name + "\" (brightnessUp, brightnessDown, volumeUp, volumeDown, mute)");
+    event.key = it->second;
+    event.fine = option && shift;
+    return event;
 }
 
 void registerInputFlags(FlagRegistry& r) {
     r["--key"] = [](HeadlessSession& session, const std::string& value) {
-        session.platform().simInput.inject(parseKeyArgument(value));
+        session.hand().pressKey(parseKeyArgument(value));
     };
 }
 
@@ -77,17 +63,25 @@ void registerInputCommands(DoRegistry& r) {
         Screen screen = listedScreen(session, args[0]);
         session.context().pip().toggle(PiPController::Target::display(screen.id), screen.name);
     };
+    // The window's application names the panel, as the system lists it.
     r["pipWindow"] = [](HeadlessSession& session, const std::vector<std::string>& args) {
         requireArgs(args, 1, "pipWindow <window id>");
         WindowID id = parseDisplayID(args[0]);
-        std::string app;
-        for (const auto& w : session.platform().simCapture.windows)
-            if (w.window.windowID == id) app = w.window.applicationName;
-        session.context().pip().toggle(PiPController::Target::window(id), app);
+        MainQueue& main = session.platform().runtime().main;
+        session.platform().capture().shareableContent(
+            false, false, [&session, &main, id](std::optional<ShareableContent> content, std::optional<CaptureError>) {
+                std::string app;
+                if (content)
+                    for (const ShareableWindow& w : content->windows)
+                        if (w.windowID == id) app = w.applicationName;
+                main.post([&session, id, app] {
+                    session.context().pip().toggle(PiPController::Target::window(id), app);
+                });
+            });
     };
     r["grantAccessibility"] = [](HeadlessSession& session, const std::vector<std::string>& args) {
         requireArgs(args, 0, "grantAccessibility");
-        session.platform().simInput.trusted = true;
+        session.hand().grantKeysPermission();
     };
 }
 

@@ -4,20 +4,11 @@
 
 #include "display/DisplayManager.h"
 #include "overlay/ColorProfiles.h"
-#include "overlay/XDR.h"
 
 #include <csignal>
 #include <ostream>
 
 namespace vp {
-
-namespace {
-
-nlohmann::json orNull(const std::optional<double>& value) {
-    return value ? nlohmann::json(*value) : nlohmann::json(nullptr);
-}
-
-}  // namespace
 
 void registerLifecycleFlags(FlagRegistry& r) {
     r["--url"] = [](HeadlessSession& session, const std::string& url) { session.delegate().applicationOpenURLs({url}); };
@@ -40,18 +31,6 @@ void registerLifecycleCommands(DoRegistry& r) {
 }
 
 void addLifecycleState(HeadlessSession& session, nlohmann::json& state) {
-    SimPlatform& platform = session.platform();
-    XDR& xdr = session.context().xdr();
-    nlohmann::json& hardware = state["hardware"];
-    for (const SimDisplay& d : platform.simDisplays.all()) {
-        nlohmann::json& entry = hardware[std::to_string(d.id)];
-        entry["xdr"] = orNull(xdr.factor(d.id));
-        auto assigned = d.uuid ? platform.simSystem.profileAssignments.find(*d.uuid)
-                               : platform.simSystem.profileAssignments.end();
-        entry["profile"] = assigned == platform.simSystem.profileAssignments.end() ? nlohmann::json(nullptr)
-                                                                                   : nlohmann::json(assigned->second);
-        entry["colorSpace"] = platform.simSystem.colorSpaceName(d.uuid);
-    }
     nlohmann::json profiles = nlohmann::json::array();
     for (const ICCProfile& p : session.context().displayManager().iccProfiles())
         profiles.push_back({{"name", p.name}, {"path", p.path}});
@@ -72,7 +51,7 @@ void endAtTerminationSignal(HeadlessSession& session, std::ostream& out, std::os
     // program took: the one it will end by.
     const char* name = signal == SIGTERM ? "SIGTERM" : signal == SIGHUP ? "SIGHUP" : "SIGINT";
     err << "velvetpane: " << name << " taken, restoring the screens\n" << std::flush;
-    session.platform().mainQueue.post([&session] { session.delegate().applicationWillTerminate(); });
+    session.platform().runtime().main.post([&session] { session.delegate().applicationWillTerminate(); });
     session.settle();
     out << formatState(session.state()) << std::flush;
     TerminationSignals::endBy(signal);

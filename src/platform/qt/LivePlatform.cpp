@@ -2,9 +2,9 @@
 
 namespace vp {
 
-LivePlatform::LivePlatform(const std::string& home)
+LivePlatform::LivePlatform(const std::string& home, WindowContentFactory contents)
     : sim_(SimOptions{home, false}, Runtime{main_, ddc_, clock_, sleeper_}),
-      windows_(sim_.simWindows, main_),
+      windows_(sim_.simWindows, main_, std::move(contents)),
       capture_(sim_.simCapture) {
     sim_.simCapture.threaded = true;
 }

@@ -16,8 +16,9 @@ namespace vp {
 
 class LivePlatform : public Platform {
 public:
-    // Must be made on the GUI thread, after the QApplication.
-    explicit LivePlatform(const std::string& home = {});
+    // Must be made on the GUI thread, after the QApplication. `contents`
+    // draws what the HUD and PiP windows show.
+    LivePlatform(const std::string& home, WindowContentFactory contents);
     ~LivePlatform() override;
 
     // Throws std::runtime_error naming the problem.

@@ -1,10 +1,9 @@
 #include "platform/qt/QtWindowSystem.h"
 
-#include "platform/qt/QtWindows.h"
-
 namespace vp {
 
-QtWindowSystem::QtWindowSystem(WindowSystem& screens, MainQueue& main) : screens_(screens), main_(main) {}
+QtWindowSystem::QtWindowSystem(WindowSystem& screens, MainQueue& main, WindowContentFactory contents)
+    : screens_(screens), main_(main), contents_(std::move(contents)) {}
 
 double QtWindowSystem::mainHeight() {
     auto main = screens_.mainScreen();
@@ -13,7 +12,7 @@ double QtWindowSystem::mainHeight() {
 
 std::unique_ptr<Window> QtWindowSystem::createWindow(const WindowConfig& config) {
     if (config.role == WindowRole::extraBrightness) return std::make_unique<FactorOnlyWindow>(config, main_);
-    return std::make_unique<QtWindow>(config, [this] { return mainHeight(); });
+    return std::make_unique<QtWindow>(config, [this] { return mainHeight(); }, contents_);
 }
 
 }  // namespace vp

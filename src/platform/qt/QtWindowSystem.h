@@ -5,14 +5,16 @@
 
 #include "platform/Runtime.h"
 #include "platform/WindowSystem.h"
+#include "platform/qt/QtWindows.h"
 
 namespace vp {
 
 class QtWindowSystem : public WindowSystem {
 public:
     // `screens` lists the screens and the shielding level; windows are made
-    // here. `main` is the main queue fades report to.
-    QtWindowSystem(WindowSystem& screens, MainQueue& main);
+    // here. `main` is the main queue fades report to; `contents` draws what
+    // the HUD and PiP windows show.
+    QtWindowSystem(WindowSystem& screens, MainQueue& main, WindowContentFactory contents);
 
     std::vector<ScreenInfo> screens() override { return screens_.screens(); }
     std::optional<ScreenInfo> mainScreen() override { return screens_.mainScreen(); }
@@ -32,6 +34,7 @@ public:
 private:
     WindowSystem& screens_;
     MainQueue& main_;
+    WindowContentFactory contents_;
     bool accessory_ = false;
 };
 

@@ -1,7 +1,6 @@
 #include "platform/qt/QtWindows.h"
 
 #include "platform/qt/QtWindowFlags.h"
-#include "ui/hud/HUDView.h"
 
 #include <QCloseEvent>
 #include <QPainter>
@@ -24,12 +23,16 @@ QColor toQColor(const RGBA& c) {
 
 }  // namespace
 
-PlatformWidget::PlatformWidget(WindowRole role, Qt::WindowFlags flags) : QWidget(nullptr, flags), role_(role) {
-    if (role == WindowRole::hud) {
-        hud_ = new ui::HUDView(this);
-        hud_->move(0, 0);
-    }
+void WindowContent::setLevel(double, const std::string&) {}
+
+void WindowContent::setFrame(CapturedFrameRef) {}
+
+PlatformWidget::PlatformWidget(WindowRole role, Qt::WindowFlags flags, const WindowContentFactory& contents)
+    : QWidget(nullptr, flags), role_(role) {
+    // Black until the first frame is drawn.
     if (role == WindowRole::pip) fill_ = Qt::black;
+    if (contents) content_ = contents(role, this);
+    fitContent();
 }
 
 void PlatformWidget::setFill(const QColor& color) {
@@ -38,38 +41,19 @@ void PlatformWidget::setFill(const QColor& color) {
     update();
 }
 
-void PlatformWidget::setFrameContent(CapturedFrameRef frame) {
-    frame_ = std::move(frame);
-    image_ = QImage();
-    if (frame_ && frame_->bgra && frame_->width > 0 && frame_->height > 0 &&
-        frame_->bgra->size() >= std::size_t(frame_->width) * std::size_t(frame_->height) * 4) {
-        // BGRA bytes read as 32-bit words on a little-endian machine are
-        // Qt's 0xAARRGGBB; the image wraps the buffer without copying it.
-        image_ = QImage(frame_->bgra->data(), frame_->width, frame_->height, frame_->width * 4, QImage::Format_RGB32);
-    }
-    update();
-}
-
-QRectF PlatformWidget::frameTarget() const {
-    if (image_.isNull() || width() <= 0 || height() <= 0) return {};
-    double scale = std::min(double(width()) / image_.width(), double(height()) / image_.height());
-    double w = image_.width() * scale, h = image_.height() * scale;
-    return QRectF((width() - w) / 2, (height() - h) / 2, w, h);
+void PlatformWidget::fitContent() {
+    if (content_) content_->setGeometry(rect());
 }
 
 void PlatformWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.fillRect(rect(), fill_);
-    if (role_ == WindowRole::pip && !image_.isNull()) {
-        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.drawImage(frameTarget(), image_);
-    }
 }
 
 void PlatformWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    fitContent();
     if (aspect_ <= 0) return;
     // Qt cannot ask the window manager to keep an aspect while the user
     // drags; correct the height once the drag step has landed.
@@ -86,10 +70,11 @@ void PlatformWidget::closeEvent(QCloseEvent* event) {
     if (auto handler = onUserClose) handler();
 }
 
-QtWindow::QtWindow(const WindowConfig& config, std::function<double()> mainHeight)
+QtWindow::QtWindow(const WindowConfig& config, std::function<double()> mainHeight,
+                   const WindowContentFactory& contents)
     : mainHeight_(std::move(mainHeight)) {
     QtWindowTraits traits = qtWindowTraits(config);
-    widget_ = new PlatformWidget(config.role, traits.flags);
+    widget_ = new PlatformWidget(config.role, traits.flags, contents);
     widget_->setAttribute(Qt::WA_TranslucentBackground, traits.translucent);
     widget_->setAttribute(Qt::WA_ShowWithoutActivating, traits.showWithoutActivating);
     widget_->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -120,6 +105,7 @@ void QtWindow::setFrame(const Rect& frame) {
     QRect r = toQtRect(frame, mainHeight_());
     if (widget_->minimumSize() == widget_->maximumSize()) widget_->setFixedSize(r.size());
     widget_->setGeometry(r);
+    widget_->fitContent();
 }
 
 void QtWindow::setFrameOrigin(const Point& origin) {
@@ -168,15 +154,17 @@ void QtWindow::setContentAspectRatio(const Size& ratio) {
 }
 
 void QtWindow::setContentSize(const Size& size) {
-    if (widget_) widget_->resize(int(std::lround(size.width)), int(std::lround(size.height)));
+    if (!widget_) return;
+    widget_->resize(int(std::lround(size.width)), int(std::lround(size.height)));
+    widget_->fitContent();
 }
 
 void QtWindow::setLevelContent(double value, const std::string& icon) {
-    if (widget_ && widget_->hudView()) widget_->hudView()->setLevel(value, icon);
+    if (widget_ && widget_->content()) widget_->content()->setLevel(value, icon);
 }
 
 void QtWindow::setFrameContent(CapturedFrameRef frame) {
-    if (widget_) widget_->setFrameContent(std::move(frame));
+    if (widget_ && widget_->content()) widget_->content()->setFrame(std::move(frame));
 }
 
 void QtWindow::fadeOut(double seconds, std::function<void()> done) {

@@ -4,36 +4,44 @@
 #include "platform/Runtime.h"
 #include "platform/WindowSystem.h"
 
-#include <QImage>
 #include <QPointer>
 #include <QWidget>
 
 #include <functional>
+#include <string>
 
 class QVariantAnimation;
 
 namespace vp {
 
-namespace ui {
-class HUDView;
-}
+// What a window shows over its background, drawn by the interface: the
+// window system owns the windows and the interface their content. A content
+// takes what its window is given and ignores the rest.
+class WindowContent : public QWidget {
+public:
+    using QWidget::QWidget;
+    // A level and its symbol (the HUD).
+    virtual void setLevel(double value, const std::string& icon);
+    // The latest captured frame (picture in picture).
+    virtual void setFrame(CapturedFrameRef frame);
+};
 
-// The top-level widget of a shade, HUD or PiP window: it paints the shade's
-// colour, hosts the HUD view, or shows the latest captured frame letterboxed
-// on black.
+// Makes the content of a new window of `role` as a child of `window`; null
+// for a window that shows only its background.
+using WindowContentFactory = std::function<WindowContent*(WindowRole role, QWidget* window)>;
+
+// The top-level widget of a shade, HUD or PiP window: it paints the
+// window's background colour and keeps its content over all of it.
 class PlatformWidget : public QWidget {
 public:
-    PlatformWidget(WindowRole role, Qt::WindowFlags flags);
+    PlatformWidget(WindowRole role, Qt::WindowFlags flags, const WindowContentFactory& contents);
 
     WindowRole role() const { return role_; }
     void setFill(const QColor& color);
-    ui::HUDView* hudView() const { return hud_; }
-    // Shows a frame; the pixels are drawn straight from the frame's buffer,
-    // which this widget keeps alive until the next frame.
-    void setFrameContent(CapturedFrameRef frame);
-    const QImage& frameImage() const { return image_; }
-    // Where the frame is drawn: fitted into the widget keeping its aspect.
-    QRectF frameTarget() const;
+    WindowContent* content() const { return content_; }
+    // Gives the content the widget's whole area (also while hidden, when
+    // Qt holds resize events back until the widget is shown).
+    void fitContent();
     // Height ÷ width kept while the user resizes; 0: none.
     void setAspect(double aspect) { aspect_ = aspect; }
     std::function<void()> onUserClose;
@@ -47,16 +55,14 @@ protected:
 private:
     WindowRole role_;
     QColor fill_ = Qt::transparent;
-    ui::HUDView* hud_ = nullptr;
-    CapturedFrameRef frame_;
-    QImage image_;
+    WindowContent* content_ = nullptr;
     double aspect_ = 0;
 };
 
 // A shade, HUD or PiP window.
 class QtWindow : public Window {
 public:
-    QtWindow(const WindowConfig& config, std::function<double()> mainHeight);
+    QtWindow(const WindowConfig& config, std::function<double()> mainHeight, const WindowContentFactory& contents);
     ~QtWindow() override;
 
     Rect frame() const override;

@@ -1,95 +1,82 @@
 #include "platform/sim/SimInput.h"
 
+#include <algorithm>
+#include <map>
 #include <stdexcept>
 
 namespace vp {
 
 namespace {
 
-class SimTapSource : public TapSource {
+class SimKeyWatch : public KeyWatch {
 public:
-    explicit SimTapSource(std::shared_ptr<SimTapState> state) : state_(std::move(state)) { state_->attached = true; }
-    ~SimTapSource() override { state_->attached = false; }
+    explicit SimKeyWatch(std::shared_ptr<SimWatchState> state) : state_(std::move(state)) {}
+    ~SimKeyWatch() override { state_->removed = true; }
 
 private:
-    std::shared_ptr<SimTapState> state_;
+    std::shared_ptr<SimWatchState> state_;
 };
-
-class SimEventTap : public EventTap {
-public:
-    explicit SimEventTap(std::shared_ptr<SimTapState> state) : state_(std::move(state)) {}
-    ~SimEventTap() override {
-        state_->removed = true;
-        state_->enabled = false;
-    }
-    std::unique_ptr<TapSource> addToMainRunLoop() override { return std::make_unique<SimTapSource>(state_); }
-    void enable(bool on) override { state_->enabled = on; }
-    bool isEnabled() const override { return state_->enabled; }
-
-private:
-    std::shared_ptr<SimTapState> state_;
-};
-
-bool wantsType(std::uint64_t mask, std::uint32_t type) {
-    return type < 64 && (mask & (std::uint64_t(1) << type)) != 0;
-}
 
 }  // namespace
 
-std::uint32_t fourCCFromText(const std::string& text) {
-    if (text.size() != 4) throw std::runtime_error("\"" + text + "\" is not a four-character code");
-    std::uint32_t code = 0;
-    for (char c : text) code = (code << 8) | std::uint8_t(c);
-    return code;
+AudioTransport audioTransportFromText(const std::string& text) {
+    static const std::map<std::string, AudioTransport> names = {
+        {"builtIn", AudioTransport::builtIn}, {"hdmi", AudioTransport::hdmi},
+        {"displayPort", AudioTransport::displayPort}, {"usb", AudioTransport::usb},
+        {"bluetooth", AudioTransport::bluetooth}, {"other", AudioTransport::other}};
+    auto it = names.find(text);
+    if (it == names.end())
+        throw std::runtime_error("\"" + text + "\" is not a transport (builtIn, hdmi, displayPort, usb, bluetooth, other)");
+    return it->second;
 }
 
-SimInput::SimInput(MainQueue& main) : main_(main) {}
+SimInput::SimInput(MainQueue& main, const Capabilities& capabilities) : main_(main), capabilities_(capabilities) {}
 
 void SimInput::load(const nlohmann::json& j) {
     if (!j.is_object()) throw std::runtime_error("\"input\" must be an object");
-    trusted = j.value("accessibility", true);
-    grantOnPrompt = j.value("grantOnPrompt", false);
-    tapCreationFails = j.value("tapCreationFails", false);
+    permitted = j.value("permitted", true);
+    grantOnRequest = j.value("grantOnRequest", false);
+    watchRefused = j.value("watchRefused", false);
     if (j.contains("output")) {
         const auto& out = j["output"];
-        if (out.is_null()) {
-            outputDevice.reset();  // the default device cannot be read
-        } else {
-            if (!out.is_object()) throw std::runtime_error("\"input.output\" must be an object or null");
-            outputDevice = out.value("device", std::uint32_t(73));
-            if (out.contains("transport") && !out["transport"].is_null())
-                outputTransport = fourCCFromText(out["transport"].get<std::string>());
-            else
-                outputTransport.reset();
-        }
+        if (!out.is_null() && !out.is_object()) throw std::runtime_error("\"input.output\" must be an object or null");
+        if (out.is_object() && out.contains("transport") && !out["transport"].is_null())
+            transport = audioTransportFromText(out["transport"].get<std::string>());
+        else
+            transport.reset();  // the default output cannot be read
     }
 }
 
-std::unique_ptr<EventTap> SimInput::createEventTap(std::uint64_t eventMask, TapHandler handler) {
-    if (tapCreationFails) return nullptr;
-    ++tapsCreated;
-    tap_ = std::make_shared<SimTapState>();
-    tap_->mask = eventMask;
-    tap_->handler = std::move(handler);
-    return std::make_unique<SimEventTap>(tap_);
+std::unique_ptr<KeyWatch> SimInput::watchKeys(const std::vector<Key>& keys, KeyHandler handler,
+                                              std::function<void()> onLost) {
+    if (watchRefused || capabilities_.keys == KeyDelivery::none) return nullptr;
+    ++watchesCreated;
+    watch_ = std::make_shared<SimWatchState>();
+    watch_->keys = keys;
+    watch_->handler = std::move(handler);
+    watch_->onLost = std::move(onLost);
+    return std::make_unique<SimKeyWatch>(watch_);
 }
 
-void SimInput::promptForAccessibility() {
-    ++prompts;
-    if (grantOnPrompt) trusted = true;
+void SimInput::requestKeysPermission() {
+    ++requests;
+    if (grantOnRequest) permitted = true;
 }
 
-std::optional<std::uint32_t> SimInput::transportType(std::uint32_t device) {
-    if (!outputDevice || device != *outputDevice) return std::nullopt;
-    return outputTransport;
+std::vector<Key> SimInput::watchedKeys() const {
+    return watchReceiving() ? watch_->keys : std::vector<Key>{};
 }
 
-bool SimInput::tapInstalled() const {
-    return tap_ && !tap_->removed;
+bool SimInput::watchInstalled() const {
+    return watch_ && !watch_->removed;
 }
 
-bool SimInput::tapReceiving() const {
-    return tapInstalled() && tap_->enabled && tap_->attached;
+bool SimInput::watchReceiving() const {
+    return watchInstalled() && !watch_->lost;
+}
+
+bool SimInput::watches(Key key) const {
+    return watchReceiving() && std::find(watch_->keys.begin(), watch_->keys.end(), key) != watch_->keys.end();
 }
 
 void SimInput::inject(const KeyEvent& event) {
@@ -97,25 +84,27 @@ void SimInput::inject(const KeyEvent& event) {
 }
 
 void SimInput::deliver(const KeyEvent& event) {
-    if (tapReceiving() && wantsType(tap_->mask, event.type)) {
-        auto state = tap_;  // the handler may remove the tap
-        if (!state->handler(event)) {
-            ++swallowed;
+    if (watches(event.key)) {
+        auto state = watch_;  // the handler may end the watch
+        if (state->handler(event)) {
+            ++consumed;
+            return;
+        }
+        if (capabilities_.keys != KeyDelivery::perEvent) {
+            ++lost;
             return;
         }
     }
     systemReceived.push_back(event);
 }
 
-void SimInput::disableTap(std::uint32_t notification) {
-    if (!tapInstalled()) return;
-    tap_->enabled = false;
-    KeyEvent note;
-    note.type = notification;
-    if (tap_->attached) {
-        auto state = tap_;
-        state->handler(note);
-    }
+void SimInput::loseWatch() {
+    if (!watchReceiving()) return;
+    auto state = watch_;
+    state->lost = true;
+    main_.post([state] {
+        if (!state->removed && state->onLost) state->onLost();
+    });
 }
 
 }  // namespace vp

@@ -1,10 +1,12 @@
 #pragma once
-// Simulated keyboard event tap, accessibility permission and default audio
-// output. Injected events travel like real ones: posted to the main queue
-// (from any thread), then offered to the tap when it is installed, enabled,
-// attached to the main run loop and asks for the event's type; whatever it
-// passes on, or never sees, reaches the "system", where it is recorded.
+// Simulated brightness and sound keys, the permission to watch them and the
+// default audio output. Injected events travel like real ones: posted to the
+// main queue (from any thread), then offered to the watch when it lives and
+// covers the key. What the watch does not take reaches the "system", where
+// it is recorded, when the platform offers each event; a grabbing platform
+// loses it.
 
+#include "platform/Capabilities.h"
 #include "platform/Input.h"
 #include "platform/Runtime.h"
 
@@ -15,56 +17,62 @@
 
 namespace vp {
 
-struct SimTapState {
-    std::uint64_t mask = 0;
-    InputServices::TapHandler handler;
-    bool enabled = false;
-    bool attached = false;
+struct SimWatchState {
+    std::vector<Key> keys;
+    InputServices::KeyHandler handler;
+    std::function<void()> onLost;
+    bool lost = false;
     bool removed = false;
 };
 
 class SimInput : public InputServices {
 public:
-    explicit SimInput(MainQueue& main);
+    // Reads how keys are delivered from the platform's capabilities.
+    SimInput(MainQueue& main, const Capabilities& capabilities);
 
     // Scenario section "input" (see scenarios/README.md).
     void load(const nlohmann::json& j);
 
-    std::unique_ptr<EventTap> createEventTap(std::uint64_t eventMask, TapHandler handler) override;
-    bool isAccessibilityTrusted() override { return trusted; }
-    void promptForAccessibility() override;
-    std::optional<std::uint32_t> defaultOutputDevice() override { return outputDevice; }
-    std::optional<std::uint32_t> transportType(std::uint32_t device) override;
+    std::unique_ptr<KeyWatch> watchKeys(const std::vector<Key>& keys, KeyHandler handler,
+                                        std::function<void()> onLost) override;
+    bool keysPermitted() override { return permitted; }
+    void requestKeysPermission() override;
+    std::optional<AudioTransport> outputTransport() override { return transport; }
 
     // --- Simulation controls (main thread unless said otherwise)
-    bool trusted = true;
-    bool grantOnPrompt = false;
-    bool tapCreationFails = false;
-    std::optional<std::uint32_t> outputDevice = 73;
-    std::optional<std::uint32_t> outputTransport = fourCC("bltn");  // built-in speakers
+    bool permitted = true;
+    bool grantOnRequest = false;
+    bool watchRefused = false;
+    std::optional<AudioTransport> transport = AudioTransport::builtIn;
 
     // Any thread: the event is delivered on the main queue.
     void inject(const KeyEvent& event);
-    // The system disables the tap and tells its handler so.
-    void disableTap(std::uint32_t notification = event::tapDisabledByTimeout);
+    // The system ends the watch by itself and tells its owner so.
+    void loseWatch();
 
     // --- Inspection
-    std::size_t prompts = 0;
-    std::size_t tapsCreated = 0;
-    // Events that reached the system (passed on, or never tapped).
+    std::size_t requests = 0;
+    std::size_t watchesCreated = 0;
+    std::vector<Key> watchedKeys() const;
+    // Events that reached the system (passed on, or never watched).
     std::vector<KeyEvent> systemReceived;
-    std::size_t swallowed = 0;
-    bool tapInstalled() const;
-    bool tapReceiving() const;
+    std::size_t consumed = 0;
+    // Grabbed events the core did not take: nobody received them.
+    std::size_t lost = 0;
+    bool watchInstalled() const;
+    bool watchReceiving() const;
 
 private:
     void deliver(const KeyEvent& event);
+    bool watches(Key key) const;
 
     MainQueue& main_;
-    std::shared_ptr<SimTapState> tap_;
+    const Capabilities& capabilities_;
+    std::shared_ptr<SimWatchState> watch_;
 };
 
-// Four-character codes in scenario form ("hdmi", "dprt", "bltn", …).
-std::uint32_t fourCCFromText(const std::string& text);
+// Transports in scenario form: "builtIn", "hdmi", "displayPort", "usb",
+// "bluetooth", "other".
+AudioTransport audioTransportFromText(const std::string& text);
 
 }  // namespace vp

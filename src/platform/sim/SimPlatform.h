@@ -3,6 +3,7 @@
 // a scenario (JSON) and run in virtual time. It is the program's embedded
 // default and the tests' test bed.
 
+#include "platform/Inspection.h"
 #include "platform/Platform.h"
 #include "platform/VirtualRuntime.h"
 #include "platform/sim/SimCapture.h"
@@ -24,7 +25,7 @@ struct SimOptions {
     bool threadedDDC = false;    // a real worker thread instead of a manual queue
 };
 
-class SimPlatform : public Platform {
+class SimPlatform : public Platform, public Inspection {
     // Declared first: the simulated parts below take their queues and clock
     // from runtime(), never from the virtual members directly, so that they
     // also run on a real-time runtime.
@@ -32,6 +33,7 @@ class SimPlatform : public Platform {
     std::unique_ptr<SerialQueue> ddcQueue_;
     ManualSerialQueue* manualDDC_ = nullptr;
     ThreadSerialQueue* threadDDC_ = nullptr;
+    Capabilities capabilities_;
 
 public:
     explicit SimPlatform(SimOptions options = {});
@@ -56,6 +58,7 @@ public:
     InputServices& input() override { return simInput; }
     ScreenCapture& capture() override { return simCapture; }
     SystemServices& system() override { return simSystem; }
+    std::vector<DisplayInspection> inspectDisplays() override;
 
     // Runs the main queue, the DDC queue and the display callbacks until
     // nothing is left, moving virtual time as needed but not past `limit`.
@@ -65,6 +68,8 @@ public:
     // Runs the DDC queue until it is empty (manual queue only).
     std::size_t drainDDC();
     ManualSerialQueue* manualDDC() { return manualDDC_; }
+    // What the simulated system describes of itself; tests change it.
+    Capabilities& simCapabilities() { return capabilities_; }
 
     VirtualClock clock;
     VirtualMainQueue mainQueue{clock};
@@ -73,13 +78,12 @@ public:
     SimHardware simHardware{simDisplays, runtime().clock};
     SimVirtualDisplays simVirtualDisplays{simDisplays};
     SimWindowSystem simWindows{simDisplays, runtime().main};
-    SimInput simInput{runtime().main};
+    SimInput simInput{runtime().main, capabilities_};
     SimCapture simCapture{simDisplays, simSystem};
     SimSystem simSystem;
 
 private:
     void connectSimulations();
-    Capabilities capabilities_;
 };
 
 }  // namespace vp

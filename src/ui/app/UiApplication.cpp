@@ -2,12 +2,14 @@
 
 #include "app/I18n.h"
 #include "platform/DesktopLanguages.h"
+#include "ui/windows/WindowContents.h"
 
 #include <QCoreApplication>
 
 namespace vp::ui {
 
-UiApplication::UiApplication(const UiOptions& options) : platform_(std::make_unique<LivePlatform>(options.home)) {
+UiApplication::UiApplication(const UiOptions& options)
+    : platform_(std::make_unique<LivePlatform>(options.home, makeWindowContent)) {
     // The desktop's languages, unless the scenario names the user's own.
     if (auto desktop = desktopLanguages(); !desktop.empty()) platform_->sim().simSystem.languages = desktop;
     platform_->loadScenarioFile(options.scenario.empty() ? SimPlatform::defaultScenarioPath() : options.scenario);

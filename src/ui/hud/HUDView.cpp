@@ -23,7 +23,7 @@ constexpr double kMinBar = 6;
 constexpr double kCornerRadius = 18;
 }  // namespace
 
-HUDView::HUDView(QWidget* parent) : QWidget(parent) {
+HUDView::HUDView(QWidget* parent) : WindowContent(parent) {
     setFixedSize(viewWidth, viewHeight);
     setAttribute(Qt::WA_TranslucentBackground);
 }

@@ -2,13 +2,13 @@
 // The on-screen level display: a symbol, a level bar and the level in
 // percent on a dark rounded panel, 220 × 64 points, always dark.
 
-#include <QWidget>
+#include "platform/qt/QtWindows.h"
 
 #include <string>
 
 namespace vp::ui {
 
-class HUDView : public QWidget {
+class HUDView : public WindowContent {
 public:
     static constexpr int viewWidth = 220;
     static constexpr int viewHeight = 64;
@@ -16,7 +16,7 @@ public:
     explicit HUDView(QWidget* parent = nullptr);
 
     // The level (0…1) and symbol to show; redraws when either changes.
-    void setLevel(double value, const std::string& icon);
+    void setLevel(double value, const std::string& icon) override;
     double value() const { return value_; }
     const std::string& icon() const { return icon_; }
 

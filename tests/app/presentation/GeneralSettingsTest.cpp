@@ -59,14 +59,14 @@ TEST(GeneralSettings, LoginItemGoesThroughThePlatformAndReportsARefusal) {
 TEST(GeneralSettings, AccessibilityWarningOnlyWithVolumeKeysAndFollowsThePoll) {
     test::Sim sim;
     sim.start();
-    sim.platform->simInput.trusted = false;
+    sim.platform->simInput.permitted = false;
     GeneralSettings page(*sim.context);
     EXPECT_TRUE(page.accessibilityWarning());
     page.set(GeneralSwitch::volumeKeys, false);
     EXPECT_FALSE(page.accessibilityWarning());
     page.set(GeneralSwitch::volumeKeys, true);
 
-    sim.platform->simInput.trusted = true;
+    sim.platform->simInput.permitted = true;
     EXPECT_TRUE(page.accessibilityWarning());
     page.pollPermission();
     EXPECT_FALSE(page.accessibilityWarning());
