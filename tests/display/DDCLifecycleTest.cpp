@@ -46,14 +46,15 @@ struct Started : Sim {
     // The display and its monitor's service go away; returns the display.
     SimDisplay unplug(DisplayID id) {
         SimDisplay gone = *displays().find(id);
-        platform->simHardware.removeServicesOf(id);
+        platform->simHardware.removeLinksOf(id);
         displays().removeDisplay(id);
         return gone;
     }
     void replug(const SimDisplay& display, std::shared_ptr<SimMonitor> monitor) {
         if (monitor)
-            platform->simHardware.addService(
-                {"External", SimHardware::makeEDID(display.vendor, display.model, display.serial), std::move(monitor)});
+            platform->simHardware.addLink(
+                {Location::external, SimHardware::makeEDID(display.vendor, display.model, display.serial),
+                 std::move(monitor)});
         displays().addDisplay(display);
     }
     std::optional<BrightnessMethod> method(DisplayID id) {
