@@ -51,10 +51,12 @@ struct Started : Sim {
         return gone;
     }
     void replug(const SimDisplay& display, std::shared_ptr<SimMonitor> monitor) {
-        if (monitor)
-            platform->simHardware.addLink(
-                {Location::external, SimHardware::makeEDID(display.vendor, display.model, display.serial),
-                 std::move(monitor)});
+        if (monitor) {
+            SimLink link;
+            link.edid = SimHardware::makeEDID(display.vendor, display.model, display.serial);
+            link.monitor = std::move(monitor);
+            platform->simHardware.addLink(std::move(link));
+        }
         displays().addDisplay(display);
     }
     std::optional<BrightnessMethod> method(DisplayID id) {
