@@ -86,7 +86,7 @@ const std::map<std::string, std::vector<std::string>>& table() {
         {"Há outro monitor idêntico e não dá para saber qual deles responde por DDC/CI.",
          {"An identical monitor is connected and there is no telling which of the two answers over DDC/CI.",
           "Hay otro monitor idéntico y no se puede saber cuál de ellos responde por DDC/CI.",
-          "C'è un altro monitor identico e non si può sapere quale dei due risponde via DDC/CI.",
+          "C’è un altro monitor identico e non si può sapere quale dei due risponde via DDC/CI.",
           "Un autre moniteur identique est branché et on ne peut pas savoir lequel répond par DDC/CI.",
           "Ein baugleicher Monitor ist angeschlossen; welcher von beiden über DDC/CI antwortet, ist nicht feststellbar."}},
         {"HiDPI virtual", {"Virtual HiDPI", "HiDPI virtual", "HiDPI virtuale", "HiDPI virtuel", "Virtuelles HiDPI"}},
