@@ -24,17 +24,18 @@ std::optional<DDCProbeResult> probeOne(DisplayID display, const std::shared_ptr<
 
 }  // namespace
 
-std::vector<DDCProbeResult> probeDDC(MonitorHardware& hardware, Sleeper& sleeper,
-                                     const std::vector<DisplayIdentity>& externals,
-                                     const std::set<DisplayID>& forced) {
-    auto pairs = DDCService::match(externals, DDCService::discover(hardware, sleeper));
-    std::vector<DDCProbeResult> results;
+DDCProbeOutcome probeDDC(MonitorHardware& hardware, Sleeper& sleeper, const std::vector<DisplayIdentity>& externals,
+                         const std::set<DisplayID>& forced) {
+    DDCPairing pairing = DDCService::match(externals, DDCService::discover(hardware, sleeper));
+    DDCProbeOutcome outcome;
+    outcome.twins = std::move(pairing.twins);
     for (const DisplayIdentity& display : externals) {
-        auto it = pairs.find(display.id);
-        if (it == pairs.end() || forced.contains(display.id)) continue;
-        if (auto r = probeOne(display.id, it->second)) results.push_back(std::move(*r));
+        outcome.probed.insert(display.id);
+        auto it = pairing.paired.find(display.id);
+        if (it == pairing.paired.end() || forced.contains(display.id)) continue;
+        if (auto r = probeOne(display.id, it->second)) outcome.results.push_back(std::move(*r));
     }
-    return results;
+    return outcome;
 }
 
 }  // namespace vp

@@ -19,10 +19,16 @@ struct DDCProbeResult {
     std::map<std::uint8_t, int> maxima;    // brightness and, when known, volume
 };
 
-// Discovers the services, pairs them with the displays (in order) and reads
+struct DDCProbeOutcome {
+    std::vector<DDCProbeResult> results;
+    std::set<DisplayID> probed;  // every display asked about
+    std::set<DisplayID> twins;   // left on software: indistinguishable from another
+};
+
+// Discovers the services, pairs them with the displays and reads
 // brightness, volume and input of every paired display not in `forced`.
-// Displays whose brightness cannot be read are left out.
-std::vector<DDCProbeResult> probeDDC(MonitorHardware& hardware, Sleeper& sleeper,
+// Displays whose brightness cannot be read get no result.
+DDCProbeOutcome probeDDC(MonitorHardware& hardware, Sleeper& sleeper,
                                      const std::vector<DisplayIdentity>& externals,
                                      const std::set<DisplayID>& forced);
 

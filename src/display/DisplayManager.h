@@ -25,7 +25,7 @@ class Shade;
 class VirtualEngine;
 class XDR;
 class PendingDDC;
-struct DDCProbeResult;
+struct DDCProbeOutcome;
 struct RefusedWrite;
 struct DisplayIdentity;
 struct ICCProfile;
@@ -46,6 +46,9 @@ public:
     std::map<DisplayID, double> volume;
     std::map<DisplayID, int> inputSource;
     std::map<DisplayID, BrightnessMethod> method;
+    // Why an external screen stays on software dimming, when it is not the
+    // user's choice and not a monitor without DDC/CI.
+    std::map<DisplayID, std::string> softwareReason;
     PrefsMap prefs;
     std::vector<VirtualSpec> specs;
     HiDPIMap hiDPIMap;
@@ -147,7 +150,7 @@ private:
     void detectBrightness();
     void probeBuiltin(const Screen& screen);
     void startDDCProbe(std::vector<DisplayIdentity> externals, std::set<DisplayID> forced);
-    void applyDDCProbe(const std::vector<DDCProbeResult>& results);
+    void applyDDCProbe(const DDCProbeOutcome& outcome);
     void ddcWriteRefused(const RefusedWrite& refused);
     void dropDDC(const std::set<DisplayID>& externals);
     void applyBrightness(DisplayID display, double value);

@@ -67,13 +67,13 @@ void DisplayManager::dropDDC(const std::set<DisplayID>& externals) {
         if (methodOf(it->first) == BrightnessMethod::ddc) method[it->first] = BrightnessMethod::software;
         it = ddc.erase(it);
     }
+    std::erase_if(softwareReason, [&](const auto& entry) { return !externals.contains(entry.first); });
 }
 
 void DisplayManager::probeBuiltin(const Screen& screen) {
-    const BacklightEntryPoints& panel = platform_.hardware().backlight();
+    std::shared_ptr<Backlight> panel = platform_.hardware().backlight(screen.id);
     float hardware = 0;
-    bool usable = panel.getBrightness && (!panel.canChangeBrightness || panel.canChangeBrightness(screen.id)) &&
-                  panel.getBrightness(screen.id, hardware) == 0;
+    bool usable = panel && panel->canChange() && panel->get(hardware) == 0;
     if (!usable) {
         method[screen.id] = BrightnessMethod::software;
         brightness[screen.id] = prefsFor(screen).dim;
@@ -94,18 +94,22 @@ void DisplayManager::startDDCProbe(std::vector<DisplayIdentity> externals, std::
     runtime.ddc.async([&hardware, &sleeper, &main, weak, this, externals = std::move(externals),
                        forced = std::move(forced)] {
         if (weak.expired()) return;
-        auto results = probeDDC(hardware, sleeper, externals, forced);
-        main.post([weak, this, results = std::move(results)] {
-            if (weak.lock()) applyDDCProbe(results);
+        auto outcome = probeDDC(hardware, sleeper, externals, forced);
+        main.post([weak, this, outcome = std::move(outcome)] {
+            if (weak.lock()) applyDDCProbe(outcome);
         });
     });
 }
 
 // Results of a probe that a newer one overtook are still applied, except for
 // monitors that have left since or that the user forced to software meanwhile.
-void DisplayManager::applyDDCProbe(const std::vector<DDCProbeResult>& results) {
+void DisplayManager::applyDDCProbe(const DDCProbeOutcome& outcome) {
     const bool combined = combinedDimming();
-    for (const DDCProbeResult& r : results) {
+    for (DisplayID id : outcome.probed) softwareReason.erase(id);
+    for (DisplayID id : outcome.twins)
+        if (ddcScanned.contains(id))
+            softwareReason[id] = L("Há outro monitor idêntico e não dá para saber qual deles responde por DDC/CI.");
+    for (const DDCProbeResult& r : outcome.results) {
         auto s = screen(r.display);
         if (!s || !ddcScanned.contains(r.display) || prefsFor(*s).forceSoftware) continue;
         ddc[r.display] = r.service;
@@ -149,7 +153,7 @@ void DisplayManager::applyBrightness(DisplayID display, double value) {
 
 void DisplayManager::sendHardwareBrightness(const Screen& screen, double hardware) {
     if (methodOf(screen.id) == BrightnessMethod::builtin) {
-        if (const auto& set = platform_.hardware().backlight().setBrightness) set(screen.id, float(hardware));
+        if (auto panel = platform_.hardware().backlight(screen.id)) panel->set(float(hardware));
         return;
     }
     if (auto it = ddc.find(screen.id); it != ddc.end())

@@ -23,93 +23,155 @@ constexpr Seconds kBeforeReply = 50ms;
 constexpr Seconds kAfterFailedRead = 40ms;
 
 constexpr std::size_t kIdentityBytes = 16;
-const std::string kExternalLocation = "External";
+
+using ServiceRef = std::shared_ptr<DDCService>;
+
+bool sameModel(const DDCService& s, const DisplayIdentity& d) {
+    return s.vendor() == d.vendor && s.product() == d.model;
+}
+
+bool sameUnit(const DDCService& s, const DisplayIdentity& d) {
+    return d.serial != 0 && sameModel(s, d) && s.serial() == d.serial;
+}
+
+// Pairs step by step, each step trusting less than the one before.
+class Matcher {
+public:
+    Matcher(const std::vector<DisplayIdentity>& displays, const std::vector<ServiceRef>& services)
+        : displays_(displays), remaining_(services) {}
+
+    // A link proven to drive a display belongs to that display alone.
+    void byProof() {
+        for (auto it = remaining_.begin(); it != remaining_.end();) {
+            const std::optional<DisplayID>& proven = (*it)->link().display;
+            if (!proven) {
+                ++it;
+                continue;
+            }
+            if (waiting(*proven)) pairing_.paired[*proven] = *it;
+            it = remaining_.erase(it);
+        }
+    }
+
+    // Pairs a display and a service only when each is the other's one
+    // choice; repeats while that pairs more, since every pair narrows the
+    // choices left.
+    template <typename Accepts>
+    void byIdentity(Accepts accepts) {
+        for (bool progress = true; progress;) {
+            progress = false;
+            for (const DisplayIdentity& d : displays_) {
+                if (!waiting(d.id)) continue;
+                auto candidates = candidatesOf(d, accepts);
+                if (candidates.size() != 1 || suitors(*candidates.front(), accepts) != 1) continue;
+                pairing_.paired[d.id] = candidates.front();
+                std::erase(remaining_, candidates.front());
+                progress = true;
+            }
+        }
+    }
+
+    // Displays still waiting while a service of their model is left could
+    // not be told from a twin.
+    void noteTwins() {
+        for (const DisplayIdentity& d : displays_)
+            if (waiting(d.id) && !candidatesOf(d, sameModel).empty()) pairing_.twins.insert(d.id);
+    }
+
+    void lastResort() {
+        std::vector<DisplayID> left;
+        for (const DisplayIdentity& d : displays_)
+            if (waiting(d.id)) left.push_back(d.id);
+        if (left.size() == 1 && remaining_.size() == 1)
+            pairing_.paired[left.front()] = remaining_.front();
+    }
+
+    DDCPairing take() { return std::move(pairing_); }
+
+private:
+    bool waiting(DisplayID id) const {
+        return !pairing_.paired.contains(id) &&
+               std::any_of(displays_.begin(), displays_.end(), [&](const auto& d) { return d.id == id; });
+    }
+    template <typename Accepts>
+    std::vector<ServiceRef> candidatesOf(const DisplayIdentity& d, Accepts accepts) const {
+        std::vector<ServiceRef> found;
+        for (const ServiceRef& s : remaining_)
+            if (accepts(*s, d)) found.push_back(s);
+        return found;
+    }
+    template <typename Accepts>
+    std::size_t suitors(const DDCService& s, Accepts accepts) const {
+        return std::size_t(std::count_if(displays_.begin(), displays_.end(), [&](const DisplayIdentity& d) {
+            return waiting(d.id) && accepts(s, d);
+        }));
+    }
+
+    const std::vector<DisplayIdentity>& displays_;
+    std::vector<ServiceRef> remaining_;
+    DDCPairing pairing_;
+};
 
 }  // namespace
 
-DDCService::DDCService(const I2CEntryPoints& i2c, Sleeper& sleeper, AVServiceRef service, std::optional<Bytes> edid)
-    : i2c_(i2c), sleeper_(sleeper), service_(std::move(service)), edid_(std::move(edid)) {}
+DDCService::DDCService(std::unique_ptr<I2CChannel> channel, Sleeper& sleeper, MonitorLink link)
+    : channel_(std::move(channel)), sleeper_(sleeper), link_(std::move(link)) {}
 
 std::vector<std::shared_ptr<DDCService>> DDCService::discover(MonitorHardware& hardware, Sleeper& sleeper) {
-    const I2CEntryPoints& i2c = hardware.i2c();
     std::vector<std::shared_ptr<DDCService>> found;
-    if (!i2c.createWithService) return found;
-    auto entries = hardware.avServiceEntries();
-    if (!entries) return found;
-    for (const AVRegistryEntry& entry : *entries) {
-        // The built-in panel has an AV service too; it does not speak DDC/CI.
-        if (entry.location != kExternalLocation) continue;
-        AVServiceRef service = i2c.createWithService(entry);
-        if (!service) continue;
-        std::optional<Bytes> edid;
-        if (i2c.copyEDID) {
-            Bytes bytes;
-            if (i2c.copyEDID(*service, bytes) == 0 && !bytes.empty()) edid = std::move(bytes);
-        }
-        found.push_back(std::make_shared<DDCService>(i2c, sleeper, std::move(service), std::move(edid)));
+    for (MonitorLink& link : hardware.links().links) {
+        // The built-in panel's link does not speak DDC/CI.
+        if (link.location != Location::external) continue;
+        std::unique_ptr<I2CChannel> channel = hardware.open(link);
+        if (!channel) continue;
+        found.push_back(std::make_shared<DDCService>(std::move(channel), sleeper, std::move(link)));
     }
     return found;
 }
 
 bool DDCService::hasIdentity() const {
-    return edid_ && edid_->size() >= kIdentityBytes;
+    return link_.edid.size() >= kIdentityBytes;
 }
 
 std::optional<std::uint32_t> DDCService::vendor() const {
     if (!hasIdentity()) return std::nullopt;
-    const Bytes& e = *edid_;
+    const Bytes& e = link_.edid;
     return std::uint32_t(e[8]) << 8 | e[9];
 }
 
 std::optional<std::uint32_t> DDCService::product() const {
     if (!hasIdentity()) return std::nullopt;
-    const Bytes& e = *edid_;
+    const Bytes& e = link_.edid;
     return std::uint32_t(e[10]) | std::uint32_t(e[11]) << 8;
 }
 
 std::optional<std::uint32_t> DDCService::serial() const {
     if (!hasIdentity()) return std::nullopt;
-    const Bytes& e = *edid_;
+    const Bytes& e = link_.edid;
     return std::uint32_t(e[12]) | std::uint32_t(e[13]) << 8 | std::uint32_t(e[14]) << 16 | std::uint32_t(e[15]) << 24;
 }
 
-std::map<DisplayID, std::shared_ptr<DDCService>> DDCService::match(
-    const std::vector<DisplayIdentity>& displays, const std::vector<std::shared_ptr<DDCService>>& services) {
-    std::map<DisplayID, std::shared_ptr<DDCService>> pairs;
-    std::vector<std::shared_ptr<DDCService>> remaining = services;
-
-    auto pass = [&](auto accepts) {
-        for (const DisplayIdentity& display : displays) {
-            if (pairs.contains(display.id)) continue;
-            auto hit = std::find_if(remaining.begin(), remaining.end(), [&](const auto& service) {
-                return service->hasIdentity() && service->vendor() == display.vendor &&
-                       service->product() == display.model && accepts(*service, display);
-            });
-            if (hit == remaining.end()) continue;
-            pairs[display.id] = *hit;
-            remaining.erase(hit);
-        }
-    };
-    pass([](const DDCService& s, const DisplayIdentity& d) { return d.serial == 0 || s.serial() == d.serial; });
-    pass([](const DDCService&, const DisplayIdentity&) { return true; });
-
-    std::vector<DisplayID> unpaired;
-    for (const DisplayIdentity& display : displays)
-        if (!pairs.contains(display.id)) unpaired.push_back(display.id);
-    if (unpaired.size() == 1 && remaining.size() == 1) pairs[unpaired.front()] = remaining.front();
-    return pairs;
+DDCPairing DDCService::match(const std::vector<DisplayIdentity>& displays,
+                             const std::vector<std::shared_ptr<DDCService>>& services) {
+    Matcher matcher(displays, services);
+    matcher.byProof();
+    matcher.byIdentity(sameUnit);
+    matcher.byIdentity(sameModel);
+    matcher.noteTwins();
+    matcher.lastResort();
+    return matcher.take();
 }
 
 std::optional<Bytes> DDCService::transact(const Bytes& send, std::size_t replyCount) {
-    if (!i2c_.writeI2C || !i2c_.readI2C || send.empty()) return std::nullopt;
+    if (!channel_ || send.empty()) return std::nullopt;
     const Bytes packet = ddc::framePacket(send);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         // Many monitors miss the first copy of a request; every attempt
         // sends it twice.
         sleeper_.sleep(kBeforeWrite);
-        Status first = i2c_.writeI2C(*service_, ddc::kChipAddress, ddc::kDataAddress, packet);
+        Status first = channel_->write(ddc::kChipAddress, ddc::kDataAddress, packet);
         sleeper_.sleep(kBeforeWrite);
-        Status second = i2c_.writeI2C(*service_, ddc::kChipAddress, ddc::kDataAddress, packet);
+        Status second = channel_->write(ddc::kChipAddress, ddc::kDataAddress, packet);
         if (replyCount == 0) {
             if (first == 0 && second == 0) return Bytes{};
             sleeper_.sleep(kAfterFailedWrite);
@@ -119,7 +181,7 @@ std::optional<Bytes> DDCService::transact(const Bytes& send, std::size_t replyCo
         // write's acknowledgement yet answer the request.
         sleeper_.sleep(kBeforeReply);
         Bytes reply(replyCount, 0);
-        if (i2c_.readI2C(*service_, ddc::kChipAddress, ddc::kDataAddress, reply) == 0 &&
+        if (channel_->read(ddc::kChipAddress, ddc::kDataAddress, reply) == 0 &&
             ddc::answersRequest(reply, send[0]))
             return reply;
         sleeper_.sleep(kAfterFailedRead);

@@ -1,6 +1,7 @@
 #pragma once
-// One external monitor's DDC/CI channel: the AV service of its video link and
-// the EDID that identifies it. Every call blocks for the pauses DDC/CI needs
+// One external monitor's DDC/CI channel: the byte channel of its video link
+// and what the platform knows of the link (its EDID, and the display it
+// drives when the platform can prove it). Every call blocks for the pauses DDC/CI needs
 // (tens of milliseconds per exchange, up to about 440 ms for a monitor that
 // never answers), so it is only ever used on the DDC queue.
 //
@@ -20,6 +21,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace vp {
@@ -32,20 +34,37 @@ struct DisplayIdentity {
     std::uint32_t serial = 0;
 };
 
+class DDCService;
+
+// Which service drives which display. `twins` are displays left without a
+// service because nothing the platform proves tells them from an identical
+// monitor (same vendor, product and serial, or one link that several such
+// displays could own): guessing would send one monitor's changes to another.
+struct DDCPairing {
+    std::map<DisplayID, std::shared_ptr<DDCService>> paired;
+    std::set<DisplayID> twins;
+};
+
 class DDCService {
 public:
-    DDCService(const I2CEntryPoints& i2c, Sleeper& sleeper, AVServiceRef service, std::optional<Bytes> edid);
+    // A null channel fails every exchange.
+    DDCService(std::unique_ptr<I2CChannel> channel, Sleeper& sleeper, MonitorLink link);
 
-    // Every usable external AV service, in the order the system lists them;
-    // empty when the entry points or the enumeration are missing.
+    // A service for every external link that opens, in the platform's order;
+    // empty when enumeration fails.
     static std::vector<std::shared_ptr<DDCService>> discover(MonitorHardware& hardware, Sleeper& sleeper);
 
-    // Pairs displays (in the caller's order) with services; each service is
-    // used at most once. Passes: vendor, product and serial (a display that
-    // reports serial 0 accepts any serial); then vendor and product; then, as
-    // a last resort, the one display left with the one service left.
-    static std::map<DisplayID, std::shared_ptr<DDCService>> match(
-        const std::vector<DisplayIdentity>& displays, const std::vector<std::shared_ptr<DDCService>>& services);
+    // Pairs displays with services, each service used at most once, by what
+    // can be trusted first:
+    // 1. the display the platform proved for a link (such a link is never
+    //    given to another display);
+    // 2. vendor, product and the same non-zero serial; then vendor and
+    //    product — each only when the display and the service choose each
+    //    other alone, so twins stay unpaired;
+    // 3. the one display left with the one service left (a monitor whose
+    //    link reads another EDID, as some adapters do).
+    static DDCPairing match(const std::vector<DisplayIdentity>& displays,
+                            const std::vector<std::shared_ptr<DDCService>>& services);
 
     // Reads one VCP feature; none when the monitor did not answer or does not
     // have the feature.
@@ -54,8 +73,8 @@ public:
     // accepted the packet.
     bool write(std::uint8_t code, long long value);
 
-    const std::optional<Bytes>& edid() const { return edid_; }
-    // From the EDID; none without an EDID of at least 16 bytes.
+    const MonitorLink& link() const { return link_; }
+    // From the link's EDID; none without an EDID of at least 16 bytes.
     std::optional<std::uint32_t> vendor() const;
     std::optional<std::uint32_t> product() const;
     std::optional<std::uint32_t> serial() const;
@@ -66,10 +85,9 @@ private:
     std::optional<Bytes> transact(const Bytes& send, std::size_t replyCount);
     bool hasIdentity() const;
 
-    const I2CEntryPoints& i2c_;
+    std::unique_ptr<I2CChannel> channel_;
     Sleeper& sleeper_;
-    AVServiceRef service_;
-    std::optional<Bytes> edid_;
+    MonitorLink link_;
 };
 
 }  // namespace vp

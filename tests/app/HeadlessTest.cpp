@@ -50,8 +50,8 @@ void expectDefaultScreens(const nlohmann::json& state) {
     EXPECT_EQ(screens[1]["mirrorOf"], nullptr);
     EXPECT_EQ(screens[0]["pixelWidth"], 3024);
     EXPECT_EQ(screens[0]["refresh"], 120.0);
-    for (const char* member : {"brightness", "method", "volume", "inputSource", "prefs", "specs", "hiDPIMap",
-                               "disabled", "lastError", "pipOpen", "profileTick", "xdrLevel"})
+    for (const char* member : {"brightness", "method", "softwareReason", "volume", "inputSource", "prefs", "specs",
+                               "hiDPIMap", "disabled", "lastError", "pipOpen", "profileTick", "xdrLevel"})
         EXPECT_TRUE(state.contains(member)) << member;
 }
 

@@ -202,13 +202,51 @@ TEST(Brightness, ProbeOnlyWhenTheExternalsChange) {
     EXPECT_EQ(packetTexts(*sim.monitor).front(), "82 01 10 AC");
 }
 
-TEST(Brightness, IdenticalMonitorsPairInDisplayOrder) {
-    Started sim(loadJsonFile(std::string(VELVETPANE_SCENARIO_DIR) + "/ddc-identical.json"));
-    EXPECT_NEAR(sim.manager().brightness.at(5), 0.4, 1e-9);
-    EXPECT_NEAR(sim.manager().brightness.at(6), 0.8, 1e-9);
+nlohmann::json twinsScenario(const char* file) {
+    return loadJsonFile(std::string(VELVETPANE_SCENARIO_DIR) + "/" + file);
+}
+
+// Two identical monitors, only the second speaking DDC/CI and listed first:
+// nothing proves which link is whose, so a change to the first must neither
+// reach the second over DDC/CI nor leave the first undimmed.
+TEST(Brightness, IdenticalMonitorsWithoutProofStayOnSoftwareAndSayWhy) {
+    Started sim(twinsScenario("ddc-identical.json"));
+    auto& m = sim.manager();
+    auto speaking = sim.platform->simHardware.monitorFor(6);
+    for (DisplayID id : {5u, 6u}) {
+        EXPECT_EQ(m.method.at(id), BrightnessMethod::software) << id;
+        EXPECT_FALSE(m.hasDDC(id)) << id;
+        ASSERT_TRUE(m.softwareReason.contains(id)) << id;
+        EXPECT_NE(m.softwareReason.at(id).find("DDC/CI"), std::string::npos);
+    }
+    sim.set(5, 0.3);
+    EXPECT_TRUE(writesOf(*speaking).empty());
+    EXPECT_EQ(sentBrightness(*speaking), 75);
+    EXPECT_LT(sim.topOfGamma(5), 0.99f);
+    EXPECT_TRUE(sim.neutralGamma(6));
+
+    // Once the twin leaves, the one left is told apart and its reason goes.
+    sim.platform->simHardware.removeLinksOf(5);
+    sim.displays().removeDisplay(5);
+    sim.idle();
+    EXPECT_EQ(m.method.at(6), BrightnessMethod::ddc);
+    EXPECT_TRUE(m.softwareReason.empty());
+}
+
+TEST(Brightness, IdenticalMonitorsOnProvenLinksPairByProof) {
+    Started sim(twinsScenario("ddc-identical-proven.json"));
+    auto& m = sim.manager();
+    auto speaking = sim.platform->simHardware.monitorFor(6);
+    EXPECT_EQ(m.method.at(6), BrightnessMethod::ddc);
+    EXPECT_NEAR(m.brightness.at(6), 0.8, 1e-9);
+    EXPECT_EQ(m.method.at(5), BrightnessMethod::software);
+    EXPECT_TRUE(m.softwareReason.empty());
+    sim.set(5, 0.3);
+    EXPECT_TRUE(writesOf(*speaking).empty());
+    EXPECT_LT(sim.topOfGamma(5), 0.99f);
     sim.set(6, 0.6);
-    EXPECT_EQ(sim.platform->simHardware.monitorFor(6)->value(0x10)->current, 50);
-    EXPECT_EQ(sim.platform->simHardware.monitorFor(5)->value(0x10)->current, 25);
+    EXPECT_EQ(sentBrightness(*speaking), 50);
+    EXPECT_TRUE(sim.neutralGamma(6));
 }
 
 // Values during a drag, the first one already being written: only the latest

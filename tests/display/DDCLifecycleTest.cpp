@@ -46,14 +46,17 @@ struct Started : Sim {
     // The display and its monitor's service go away; returns the display.
     SimDisplay unplug(DisplayID id) {
         SimDisplay gone = *displays().find(id);
-        platform->simHardware.removeServicesOf(id);
+        platform->simHardware.removeLinksOf(id);
         displays().removeDisplay(id);
         return gone;
     }
     void replug(const SimDisplay& display, std::shared_ptr<SimMonitor> monitor) {
-        if (monitor)
-            platform->simHardware.addService(
-                {"External", SimHardware::makeEDID(display.vendor, display.model, display.serial), std::move(monitor)});
+        if (monitor) {
+            SimLink link;
+            link.edid = SimHardware::makeEDID(display.vendor, display.model, display.serial);
+            link.monitor = std::move(monitor);
+            platform->simHardware.addLink(std::move(link));
+        }
         displays().addDisplay(display);
     }
     std::optional<BrightnessMethod> method(DisplayID id) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <stdexcept>
 
 namespace vp::test {
@@ -15,7 +16,7 @@ Json monitorDisplay(DisplayID id, std::uint32_t vendor, std::uint32_t model, std
             {"serial", serial}};
 }
 
-// A platform with the given displays and AV services, nothing started.
+// A platform with the given displays and video links, nothing started.
 struct Bench {
     explicit Bench(Json displays, Json services) {
         platform.loadScenario({{"displays", displays}, {"hardware", {{"avServices", services}}}});
@@ -95,27 +96,30 @@ TEST(DDCService, MonitorThatIsNotReadyInTimeIsRetriedThenGivenUp) {
     EXPECT_EQ(bench.platform.simHardware.monitorFor(2)->readTimes().size(), 4u);
 }
 
-TEST(DDCService, MissingEntryPointsMeanNoServicesAndFailedExchanges) {
+TEST(DDCService, WithoutI2CNoChannelOpensAndOpenOnesFail) {
     Bench bench = oneMonitor(Json::object());
     auto service = bench.only();
-    bench.platform.simHardware.removeI2CEntryPoints();
+    bench.platform.simHardware.removeI2C();
     EXPECT_FALSE(service->write(0x10, 1));
     EXPECT_TRUE(bench.discover().empty());
-    EXPECT_TRUE(bench.pauses().empty());
+    EXPECT_TRUE(bench.platform.simHardware.monitorFor(2)->packets().empty());
 }
 
-TEST(DDCService, DiscoveryUsesExternalServicesOnlyAndReadsTheirEDID) {
+TEST(DDCService, DiscoveryUsesExternalLinksOnlyAndKeepsWhatThePlatformKnows) {
     Bench bench(Json::array({monitorDisplay(1, 1552, 41233, 0), monitorDisplay(2, 0x4C2D, 0x1234, 0x01020304)}),
                 Json::array({{{"display", 1}, {"location", "Embedded"}},
                              {{"display", 1}, {"location", nullptr}},
-                             {{"display", 2}},
+                             {{"display", 2}, {"connector", "DP-1"}, {"proven", true}},
                              {{"display", 2}, {"edid", nullptr}}}));
     auto services = bench.discover();
     ASSERT_EQ(services.size(), 2u);
     EXPECT_EQ(services[0]->vendor(), 0x4C2Du);
     EXPECT_EQ(services[0]->product(), 0x1234u);
     EXPECT_EQ(services[0]->serial(), 0x01020304u);
-    EXPECT_FALSE(services[1]->edid());
+    EXPECT_EQ(services[0]->link().connector, "DP-1");
+    EXPECT_EQ(services[0]->link().display, 2u);
+    EXPECT_TRUE(services[1]->link().edid.empty());
+    EXPECT_FALSE(services[1]->link().display);
     EXPECT_FALSE(services[1]->vendor());
     bench.platform.simHardware.enumerationFails = true;
     EXPECT_TRUE(bench.discover().empty());
@@ -124,18 +128,42 @@ TEST(DDCService, DiscoveryUsesExternalServicesOnlyAndReadsTheirEDID) {
 TEST(DDCService, ShortEDIDGivesNoIdentity) {
     Bench bench = oneMonitor({{"edid", "00FFFFFFFFFFFF004C2D3412"}});
     auto service = bench.only();
-    EXPECT_TRUE(service->edid());
+    EXPECT_EQ(service->link().edid.size(), 12u);
     EXPECT_FALSE(service->vendor());
     EXPECT_FALSE(service->serial());
 }
 
-// Services made from EDID identities, in the order the system lists them.
+// Links made from EDID identities (and the display the platform proved, if
+// any), in the order the system lists them.
+struct PairingLink {
+    std::uint32_t vendor, product, serial;
+    std::optional<DisplayID> proven = std::nullopt;
+};
+
 struct Pairing {
     const char* what;
     std::vector<DisplayIdentity> displays;
-    std::vector<std::array<std::uint32_t, 3>> services;  // vendor, product, serial
-    std::map<DisplayID, std::size_t> expected;           // display → index of service
+    std::vector<PairingLink> links;
+    std::map<DisplayID, std::size_t> expected;  // display → index of link
+    std::set<DisplayID> twins = {};
 };
+
+void expectPairing(const Pairing& c) {
+    SimPlatform platform;
+    std::vector<std::shared_ptr<DDCService>> services;
+    for (const PairingLink& l : c.links) {
+        MonitorLink link;
+        link.edid = SimHardware::makeEDID(l.vendor, l.product, l.serial);
+        link.display = l.proven;
+        services.push_back(std::make_shared<DDCService>(nullptr, platform.sleeper, std::move(link)));
+    }
+    DDCPairing pairing = DDCService::match(c.displays, services);
+    std::map<DisplayID, std::size_t> got;
+    for (const auto& [id, service] : pairing.paired)
+        got[id] = std::size_t(std::find(services.begin(), services.end(), service) - services.begin());
+    EXPECT_EQ(got, c.expected) << c.what;
+    EXPECT_EQ(pairing.twins, c.twins) << c.what;
+}
 
 TEST(DDCService, MatchPairsByIdentityThenModelThenLastResort) {
     const Pairing cases[] = {
@@ -143,10 +171,10 @@ TEST(DDCService, MatchPairsByIdentityThenModelThenLastResort) {
          {{5, 10, 20, 222}, {6, 10, 20, 111}},
          {{10, 20, 111}, {10, 20, 222}},
          {{5, 1}, {6, 0}}},
-        {"serial 0 everywhere pairs in display order",
-         {{5, 10, 20, 0}, {6, 10, 20, 0}},
-         {{10, 20, 0}, {10, 20, 0}},
-         {{5, 0}, {6, 1}}},
+        {"a serial tells one monitor from its serial-0 twin",
+         {{5, 10, 20, 0}, {6, 10, 20, 9}},
+         {{10, 20, 9}, {10, 20, 0}},
+         {{5, 1}, {6, 0}}},
         {"model pass when the serials disagree",
          {{5, 10, 20, 7}},
          {{10, 20, 8}},
@@ -159,23 +187,56 @@ TEST(DDCService, MatchPairsByIdentityThenModelThenLastResort) {
          {{5, 10, 20, 7}, {6, 30, 40, 9}},
          {{99, 98, 97}, {88, 87, 86}},
          {}},
-        {"more services than displays",
+        {"more links than displays",
          {{6, 30, 40, 9}},
          {{10, 20, 7}, {30, 40, 9}},
          {{6, 1}}},
     };
-    for (const auto& c : cases) {
-        SimPlatform platform;
-        std::vector<std::shared_ptr<DDCService>> services;
-        for (const auto& [vendor, product, serial] : c.services)
-            services.push_back(std::make_shared<DDCService>(platform.simHardware.i2c(), platform.sleeper, nullptr,
-                                                            SimHardware::makeEDID(vendor, product, serial)));
-        auto pairs = DDCService::match(c.displays, services);
-        std::map<DisplayID, std::size_t> got;
-        for (const auto& [id, service] : pairs)
-            got[id] = std::size_t(std::find(services.begin(), services.end(), service) - services.begin());
-        EXPECT_EQ(got, c.expected) << c.what;
-    }
+    for (const auto& c : cases) expectPairing(c);
+}
+
+// Identical monitors are never paired by guess: only proof, or a link that
+// nothing else could own, tells them apart.
+TEST(DDCService, MatchNeverGuessesBetweenTwins) {
+    const Pairing cases[] = {
+        {"serial 0 everywhere",
+         {{5, 10, 20, 0}, {6, 10, 20, 0}},
+         {{10, 20, 0}, {10, 20, 0}},
+         {},
+         {5, 6}},
+        {"one link that either twin could own",
+         {{5, 10, 20, 0}, {6, 10, 20, 0}},
+         {{10, 20, 0}},
+         {},
+         {5, 6}},
+        {"twins sharing a non-zero serial",
+         {{5, 10, 20, 7}, {6, 10, 20, 7}},
+         {{10, 20, 7}, {10, 20, 7}},
+         {},
+         {5, 6}},
+        {"one display, two identical links (its twin switched off)",
+         {{5, 10, 20, 0}},
+         {{10, 20, 0}, {10, 20, 0}},
+         {},
+         {5}},
+        {"proof pairs twins whatever the order",
+         {{5, 10, 20, 0}, {6, 10, 20, 0}},
+         {{10, 20, 0, 6}, {10, 20, 0, 5}},
+         {{5, 1}, {6, 0}}},
+        {"proof of one twin leaves the other one choice",
+         {{5, 10, 20, 0}, {6, 10, 20, 0}},
+         {{10, 20, 0}, {10, 20, 0, 6}},
+         {{5, 0}, {6, 1}}},
+        {"proof beats identity",
+         {{5, 10, 20, 7}, {6, 30, 40, 9}},
+         {{10, 20, 7, 6}, {30, 40, 9, 5}},
+         {{5, 1}, {6, 0}}},
+        {"a link proven for another display is nobody else's",
+         {{5, 10, 20, 7}},
+         {{10, 20, 7, 9}},
+         {}},
+    };
+    for (const auto& c : cases) expectPairing(c);
 }
 
 }  // namespace

@@ -50,6 +50,7 @@ void addDisplayState(HeadlessSession& session, nlohmann::json& state) {
     state["screens"] = screens;
     state["brightness"] = byId(m.brightness, same);
     state["method"] = byId(m.method, [](BrightnessMethod v) { return toString(v); });
+    state["softwareReason"] = byId(m.softwareReason, same);
     state["volume"] = byId(m.volume, same);
     state["inputSource"] = byId(m.inputSource, same);
     nlohmann::json prefs = nlohmann::json::object();

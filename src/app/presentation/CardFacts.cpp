@@ -26,6 +26,7 @@ CardFacts cardFacts(AppContext& context, const Screen& screen) {
     f.screens = dm.screens;
     f.brightness = lookup(dm.brightness, id).value_or(1.0);
     f.method = lookup(dm.method, id);
+    f.softwareReason = lookup(dm.softwareReason, id);
     f.prefs = dm.prefsFor(screen);
     f.hasDDC = dm.hasDDC(id);
     f.volume = lookup(dm.volume, id);

@@ -120,6 +120,7 @@ CardModel cardModel(const CardFacts& f) {
     m.brightnessRow = !s.isOurVirtual;
     m.brightness = f.brightness;
     m.methodLabel = methodLabel(f.method);
+    if (f.method.value_or(BrightnessMethod::software) == BrightnessMethod::software) m.methodNote = f.softwareReason;
     if (isCompanion(f))
         m.hiDPINote = LF("Imagem HiDPI enviada para %@. Escolha a escala em Resolução.", {f.physical->name});
     m.extras = !s.isOurVirtual;

@@ -23,6 +23,7 @@ struct CardFacts {
     std::vector<Screen> screens;  // the manager's whole list, for mirror targets
     double brightness = 1.0;
     std::optional<BrightnessMethod> method;
+    std::optional<std::string> softwareReason;  // why it stays on software dimming
     ScreenPrefs prefs;
     bool hasDDC = false;
     std::optional<double> volume;
@@ -90,6 +91,7 @@ struct CardModel {
     bool brightnessRow = false;
     double brightness = 1.0;
     std::string methodLabel;
+    std::optional<std::string> methodNote;  // shown beside the label: why software dimming
     std::optional<std::string> hiDPINote;
     bool actionsRow = false;
     // extras (shown only while expanded)

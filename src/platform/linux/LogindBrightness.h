@@ -26,9 +26,10 @@ public:
 
     // Empty on success, else why it failed. Blocks for one bus round trip.
     std::string setBrightness(const std::string& device, int raw);
+    // Empty once connected to the system bus, else why not.
+    std::string connect();
 
 private:
-    std::string connect();
     sd_bus* bus_ = nullptr;
 };
 

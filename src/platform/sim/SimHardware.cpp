@@ -10,20 +10,8 @@ namespace vp {
 namespace {
 
 constexpr Status kNoSuchDisplay = 1000;
-constexpr Status kNoEDID = Status(0xE00002C7);
+constexpr Status kNoEntryPoint = 1001;
 constexpr std::int64_t kMaxID = 0xFFFFFFFF;
-
-class SimAVService : public AVService {
-public:
-    SimAVService(std::shared_ptr<SimMonitor> monitor, std::optional<Bytes> edid)
-        : monitor(std::move(monitor)), edid(std::move(edid)) {}
-    std::shared_ptr<SimMonitor> monitor;
-    std::optional<Bytes> edid;
-};
-
-SimAVService& simService(AVService& service) {
-    return static_cast<SimAVService&>(service);
-}
 
 std::runtime_error scenarioError(const std::string& message) {
     return std::runtime_error("\"hardware\": " + message);
@@ -101,106 +89,129 @@ Bytes SimHardware::makeEDID(std::uint32_t vendor, std::uint32_t product, std::ui
     return e;
 }
 
+// The panel as the system offers it: each call answers from the hardware's
+// current state, so a panel object kept across a scenario change stays true.
+class SimHardware::Panel : public Backlight {
+public:
+    explicit Panel(SimHardware& hardware) : hardware_(hardware) {}
+    bool canChange() override {
+        return !has("canChange") || hardware_.backlight_->canChange;
+    }
+    Status get(float& fraction) override {
+        if (!has("get")) return kNoEntryPoint;
+        if (hardware_.backlight_->getStatus != 0) return hardware_.backlight_->getStatus;
+        fraction = hardware_.backlight_->value;
+        return 0;
+    }
+    Status set(float fraction) override {
+        if (!has("set")) return kNoEntryPoint;
+        if (!hardware_.backlight_->canChange) return kNoSuchDisplay;
+        hardware_.backlight_->value = fraction;
+        return 0;
+    }
+
+private:
+    bool has(const std::string& entryPoint) const { return hardware_.backlightEntryPoints_.contains(entryPoint); }
+    SimHardware& hardware_;
+};
+
+// A monitor's I2C channel; once the monitor is unplugged it reaches nothing.
+class SimHardware::Channel : public I2CChannel {
+public:
+    Channel(const SimHardware& hardware, std::shared_ptr<SimMonitor> monitor)
+        : hardware_(hardware), monitor_(std::move(monitor)) {}
+    Status write(std::uint8_t chip, std::uint8_t offset, const Bytes& bytes) override {
+        return hardware_.reaches(monitor_) ? monitor_->receive(chip, offset, bytes) : kNoSuchDisplay;
+    }
+    Status read(std::uint8_t chip, std::uint8_t offset, Bytes& buffer) override {
+        return hardware_.reaches(monitor_) ? monitor_->answer(chip, offset, buffer) : kNoSuchDisplay;
+    }
+
+private:
+    const SimHardware& hardware_;
+    std::shared_ptr<SimMonitor> monitor_;
+};
+
 void SimHardware::setBacklight(SimBacklight panel, const std::set<std::string>& entryPoints) {
     backlight_ = panel;
-    backlightEntryPoints_ = {};
-    if (entryPoints.contains("canChange"))
-        backlightEntryPoints_.canChangeBrightness = [this](DisplayID id) {
-            return backlight_->display == id && backlight_->canChange;
-        };
-    if (entryPoints.contains("get"))
-        backlightEntryPoints_.getBrightness = [this](DisplayID id, float& out) {
-            if (backlight_->display != id) return kNoSuchDisplay;
-            if (backlight_->getStatus != 0) return backlight_->getStatus;
-            out = backlight_->value;
-            return Status(0);
-        };
-    if (entryPoints.contains("set"))
-        backlightEntryPoints_.setBrightness = [this](DisplayID id, float value) {
-            if (backlight_->display != id || !backlight_->canChange) return kNoSuchDisplay;
-            backlight_->value = value;
-            return Status(0);
-        };
+    backlightEntryPoints_ = entryPoints;
 }
 
-void SimHardware::installI2CEntryPoints() {
-    i2cEntryPoints_.createWithService = [this](const AVRegistryEntry& entry) -> AVServiceRef {
-        std::lock_guard lock(servicesMutex_);
-        if (entry.handle == 0 || entry.handle > services_.size()) return nullptr;
-        const SimAVServiceEntry& s = services_[entry.handle - 1];
-        return std::make_shared<SimAVService>(s.monitor, s.edid);
-    };
-    // A service kept after its monitor was unplugged reaches nothing.
-    auto plugged = [this](const SimAVService& s) {
-        std::lock_guard lock(servicesMutex_);
-        return s.monitor && std::any_of(services_.begin(), services_.end(),
-                                        [&](const SimAVServiceEntry& e) { return e.monitor == s.monitor; });
-    };
-    i2cEntryPoints_.writeI2C = [plugged](AVService& service, std::uint8_t chip, std::uint8_t offset,
-                                         const Bytes& bytes) {
-        auto& s = simService(service);
-        return plugged(s) ? s.monitor->receive(chip, offset, bytes) : kNoSuchDisplay;
-    };
-    i2cEntryPoints_.readI2C = [plugged](AVService& service, std::uint8_t chip, std::uint8_t offset, Bytes& buffer) {
-        auto& s = simService(service);
-        return plugged(s) ? s.monitor->answer(chip, offset, buffer) : kNoSuchDisplay;
-    };
-    i2cEntryPoints_.copyEDID = [](AVService& service, Bytes& edid) {
-        auto& s = simService(service);
-        if (!s.edid) return kNoEDID;
-        edid = *s.edid;
-        return Status(0);
-    };
+std::shared_ptr<Backlight> SimHardware::backlight(DisplayID display) {
+    if (!backlight_ || backlight_->display != display) return nullptr;
+    return std::make_shared<Panel>(*this);
 }
 
-std::optional<std::vector<AVRegistryEntry>> SimHardware::avServiceEntries() {
-    if (enumerationFails) return std::nullopt;
-    std::lock_guard lock(servicesMutex_);
-    std::vector<AVRegistryEntry> entries;
-    for (std::size_t i = 0; i < services_.size(); ++i) entries.push_back({i + 1, services_[i].location});
-    return entries;
+bool SimHardware::reaches(const std::shared_ptr<SimMonitor>& monitor) const {
+    std::lock_guard lock(linksMutex_);
+    return i2cAvailable_ && monitor &&
+           std::any_of(links_.begin(), links_.end(), [&](const Listed& l) { return l.link.monitor == monitor; });
 }
 
-std::shared_ptr<SimMonitor> SimHardware::addService(SimAVServiceEntry entry) {
-    if (!i2cEntryPoints_.createWithService) installI2CEntryPoints();
-    std::lock_guard lock(servicesMutex_);
-    services_.push_back(std::move(entry));
-    return services_.back().monitor;
+LinkScan SimHardware::links() {
+    if (enumerationFails) return {{}, "the system could not list its video links"};
+    std::lock_guard lock(linksMutex_);
+    LinkScan scan;
+    for (const Listed& listed : links_) {
+        const SimLink& l = listed.link;
+        MonitorLink link{listed.key, l.location, l.connector, std::nullopt, l.edid};
+        if (l.proven && l.monitor) link.display = l.monitor->display();
+        scan.links.push_back(std::move(link));
+    }
+    return scan;
+}
+
+std::unique_ptr<I2CChannel> SimHardware::open(const MonitorLink& link) {
+    if (!i2cAvailable_) return nullptr;
+    std::lock_guard lock(linksMutex_);
+    auto listed = std::find_if(links_.begin(), links_.end(), [&](const Listed& l) { return l.key == link.key; });
+    if (listed == links_.end() || !listed->link.monitor) return nullptr;
+    return std::make_unique<Channel>(*this, listed->link.monitor);
+}
+
+std::shared_ptr<SimMonitor> SimHardware::addLink(SimLink link) {
+    std::lock_guard lock(linksMutex_);
+    links_.push_back({"link-" + std::to_string(nextKey_++), std::move(link)});
+    return links_.back().link.monitor;
 }
 
 std::shared_ptr<SimMonitor> SimHardware::addMonitor(SimMonitorConfig config) {
-    SimAVServiceEntry entry;
-    entry.location = "External";
+    SimLink link;
     if (config.display)
-        if (SimDisplay* d = displays_.find(*config.display)) entry.edid = makeEDID(d->vendor, d->model, d->serial);
-    entry.monitor = std::make_shared<SimMonitor>(std::move(config), clock_);
-    return addService(std::move(entry));
+        if (SimDisplay* d = displays_.find(*config.display)) link.edid = makeEDID(d->vendor, d->model, d->serial);
+    link.monitor = std::make_shared<SimMonitor>(std::move(config), clock_);
+    return addLink(std::move(link));
 }
 
-void SimHardware::removeServicesOf(DisplayID display) {
-    std::lock_guard lock(servicesMutex_);
-    std::erase_if(services_, [&](const SimAVServiceEntry& s) { return s.monitor && s.monitor->display() == display; });
+void SimHardware::removeLinksOf(DisplayID display) {
+    std::lock_guard lock(linksMutex_);
+    std::erase_if(links_, [&](const Listed& l) { return l.link.monitor && l.link.monitor->display() == display; });
 }
 
 std::shared_ptr<SimMonitor> SimHardware::monitorFor(DisplayID display) const {
-    std::lock_guard lock(servicesMutex_);
-    for (const auto& s : services_)
-        if (s.monitor && s.monitor->display() == display && s.location == "External") return s.monitor;
+    std::lock_guard lock(linksMutex_);
+    for (const Listed& l : links_)
+        if (l.link.monitor && l.link.monitor->display() == display && l.link.location == Location::external)
+            return l.link.monitor;
     return nullptr;
 }
 
-std::shared_ptr<SimMonitor> SimHardware::loadService(const nlohmann::json& j) {
+std::shared_ptr<SimMonitor> SimHardware::loadLink(const nlohmann::json& j) {
     if (!j.is_object()) throw scenarioError("each of \"avServices\" must be an object");
     SimMonitorConfig config;
-    if (j.contains("display")) config.display = DisplayID(scenario::whole(j, "display", 0, 1, kMaxID, "\"hardware\": an AV service"));
+    if (j.contains("display")) config.display = DisplayID(scenario::whole(j, "display", 0, 1, kMaxID, "\"hardware\": a link"));
     const SimDisplay* d = config.display ? displays_.find(*config.display) : nullptr;
-    if (config.display && !d) throw scenarioError("no display " + std::to_string(*config.display) + " for an AV service");
+    if (config.display && !d) throw scenarioError("no display " + std::to_string(*config.display) + " for a link");
 
-    SimAVServiceEntry entry;
-    entry.location = j.contains("location") && j["location"].is_null()
-                         ? std::nullopt
-                         : std::optional<std::string>(j.value("location", std::string("External")));
-    const std::string what = "\"hardware\": the AV service of display " +
+    SimLink link;
+    // "External" is a monitor's link; anything else, null included, lies
+    // inside the machine.
+    const bool external = !j.contains("location") || j["location"] == "External";
+    link.location = external ? Location::external : Location::builtIn;
+    link.connector = j.value("connector", std::string());
+    link.proven = j.value("proven", false);
+    if (link.proven && !config.display) throw scenarioError("a \"proven\" link needs a \"display\"");
+    const std::string what = "\"hardware\": the link of display " +
                              (config.display ? std::to_string(*config.display) : std::string("none"));
     auto number = [&](const char* key, std::uint32_t fallback) {
         return std::uint32_t(scenario::whole(j, key, fallback, 0, kMaxID, what));
@@ -208,16 +219,16 @@ std::shared_ptr<SimMonitor> SimHardware::loadService(const nlohmann::json& j) {
     std::uint32_t vendor = number("vendor", d ? d->vendor : 0u);
     std::uint32_t model = number("model", d ? d->model : 0u);
     std::uint32_t serial = number("serial", d ? d->serial : 0u);
-    if (!j.contains("edid")) entry.edid = makeEDID(vendor, model, serial);
-    else if (!j["edid"].is_null()) entry.edid = bytesFromHex(j["edid"].get<std::string>());
+    if (!j.contains("edid")) link.edid = makeEDID(vendor, model, serial);
+    else if (!j["edid"].is_null()) link.edid = bytesFromHex(j["edid"].get<std::string>());
 
     config.vcp = j.contains("vcp") ? featuresFromJson(j["vcp"]) : defaultFeatures();
     config.noAnswer = j.value("noAnswer", false);
     config.wrongCodeTries = int(scenario::whole(j, "wrongCodeTries", 0, 0, 1000, what));
     config.refuseWrites = j.value("refuseWrites", false);
     config.replyDelay = std::chrono::milliseconds(scenario::whole(j, "replyDelayMs", 40, 0, 10000, what));
-    entry.monitor = std::make_shared<SimMonitor>(std::move(config), clock_);
-    return addService(std::move(entry));
+    link.monitor = std::make_shared<SimMonitor>(std::move(config), clock_);
+    return addLink(std::move(link));
 }
 
 void SimHardware::load(const nlohmann::json& j) {
@@ -239,9 +250,9 @@ void SimHardware::load(const nlohmann::json& j) {
         }
         if (j.contains("avServices")) {
             if (!j["avServices"].is_array()) throw scenarioError("\"avServices\" must be an array");
-            for (const auto& s : j["avServices"]) loadService(s);
+            for (const auto& s : j["avServices"]) loadLink(s);
         }
-        if (!j.value("i2cEntryPoints", true)) removeI2CEntryPoints();
+        if (!j.value("i2cEntryPoints", true)) removeI2C();
         enumerationFails = j.value("enumerationFails", false);
     } catch (const nlohmann::json::exception& e) {
         throw scenarioError(e.what());

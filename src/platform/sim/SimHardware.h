@@ -1,9 +1,7 @@
 #pragma once
-// Simulated monitor hardware behind the platform's optional entry points:
-// the built-in panel's backlight and the AV services of the video links,
-// each with its EDID and, for an external one, a DDC/CI monitor on its I2C
-// channel. Without a scenario section there is neither, and every entry
-// point is missing.
+// Simulated monitor hardware: the built-in panel's backlight and the video
+// links, each with its EDID and, for an external one, a DDC/CI monitor on
+// its I2C channel. Without a scenario section there is neither.
 
 #include "platform/Hardware.h"
 #include "platform/sim/SimDisplays.h"
@@ -11,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -24,11 +23,13 @@ struct SimBacklight {
     Status getStatus = 0;
 };
 
-// One registry object of the AV service class.
-struct SimAVServiceEntry {
-    std::optional<std::string> location;
-    std::optional<Bytes> edid;
+// One video link as the system lists it.
+struct SimLink {
+    Location location = Location::external;
+    Bytes edid;                           // empty: none readable
     std::shared_ptr<SimMonitor> monitor;  // what answers on the I2C channel
+    std::string connector;
+    bool proven = false;  // the system proves the link drives its monitor's display
 };
 
 class SimHardware : public MonitorHardware {
@@ -39,39 +40,49 @@ public:
     // std::runtime_error with a readable message.
     void load(const nlohmann::json& j);
 
-    const BacklightEntryPoints& backlight() override { return backlightEntryPoints_; }
-    const I2CEntryPoints& i2c() override { return i2cEntryPoints_; }
-    std::optional<std::vector<AVRegistryEntry>> avServiceEntries() override;
+    LinkScan links() override;
+    std::unique_ptr<I2CChannel> open(const MonitorLink& link) override;
+    std::shared_ptr<Backlight> backlight(DisplayID display) override;
 
     // --- Simulation controls and inspection
     // Installs a built-in panel; `entryPoints` names which of "canChange",
-    // "get" and "set" the system has.
+    // "get" and "set" the system has (without "canChange" it is taken as
+    // changeable, without the others they fail).
     void setBacklight(SimBacklight panel, const std::set<std::string>& entryPoints = {"canChange", "get", "set"});
     std::optional<SimBacklight> backlightPanel() const { return backlight_; }
-    // Adds an AV service (a monitor plugged in).
-    std::shared_ptr<SimMonitor> addService(SimAVServiceEntry entry);
-    // A service for an external monitor with the EDID of a listed display.
+    // Adds a link (a monitor plugged in).
+    std::shared_ptr<SimMonitor> addLink(SimLink link);
+    // An external link with the EDID of a listed display.
     std::shared_ptr<SimMonitor> addMonitor(SimMonitorConfig config);
-    void removeServicesOf(DisplayID display);
+    void removeLinksOf(DisplayID display);
     std::shared_ptr<SimMonitor> monitorFor(DisplayID display) const;
-    // Removes the I2C and AV entry points (an older system).
-    void removeI2CEntryPoints() { i2cEntryPoints_ = {}; }
+    // The system reaches no I2C any more (an older system): opening fails,
+    // and so does every transfer on a channel already open.
+    void removeI2C() { i2cAvailable_ = false; }
     bool enumerationFails = false;
 
     // The 128-byte EDID of a monitor with these identity numbers.
     static Bytes makeEDID(std::uint32_t vendor, std::uint32_t product, std::uint32_t serial);
 
 private:
-    void installI2CEntryPoints();
-    std::shared_ptr<SimMonitor> loadService(const nlohmann::json& j);
+    class Panel;
+    class Channel;
+    struct Listed {
+        std::string key;
+        SimLink link;
+    };
+    // Whether the monitor still sits on a listed link and I2C is reachable.
+    bool reaches(const std::shared_ptr<SimMonitor>& monitor) const;
+    std::shared_ptr<SimMonitor> loadLink(const nlohmann::json& j);
 
     SimDisplays& displays_;
     const Clock& clock_;
     std::optional<SimBacklight> backlight_;
-    BacklightEntryPoints backlightEntryPoints_;
-    I2CEntryPoints i2cEntryPoints_;
-    mutable std::mutex servicesMutex_;  // discovery runs on the DDC queue
-    std::vector<SimAVServiceEntry> services_;
+    std::set<std::string> backlightEntryPoints_;
+    std::atomic<bool> i2cAvailable_ = true;
+    mutable std::mutex linksMutex_;  // links are listed and used on the DDC queue
+    std::vector<Listed> links_;
+    int nextKey_ = 1;
 };
 
 }  // namespace vp

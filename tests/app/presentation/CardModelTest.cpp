@@ -130,6 +130,15 @@ TEST(CardModel, EachKindOfScreenGetsItsControls) {
     }
 }
 
+TEST(CardModel, SoftwareDimmingShowsWhyOnlyWhileItLasts) {
+    CardFacts f = kinds()[2].facts;  // the monitor without DDC/CI
+    EXPECT_FALSE(cardModel(f).methodNote);
+    f.softwareReason = "twin";
+    EXPECT_EQ(cardModel(f).methodNote, "twin");
+    f.method = BrightnessMethod::ddc;
+    EXPECT_FALSE(cardModel(f).methodNote);
+}
+
 TEST(CardModel, CompanionNoteNamesThePhysicalMonitor) {
     CardModel m = cardModel(kinds()[4].facts);
     EXPECT_EQ(m.hiDPINote, "HiDPI image sent to Lumina 27 4K. Pick the scale under Resolution.");

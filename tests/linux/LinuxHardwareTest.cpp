@@ -1,0 +1,137 @@
+#include "FakeLinux.h"
+#include "LogindStandIn.h"
+#include "TestFiles.h"
+#include "hardware/DDCService.h"
+#include "platform/VirtualRuntime.h"
+#include "platform/linux/LinuxHardware.h"
+
+#include <gtest/gtest.h>
+
+namespace vp {
+namespace {
+
+using test::FakeLinux;
+using test::makeEdid;
+using test::readFile;
+
+// Outputs as a display back-end names them.
+ConnectorDisplays outputs(std::map<std::string, DisplayID> byConnector) {
+    return [byConnector = std::move(byConnector)](const std::string& connector) -> std::optional<DisplayID> {
+        auto it = byConnector.find(connector);
+        if (it == byConnector.end()) return std::nullopt;
+        return it->second;
+    };
+}
+
+class LinuxHardwareTest : public ::testing::Test {
+protected:
+    FakeLinux fake;
+    VirtualClock clock;
+    VirtualSleeper sleeper{clock};
+    // Two monitors of one model, both reporting serial 0.
+    Bytes twin = makeEdid("DEL", 0x4100, 0, "Twin");
+};
+
+TEST_F(LinuxHardwareTest, ConnectorsAreLinksWithTheDisplayProvenByTheirOutput) {
+    auto panel = makeEdid("BOE", 1, 0, "Panel");
+    fake.addConnector("card0-eDP-1", panel, 0, FakeLinux::Bus::none);
+    fake.addConnector("card0-DP-1", twin, 4);
+    fake.addConnector("card0-HDMI-A-1", twin, 5);
+    LinuxHardware hardware(fake.paths(), outputs({{"eDP-1", 1}, {"DP-1", 2}}));
+
+    LinkScan scan = hardware.links();
+    EXPECT_EQ(scan.error, "");
+    ASSERT_EQ(scan.links.size(), 3u);
+    const MonitorLink& dp = scan.links[0];
+    EXPECT_EQ(dp.connector, "DP-1");
+    EXPECT_EQ(dp.location, Location::external);
+    EXPECT_EQ(dp.display, 2u);
+    EXPECT_EQ(dp.edid, twin);
+    EXPECT_EQ(scan.links[1].connector, "HDMI-A-1");
+    EXPECT_FALSE(scan.links[1].display);  // no output names that connector: nothing proven
+    EXPECT_EQ(scan.links[2].location, Location::builtIn);
+    EXPECT_EQ(scan.links[2].display, 1u);
+    EXPECT_FALSE(hardware.open(scan.links[2]));  // the panel's link has no bus
+
+    LinuxHardware noSysfs({fake.root() + "/nothing", fake.dev()}, outputs({}));
+    scan = noSysfs.links();
+    EXPECT_TRUE(scan.links.empty());
+    EXPECT_NE(scan.error.find("class/drm"), std::string::npos);
+}
+
+// The fault of identical monitors of which only the second speaks DDC/CI:
+// with DRM's connectors mapped to outputs, each display gets its own link.
+TEST_F(LinuxHardwareTest, IdenticalMonitorsPairByConnectorAndTalkOverTheirOwnBus) {
+    fake.addConnector("card0-DP-1", twin, 4);
+    fake.addConnector("card0-DP-2", twin, 5);
+    fake.addMonitor(4, twin, "fault nack");
+    fake.addMonitor(5, twin, "", "vcp 10 30 100\n");
+    LinuxHardware hardware(fake.paths(), outputs({{"DP-1", 5}, {"DP-2", 6}}));
+
+    auto services = DDCService::discover(hardware, sleeper);
+    ASSERT_EQ(services.size(), 2u);
+    DDCPairing pairing = DDCService::match({{5, 0x10AC, 0x4100, 0}, {6, 0x10AC, 0x4100, 0}}, services);
+    EXPECT_TRUE(pairing.twins.empty());
+    ASSERT_EQ(pairing.paired.size(), 2u);
+    EXPECT_FALSE(pairing.paired.at(5)->read(0x10));
+    auto reading = pairing.paired.at(6)->read(0x10);
+    ASSERT_TRUE(reading);
+    EXPECT_EQ(*reading, (ddc::VCPReading{30, 100}));
+    EXPECT_TRUE(pairing.paired.at(6)->write(0x10, 70));
+    EXPECT_EQ(fake.values(5)[0x10], 70);
+    EXPECT_EQ(fake.values(4).count(0x10), 0u);
+
+    // Without the outputs nothing tells them apart, and neither is paired.
+    LinuxHardware unproven(fake.paths(), outputs({}));
+    pairing = DDCService::match({{5, 0x10AC, 0x4100, 0}, {6, 0x10AC, 0x4100, 0}},
+                                DDCService::discover(unproven, sleeper));
+    EXPECT_TRUE(pairing.paired.empty());
+    EXPECT_EQ(pairing.twins, (std::set<DisplayID>{5, 6}));
+}
+
+TEST_F(LinuxHardwareTest, ABusThatCannotBeOpenedGivesNoChannel) {
+    fake.addConnector("card0-DP-1", twin, 4);
+    fake.addMonitor(4, twin, "deny");
+    LinuxHardware hardware(fake.paths(), outputs({}));
+    auto scan = hardware.links();
+    ASSERT_EQ(scan.links.size(), 1u);
+    EXPECT_FALSE(hardware.open(scan.links[0]));
+    EXPECT_FALSE(hardware.open(MonitorLink{"HDMI-A-9", Location::external, "HDMI-A-9", std::nullopt, {}}));
+}
+
+TEST_F(LinuxHardwareTest, ThePanelsBacklightIsWrittenThroughLogindAndReadFromSysfs) {
+    fake.addConnector("card0-eDP-1", makeEdid("BOE", 1, 0, "Panel"), 0, FakeLinux::Bus::none);
+    fake.addConnector("card0-DP-1", twin, 4);
+    fake.addBacklight("intel_backlight", "raw", "1000", 250);
+    LinuxHardware hardware(fake.paths(), outputs({{"eDP-1", 1}, {"DP-1", 2}}));
+    EXPECT_FALSE(hardware.backlight(2));
+    EXPECT_FALSE(LinuxHardware(fake.paths(), outputs({})).backlight(1));  // the panel's output is unknown
+
+    auto panel = hardware.backlight(1);
+    ASSERT_TRUE(panel);
+    float value = 0;
+    ASSERT_EQ(panel->get(value), 0);
+    EXPECT_FLOAT_EQ(value, 0.25f);
+    // Without logind the sysfs file is written directly.
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + fake.root() + "/no-bus").c_str(), 1);
+    EXPECT_EQ(hardware.backlight(1)->set(0.3f), 0);
+    ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    EXPECT_EQ(readFile(fake.backlightFile("intel_backlight", "brightness")), "300\n");
+
+    test::LogindStandIn logind(test::besideTestBinary("logind-standin.py"), fake.sysfs());
+    if (logind.address().empty()) GTEST_SKIP() << "no dbus-daemon or python3-dbusmock for the stand-in logind";
+    EXPECT_TRUE(panel->canChange());
+    EXPECT_EQ(panel->set(0.64f), 0);
+    EXPECT_EQ(readFile(fake.sysfs() + "/logind-calls"), "backlight intel_backlight 640\n");
+    ASSERT_EQ(panel->get(value), 0);
+    EXPECT_FLOAT_EQ(value, 0.64f);
+}
+
+TEST_F(LinuxHardwareTest, NoUsableBacklightInterfaceMeansNone) {
+    fake.addConnector("card0-eDP-1", makeEdid("BOE", 1, 0, "Panel"), 0, FakeLinux::Bus::none);
+    fake.addBacklight("broken", "firmware", "0", 0);
+    EXPECT_FALSE(LinuxHardware(fake.paths(), outputs({{"eDP-1", 1}})).backlight(1));
+}
+
+}  // namespace
+}  // namespace vp
