@@ -56,6 +56,7 @@ public:
     InputServices& input() override { return simInput; }
     ScreenCapture& capture() override { return simCapture; }
     SystemServices& system() override { return simSystem; }
+    ColorProfileServices& profiles() override { return simSystem; }
 
     // Runs the main queue, the DDC queue and the display callbacks until
     // nothing is left, moving virtual time as needed but not past `limit`.
