@@ -3,7 +3,9 @@
 #   - nothing outside src/ui includes the interface (ui/...);
 #   - the core (all of src/ outside src/ui and src/platform/qt) includes no Qt;
 #   - the subsystems (display, overlay, input, pip) take their services by
-#     constructor and never include app/AppContext.h.
+#     constructor and never include app/AppContext.h;
+#   - nothing outside src/platform writes an operating-system path or URL:
+#     where things live on a system is the platform's to say.
 # Prints each offending line as file:line: text, with the rule it breaks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -39,6 +41,10 @@ report "the core includes no Qt" \
 
 report "subsystems get their services by constructor, not from app/AppContext.h" \
     "$(includes '["<]app/AppContext\.h[">]' src/display src/overlay src/input src/pip)"
+
+report "only src/platform names operating-system paths and URLs" \
+    "$(grep -rnE --include='*.h' --include='*.cpp' \
+        '"[^"]*(~/|file://|x-apple|/(usr|etc|var|System|Library|Applications)/)' src --exclude-dir=platform || true)"
 
 [ "$status" -eq 0 ] && echo "check-layers: ok"
 exit "$status"

@@ -273,18 +273,12 @@ const std::map<std::string, std::vector<std::string>>& table() {
           "Ouvrir le dossier des profils…", "Profilordner öffnen…"}},
         {"Perfil de cor",
          {"Color profile", "Perfil de color", "Profilo colore", "Profil colorimétrique", "Farbprofil"}},
-        {"Troca o perfil de cor (ICC) desta tela. Coloque perfis .icc em ~/Library/ColorSync/Profiles para "
-         "aparecerem aqui.",
-         {"Changes this screen’s ICC color profile. Put .icc profiles in ~/Library/ColorSync/Profiles to see them "
-          "here.",
-          "Cambia el perfil de color ICC de esta pantalla. Coloca perfiles .icc en ~/Library/ColorSync/Profiles "
-          "para verlos aquí.",
-          "Cambia il profilo colore ICC di questo schermo. Metti i profili .icc in ~/Library/ColorSync/Profiles "
-          "per vederli qui.",
-          "Change le profil colorimétrique ICC de cet écran. Placez des profils .icc dans "
-          "~/Library/ColorSync/Profiles pour les voir ici.",
-          "Ändert das ICC-Farbprofil dieses Bildschirms. Lege .icc-Profile in ~/Library/ColorSync/Profiles ab, "
-          "damit sie hier erscheinen."}},
+        {"Troca o perfil de cor (ICC) desta tela. Coloque perfis .icc em %@ para aparecerem aqui.",
+         {"Changes this screen’s ICC color profile. Put .icc profiles in %@ to see them here.",
+          "Cambia el perfil de color ICC de esta pantalla. Coloca perfiles .icc en %@ para verlos aquí.",
+          "Cambia il profilo colore ICC di questo schermo. Metti i profili .icc in %@ per vederli qui.",
+          "Change le profil colorimétrique ICC de cet écran. Placez des profils .icc dans %@ pour les voir ici.",
+          "Ändert das ICC-Farbprofil dieses Bildschirms. Lege .icc-Profile in %@ ab, damit sie hier erscheinen."}},
         {"Brilho extra acima de 100% (XDR/HDR). Esquenta mais a tela e gasta mais bateria.",
          {"Extra brightness above 100% (XDR/HDR). Heats the screen more and uses more battery.",
           "Brillo extra por encima del 100% (XDR/HDR). Calienta más la pantalla y gasta más batería.",

@@ -129,7 +129,8 @@ public:
     // --- Extra brightness and colour profiles
     bool supportsXDR(const Screen& screen) const;
     void setXDR(const Screen& screen, double level);
-    const std::vector<ICCProfile>& iccProfiles();
+    // The display's installed profiles, read once and kept until reloadProfiles().
+    const std::vector<ICCProfile>& iccProfiles(DisplayID display);
     void reloadProfiles();
     void openProfilesFolder();
     void setColorProfile(const Screen& screen, const std::optional<std::string>& path);
@@ -205,7 +206,7 @@ private:
 
     std::map<DisplayID, double> subDim;
     std::map<DisplayID, double> shadeAlpha;
-    std::optional<std::vector<ICCProfile>> profiles_;
+    std::map<DisplayID, std::vector<ICCProfile>> profiles_;
     std::map<DisplayID, std::shared_ptr<DDCService>> ddc;
     std::map<DisplayID, std::map<std::uint8_t, int>> ddcMax;
     std::set<DisplayID> ddcScanned;

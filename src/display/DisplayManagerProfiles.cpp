@@ -13,23 +13,24 @@ namespace {
 constexpr Seconds kProfileSettleDelay = 0.6s;
 }  // namespace
 
-const std::vector<ICCProfile>& DisplayManager::iccProfiles() {
-    if (!profiles_) profiles_ = ColorProfiles::all(platform_);
-    return *profiles_;
+const std::vector<ICCProfile>& DisplayManager::iccProfiles(DisplayID display) {
+    auto known = profiles_.find(display);
+    if (known == profiles_.end()) known = profiles_.emplace(display, ColorProfiles::all(platform_, display)).first;
+    return known->second;
 }
 
 void DisplayManager::reloadProfiles() {
-    profiles_ = ColorProfiles::all(platform_);
+    profiles_.clear();
     publish();
 }
 
 void DisplayManager::openProfilesFolder() {
-    ColorProfiles::openUserFolder(platform_);
+    platform_.profiles().openUserFolder();
 }
 
 void DisplayManager::setColorProfile(const Screen& screen, const std::optional<std::string>& path) {
     if (!ColorProfiles::apply(platform_, path, screen.id)) {
-        setLastError(L("O sistema recusou a mudança") + " (ColorSync)");
+        setLastError(L("O sistema recusou a mudança"));
         return;
     }
     WeakLife weak = life_;

@@ -49,21 +49,6 @@ std::vector<fs::path> profileFiles(const std::string& folder) {
 
 }  // namespace
 
-std::vector<std::string> folders(Platform& platform) {
-    std::string root = platform.system().systemRoot();
-    std::string home = platform.system().homeDirectory();
-    return {root + "/System/Library/ColorSync/Profiles", root + "/Library/ColorSync/Profiles",
-            root + "/Library/ColorSync/Profiles/Displays", home + "/Library/ColorSync/Profiles",
-            home + "/Library/ColorSync/Profiles/Displays"};
-}
-
-bool openUserFolder(Platform& platform) {
-    std::string folder = platform.system().homeDirectory() + "/Library/ColorSync/Profiles";
-    std::error_code ignored;
-    fs::create_directories(folder, ignored);
-    return platform.system().openURL("file://" + folder);
-}
-
 std::optional<ICCProfile> read(const std::string& path) {
     std::vector<std::uint8_t> header = readBytes(path, kHeaderBytes);
     if (header.size() < kHeaderBytes || !isDisplayRGBProfile(header)) return std::nullopt;
@@ -74,10 +59,10 @@ std::optional<ICCProfile> read(const std::string& path) {
     return ICCProfile{description.value_or(fs::path(path).stem().string()), path};
 }
 
-std::vector<ICCProfile> all(Platform& platform) {
+std::vector<ICCProfile> all(Platform& platform, DisplayID display) {
     std::vector<ICCProfile> list;
     std::set<std::string> seen;
-    for (const std::string& folder : folders(platform))
+    for (const std::string& folder : platform.profiles().folders(display))
         for (const fs::path& file : profileFiles(folder)) {
             auto profile = read(file.string());
             if (!profile || !seen.insert(unicode::lowercased(profile->name)).second) continue;
@@ -90,21 +75,23 @@ std::vector<ICCProfile> all(Platform& platform) {
 }
 
 bool isAvailable(Platform& platform) {
-    return static_cast<bool>(platform.system().setCustomProfile);
+    return platform.profiles().assignmentProblem().empty();
 }
 
 std::optional<std::string> currentName(Platform& platform, DisplayID display) {
+    // The assigned profile names itself; the screen's colour space is what
+    // the display shows without one.
+    if (auto path = platform.profiles().assigned(display)) {
+        auto profile = read(*path);
+        return profile ? profile->name : fs::path(*path).stem().string();
+    }
     for (const ScreenInfo& info : platform.windows().screens())
         if (info.number == display) return info.colorSpaceName;
     return std::nullopt;
 }
 
 bool apply(Platform& platform, const std::optional<std::string>& path, DisplayID display) {
-    auto& assign = platform.system().setCustomProfile;
-    if (!assign) return false;
-    auto uuid = platform.displays().uuid(display);
-    if (!uuid) return false;
-    return assign("mntr", *uuid, path);
+    return platform.profiles().assign(display, path);
 }
 
 }  // namespace vp::ColorProfiles

@@ -22,17 +22,11 @@ struct ICCProfile {
 
 namespace ColorProfiles {
 
-// The folders scanned, in order: the system's, the machine's and the user's.
-std::vector<std::string> folders(Platform& platform);
-
-// The user's own profile folder, created when missing, opened in the file
-// manager; false when it cannot be opened.
-bool openUserFolder(Platform& platform);
-
 // Display RGB profiles (".icc"/".icm", class "mntr", colour space "RGB ")
-// from every folder, named from their description or file name, one per
-// case-insensitive name (the first folder wins), sorted by name.
-std::vector<ICCProfile> all(Platform& platform);
+// from every folder the platform keeps the display's profiles in, named from
+// their description or file name, one per case-insensitive name (the first
+// folder wins), sorted by name.
+std::vector<ICCProfile> all(Platform& platform, DisplayID display);
 
 // The profile at a path, when it is a display RGB profile.
 std::optional<ICCProfile> read(const std::string& path);
@@ -40,7 +34,8 @@ std::optional<ICCProfile> read(const std::string& path);
 // Whether profiles can be assigned at all on this system.
 bool isAvailable(Platform& platform);
 
-// The name of the colour space of the display's screen, if it has one.
+// The name of the profile assigned to the display, else of the colour space
+// of the display's screen, if it has one.
 std::optional<std::string> currentName(Platform& platform, DisplayID display);
 
 // Assigns the profile to the display for the current user, or returns the

@@ -3,6 +3,7 @@
 
 #include "platform/Capabilities.h"
 #include "platform/Capture.h"
+#include "platform/ColorProfiles.h"
 #include "platform/Displays.h"
 #include "platform/Hardware.h"
 #include "platform/Input.h"
@@ -26,6 +27,7 @@ public:
     virtual InputServices& input() = 0;
     virtual ScreenCapture& capture() = 0;
     virtual SystemServices& system() = 0;
+    virtual ColorProfileServices& profiles() = 0;
 };
 
 }  // namespace vp

@@ -1,6 +1,6 @@
 #pragma once
-// User defaults, locations, languages, login item, workspace and colour
-// profile assignment.
+// User defaults, locations, languages, login item and the system's own
+// settings panes.
 
 #include "platform/Types.h"
 
@@ -30,26 +30,29 @@ public:
     virtual void keepAside(const std::string& what) = 0;
 };
 
+// The panes of the system's own settings the program sends the user to.
+enum class SettingsPane {
+    accessibility,  // where the program is allowed to receive brightness and volume keys
+    screenCapture,  // where the program is allowed to capture the screen
+    displays,       // the system's display settings
+};
+
 class SystemServices {
 public:
     virtual ~SystemServices() = default;
     virtual Defaults& defaults() = 0;
     virtual std::vector<std::string> preferredLanguages() = 0;
-    virtual std::string homeDirectory() = 0;
     // Where the log file lives, and how to show that location to the user.
     virtual std::string logFilePath() = 0;
     virtual std::string logFileDisplayPath() = 0;
-    // Prefix for the system-wide profile folders ("" on a real system).
-    virtual std::string systemRoot() = 0;
     virtual std::int64_t processID() = 0;
-
-    // Colour profile assignment; empty when the entry point is missing.
-    // Arguments: device class, display UUID, profile path (none = default).
-    std::function<bool(const std::string&, const std::string&, const std::optional<std::string>&)> setCustomProfile;
 
     virtual bool loginItemEnabled() = 0;
     virtual bool setLoginItemEnabled(bool on) = 0;
-    virtual bool openURL(const std::string& url) = 0;
+    // A system may lack a pane; the interface then offers no way to it.
+    virtual bool hasSettingsPane(SettingsPane pane) = 0;
+    // Opens the pane; false when the system lacks it or cannot open it.
+    virtual bool openSettingsPane(SettingsPane pane) = 0;
 };
 
 }  // namespace vp

@@ -53,20 +53,30 @@ TEST(ColorProfileOperations, RefusedAssignmentReportsAndChangesNothing) {
     p.sim->platform->simSystem.refuseProfiles = true;
     m.setColorProfile(p.screen(2), p.warm());
     p.sim->idle();
-    EXPECT_EQ(m.lastError, "The system refused the change (ColorSync)");
+    EXPECT_EQ(m.lastError, "The system refused the change");
     EXPECT_EQ(m.profileTick, 0);
 }
 
 TEST(ColorProfileOperations, ListIsKeptUntilReloaded) {
     ProfileSim p;
     auto& m = p.manager();
-    ASSERT_EQ(m.iccProfiles().size(), 1u);
-    EXPECT_EQ(m.iccProfiles()[0].name, "Warm Panel");
+    ASSERT_EQ(m.iccProfiles(2).size(), 1u);
+    EXPECT_EQ(m.iccProfiles(2)[0].name, "Warm Panel");
     writeFile(p.home / "Library/ColorSync/Profiles/Displays/cool.icm", profile({descTag("Cool Panel")}));
-    EXPECT_EQ(m.iccProfiles().size(), 1u);
+    EXPECT_EQ(m.iccProfiles(2).size(), 1u);
     m.reloadProfiles();
-    ASSERT_EQ(m.iccProfiles().size(), 2u);
-    EXPECT_EQ(m.iccProfiles()[0].name, "Cool Panel");
+    ASSERT_EQ(m.iccProfiles(2).size(), 2u);
+    EXPECT_EQ(m.iccProfiles(2)[0].name, "Cool Panel");
+}
+
+TEST(ColorProfileOperations, OpeningTheFolderMakesTheUsersFolderAndShowsIt) {
+    ProfileSim p;
+    fs::remove_all(p.home / "Library");
+    p.manager().openProfilesFolder();
+    const std::string user = (p.home / "Library/ColorSync/Profiles").string();
+    EXPECT_TRUE(fs::is_directory(user));
+    EXPECT_EQ(p.sim->platform->simSystem.shownFolders, std::vector<std::string>{user});
+    EXPECT_EQ(p.sim->platform->profiles().userFolderDisplayPath(), "~/Library/ColorSync/Profiles");
 }
 
 }  // namespace

@@ -73,5 +73,19 @@ TEST(ColordProfiles, WithoutColordTheFoldersRemainAndAssignmentSaysWhy) {
     EXPECT_EQ(shown, std::vector<std::string>{user});
 }
 
+TEST(ColordProfiles, TheUserFolderIsShownAsTheUserWouldWriteIt) {
+    auto shown = [](const std::string& home, const std::string& dataHome) {
+        ColordProfiles profiles(home, dataHome, [](DisplayID) { return std::nullopt; },
+                                std::make_unique<ColordClient>("unix:path=/nonexistent"),
+                                [](const std::string&) { return true; });
+        return profiles.userFolderDisplayPath();
+    };
+    EXPECT_EQ(shown("/home/ana", ""), "~/.local/share/icc");
+    EXPECT_EQ(shown("/home/ana", "/home/ana/data"), "~/data/icc");
+    // Only a whole folder name is the home: /home/anabel is not under /home/ana.
+    EXPECT_EQ(shown("/home/ana", "/home/anabel/data"), "/home/anabel/data/icc");
+    EXPECT_EQ(shown("/home/ana", "/srv/xdg"), "/srv/xdg/icc");
+}
+
 }  // namespace
 }  // namespace vp

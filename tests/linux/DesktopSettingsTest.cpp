@@ -23,27 +23,27 @@ TEST(DesktopSettings, DesktopFromTheSessionsList) {
 TEST(DesktopSettings, PanesAreTheDesktopsOwnAndHiddenElsewhere) {
     struct Case {
         DesktopKind desktop;
-        DesktopPanel panel;
+        SettingsPane pane;
         std::vector<std::string> command;
     };
     for (const Case& c : std::vector<Case>{
-             {DesktopKind::gnome, DesktopPanel::displays, {"gnome-control-center", "display"}},
-             {DesktopKind::gnome, DesktopPanel::keys, {"gnome-control-center", "universal-access"}},
-             {DesktopKind::gnome, DesktopPanel::screenCapture, {}},
-             {DesktopKind::kde, DesktopPanel::displays, {"systemsettings", "kcm_kscreen"}},
-             {DesktopKind::kde, DesktopPanel::keys, {"systemsettings", "kcm_keys"}},
-             {DesktopKind::kde, DesktopPanel::screenCapture, {}},
-             {DesktopKind::other, DesktopPanel::displays, {}},
-             {DesktopKind::other, DesktopPanel::keys, {}}}) {
-        EXPECT_EQ(settingsCommand(c.desktop, c.panel), c.command) << int(c.desktop) << " " << int(c.panel);
+             {DesktopKind::gnome, SettingsPane::displays, {"gnome-control-center", "display"}},
+             {DesktopKind::gnome, SettingsPane::accessibility, {"gnome-control-center", "universal-access"}},
+             {DesktopKind::gnome, SettingsPane::screenCapture, {}},
+             {DesktopKind::kde, SettingsPane::displays, {"systemsettings", "kcm_kscreen"}},
+             {DesktopKind::kde, SettingsPane::accessibility, {"systemsettings", "kcm_keys"}},
+             {DesktopKind::kde, SettingsPane::screenCapture, {}},
+             {DesktopKind::other, SettingsPane::displays, {}},
+             {DesktopKind::other, SettingsPane::accessibility, {}}}) {
+        EXPECT_EQ(settingsCommand(c.desktop, c.pane), c.command) << int(c.desktop) << " " << int(c.pane);
         std::vector<std::vector<std::string>> launched;
         DesktopSettings settings(c.desktop, [](const std::string&) { return true; },
                                  [&launched](const std::vector<std::string>& command) {
                                      launched.push_back(command);
                                      return true;
                                  });
-        EXPECT_EQ(settings.has(c.panel), !c.command.empty());
-        EXPECT_EQ(settings.open(c.panel), !c.command.empty());
+        EXPECT_EQ(settings.has(c.pane), !c.command.empty());
+        EXPECT_EQ(settings.open(c.pane), !c.command.empty());
         EXPECT_EQ(launched.size(), c.command.empty() ? 0u : 1u);
     }
 }
@@ -52,8 +52,8 @@ TEST(DesktopSettings, AMissingSettingsProgramHidesThePane) {
     bool launched = false;
     DesktopSettings settings(DesktopKind::gnome, [](const std::string&) { return false; },
                              [&launched](const std::vector<std::string>&) { return launched = true; });
-    EXPECT_FALSE(settings.has(DesktopPanel::displays));
-    EXPECT_FALSE(settings.open(DesktopPanel::displays));
+    EXPECT_FALSE(settings.has(SettingsPane::displays));
+    EXPECT_FALSE(settings.open(SettingsPane::displays));
     EXPECT_FALSE(launched);
 }
 

@@ -23,7 +23,7 @@ struct ProfileFolders : ::testing::Test {
     fs::path userDisplays() { return user() / "Displays"; }
     std::vector<std::string> names() {
         std::vector<std::string> out;
-        for (const auto& p : ColorProfiles::all(*sim.platform)) out.push_back(p.name);
+        for (const auto& p : ColorProfiles::all(*sim.platform, 2)) out.push_back(p.name);
         return out;
     }
 };
@@ -43,7 +43,7 @@ TEST_F(ProfileFolders, ListsDisplayRGBProfilesNamedSortedAndDeduplicated) {
     fs::create_directories(user() / "folder.icc");
 
     EXPECT_EQ(names(), (std::vector<std::string>{"alpha", "Beta Panel", "\xC3\x89" "cran", "Studio", "zeta panel"}));
-    auto list = ColorProfiles::all(*sim.platform);
+    auto list = ColorProfiles::all(*sim.platform, 2);
     auto studio = std::find_if(list.begin(), list.end(), [](const ICCProfile& p) { return p.name == "Studio"; });
     ASSERT_NE(studio, list.end());
     EXPECT_EQ(fs::path(studio->path), system() / "studio.icc");
@@ -66,19 +66,36 @@ TEST_F(ProfileFolders, ApplyRecordsTheAssignmentAndTheScreenShowsItsName) {
     EXPECT_EQ(ColorProfiles::currentName(*sim.platform, 2), "sRGB IEC61966-2.1");
     EXPECT_TRUE(ColorProfiles::apply(*sim.platform, path, 2));
     EXPECT_EQ(system.profileAssignments.at(uuid), path);
+    EXPECT_EQ(sim.platform->profiles().assigned(2), path);
     EXPECT_EQ(ColorProfiles::currentName(*sim.platform, 2), "Warm Panel");
 
     EXPECT_TRUE(ColorProfiles::apply(*sim.platform, std::nullopt, 2));
     EXPECT_FALSE(system.profileAssignments.contains(uuid));
+    EXPECT_EQ(sim.platform->profiles().assigned(2), std::nullopt);
     EXPECT_EQ(ColorProfiles::currentName(*sim.platform, 2), "sRGB IEC61966-2.1");
     EXPECT_EQ(ColorProfiles::currentName(*sim.platform, 99), std::nullopt);
 
     EXPECT_FALSE(ColorProfiles::apply(*sim.platform, path, 99));
     system.refuseProfiles = true;
     EXPECT_FALSE(ColorProfiles::apply(*sim.platform, path, 2));
-    system.setColorSyncAvailable(false);
+    system.refuseProfiles = false;
+    system.colorManagement = false;
     EXPECT_FALSE(ColorProfiles::isAvailable(*sim.platform));
+    EXPECT_FALSE(sim.platform->profiles().assignmentProblem().empty());
     EXPECT_FALSE(ColorProfiles::apply(*sim.platform, path, 2));
+}
+
+TEST_F(ProfileFolders, TheAssignedProfileNamesTheScreenEvenWhereTheScreenHasNoColourSpaceName) {
+    writeFile(user() / "Warm.icc", profile({descTag("Warm Panel")}));
+    writeFile(user() / "plain.icc", Bytes(8, 0));
+    sim.start();
+    sim.platform->simWindows.colorSpaceName = [](const SimDisplay&) { return std::string(); };
+    EXPECT_EQ(ColorProfiles::currentName(*sim.platform, 2), "");
+    ASSERT_TRUE(ColorProfiles::apply(*sim.platform, (user() / "Warm.icc").string(), 2));
+    EXPECT_EQ(ColorProfiles::currentName(*sim.platform, 2), "Warm Panel");
+    // A file that is no profile is still named, by its file name.
+    ASSERT_TRUE(ColorProfiles::apply(*sim.platform, (user() / "plain.icc").string(), 2));
+    EXPECT_EQ(ColorProfiles::currentName(*sim.platform, 2), "plain");
 }
 
 }  // namespace

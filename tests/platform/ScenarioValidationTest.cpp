@@ -64,6 +64,10 @@ TEST(ScenarioValidation, NumbersOutOfRangeAreRefusedWithFieldAndRange) {
          "display 3: \"uuid\" is the same as display 2's"},
         {"backlight of no display", [](auto& s) { s["hardware"]["backlight"]["display"] = 7; },
          "\"backlight\": no display 7"},
+        {"unknown settings pane", [](auto& s) { s["system"]["settingsPanes"] = {"displays", "sound"}; },
+         "\"settingsPanes\" must be an array of \"accessibility\", \"screenCapture\" and \"displays\""},
+        {"settings panes not a list", [](auto& s) { s["system"]["settingsPanes"] = "displays"; },
+         "\"settingsPanes\" must be an array of"},
     };
     for (const Case& c : cases) {
         const std::string message = refusal(c.edit);

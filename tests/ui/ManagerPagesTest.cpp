@@ -149,6 +149,27 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(page.accessibilityWarning()->isHidden(), 3000);
         QVERIFY(!page.isPolling());
     }
+
+    void settingsButtonsOpenTheSystemsPanes() {
+        PagesWorld world;
+        world.platform.simInput.trusted = false;
+        GeneralPage page(*world.context);
+        QTest::mouseClick(page.findChild<PillButton*>("openScreenRecording"), Qt::LeftButton);
+        QTest::mouseClick(page.findChild<PillButton*>("openAccessibility"), Qt::LeftButton);
+        QVERIFY(world.platform.simSystem.openedPanes ==
+                (std::vector<SettingsPane>{SettingsPane::screenCapture, SettingsPane::accessibility}));
+    }
+
+    void aPaneTheSystemLacksHasNoButton() {
+        PagesWorld world;
+        world.platform.simInput.trusted = false;
+        world.platform.simSystem.settingsPanes = {SettingsPane::displays};
+        GeneralPage page(*world.context);
+        QVERIFY(!page.findChild<PillButton*>("openScreenRecording"));
+        QVERIFY(!page.findChild<PillButton*>("openAccessibility"));
+        // The warning itself still says what is missing.
+        QVERIFY(!page.accessibilityWarning()->isHidden());
+    }
 };
 
 VP_UI_TEST(ManagerPagesTest)

@@ -31,10 +31,14 @@ void registerLifecycleCommands(DoRegistry& r) {
 }
 
 void addLifecycleState(HeadlessSession& session, nlohmann::json& state) {
-    nlohmann::json profiles = nlohmann::json::array();
-    for (const ICCProfile& p : session.context().displayManager().iccProfiles())
-        profiles.push_back({{"name", p.name}, {"path", p.path}});
-    state["iccProfiles"] = profiles;
+    DisplayManager& manager = session.context().displayManager();
+    nlohmann::json& profiles = state["iccProfiles"];
+    profiles = nlohmann::json::object();
+    for (const Screen& screen : manager.screens) {
+        nlohmann::json& list = profiles[std::to_string(screen.id)];
+        list = nlohmann::json::array();
+        for (const ICCProfile& p : manager.iccProfiles(screen.id)) list.push_back({{"name", p.name}, {"path", p.path}});
+    }
     state["terminated"] = session.delegate().hasTerminated();
 }
 

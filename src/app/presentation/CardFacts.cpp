@@ -48,7 +48,7 @@ CardFacts cardFacts(AppContext& context, const Screen& screen) {
     }
     f.profilesAvailable = ColorProfiles::isAvailable(platform);
     f.profileName = ColorProfiles::currentName(platform, id);
-    f.profiles = dm.iccProfiles();
+    f.profiles = dm.iccProfiles(id);
     f.volumeKeys = context.keys().volumeEnabled();
     return f;
 }

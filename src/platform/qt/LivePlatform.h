@@ -34,6 +34,7 @@ public:
     InputServices& input() override { return sim_.input(); }
     ScreenCapture& capture() override { return capture_; }
     SystemServices& system() override { return sim_.system(); }
+    ColorProfileServices& profiles() override { return sim_.profiles(); }
 
     SimPlatform& sim() { return sim_; }
     QtWindowSystem& qtWindows() { return windows_; }

@@ -22,21 +22,18 @@ SimPlatform::SimPlatform(SimOptions options)
     : ddcQueue_(makeDDCQueue(options)),
       manualDDC_(dynamic_cast<ManualSerialQueue*>(ddcQueue_.get())),
       threadDDC_(dynamic_cast<ThreadSerialQueue*>(ddcQueue_.get())),
-      simSystem(options.home) {
+      simSystem(simDisplays, options.home) {
     connectSimulations();
 }
 
-SimPlatform::SimPlatform(SimOptions options, Runtime runtime) : external_(runtime), simSystem(options.home) {
+SimPlatform::SimPlatform(SimOptions options, Runtime runtime)
+    : external_(runtime), simSystem(simDisplays, options.home) {
     simCapture.threaded = true;  // nobody drains frame queues by hand in real time
     connectSimulations();
 }
 
 void SimPlatform::connectSimulations() {
     simWindows.colorSpaceName = [this](const SimDisplay& d) { return simSystem.colorSpaceName(d.uuid); };
-    simSystem.onProfileAssigned = [this](const std::string& uuid) {
-        for (SimDisplay& d : simDisplays.all())
-            if (d.uuid == uuid) d.gamma = d.profileGamma;
-    };
 }
 
 SimPlatform::~SimPlatform() {

@@ -58,6 +58,7 @@ public:
     InputServices& input() override { return simInput; }
     ScreenCapture& capture() override { return simCapture; }
     SystemServices& system() override { return simSystem; }
+    ColorProfileServices& profiles() override { return simSystem; }
     std::vector<DisplayInspection> inspectDisplays() override;
 
     // Runs the main queue, the DDC queue and the display callbacks until

@@ -302,8 +302,8 @@ QWidget* ScreenCard::extras() {
 ChipMenuButton* ScreenCard::profileMenu() {
     auto* menu = new ChipMenuButton(q(model_.profileFace), "paintpalette");
     menu->setObjectName("profile");
-    menu->setToolTip(q(L("Troca o perfil de cor (ICC) desta tela. Coloque perfis .icc em ~/Library/ColorSync/Profiles "
-                         "para aparecerem aqui.")));
+    menu->setToolTip(q(LF("Troca o perfil de cor (ICC) desta tela. Coloque perfis .icc em %@ para aparecerem aqui.",
+                          {context_.platform().profiles().userFolderDisplayPath()})));
     menu->onShow = [this](QMenu& items) {
         manager_.reloadProfiles();
         CardModel fresh = cardModel(cardFacts(context_, screen_));

@@ -50,12 +50,14 @@ protected:
     }
 };
 
+// A card of the children in a column; null children are left out.
 QWidget* card(std::initializer_list<QWidget*> children, int spacing) {
     auto* body = new QWidget;
     auto* column = new QVBoxLayout(body);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(spacing);
     for (QWidget* child : children) {
+        if (!child) continue;
         // A wrapping text takes the card's width, so its height follows from
         // that width; aligned, it would be given its one-line size and spill.
         auto* label = qobject_cast<QLabel*>(child);
@@ -87,10 +89,8 @@ GeneralPage::GeneralPage(AppContext& context, QWidget* parent)
     column->addWidget(card({new Eyebrow(q(L("Segurança"))), safety}, 8));
 
     QLabel* pip = wrappingText(q(L("O PiP captura a tela. O sistema pode pedir permissão na primeira vez.")), 12, DS::muted);
-    auto* open = new PillButton(q(L("Abrir Privacidade › Gravação de Tela")), PillButtonStyle{false, false});
-    open->setObjectName("openScreenRecording");
-    connect(open, &QAbstractButton::clicked, this,
-            [this] { context_.platform().system().openURL(screenRecordingPane); });
+    QWidget* open = paneButton(SettingsPane::screenCapture, q(L("Abrir Privacidade › Gravação de Tela")),
+                               "openScreenRecording", PillButtonStyle{false, false});
     column->addWidget(card({new Eyebrow(q(L("Permissões"))), pip, open}, 8));
     syncWarning();
 }
@@ -136,11 +136,19 @@ QWidget* GeneralPage::warningRow() {
     layout->addWidget(new WarningSymbol);
     layout->addWidget(text(q(L("Precisa da permissão de Acessibilidade.")), 11, DS::muted));
     layout->addStretch(1);
-    auto* open = new PillButton(q(L("Abrir Acessibilidade")), PillButtonStyle::chip());
-    open->setObjectName("openAccessibility");
-    connect(open, &QAbstractButton::clicked, this, [this] { context_.platform().system().openURL(accessibilityPane); });
-    layout->addWidget(open);
+    QWidget* open =
+        paneButton(SettingsPane::accessibility, q(L("Abrir Acessibilidade")), "openAccessibility", PillButtonStyle::chip());
+    if (open) layout->addWidget(open);
     return warning_;
+}
+
+QWidget* GeneralPage::paneButton(SettingsPane pane, const QString& label, const char* name, PillButtonStyle style) {
+    SystemServices& system = context_.platform().system();
+    if (!system.hasSettingsPane(pane)) return nullptr;
+    auto* open = new PillButton(label, style);
+    open->setObjectName(name);
+    connect(open, &QAbstractButton::clicked, this, [&system, pane] { system.openSettingsPane(pane); });
+    return open;
 }
 
 void GeneralPage::showEvent(QShowEvent* event) {

@@ -1,8 +1,10 @@
 #pragma once
 // The General page: the behaviour switches, the accessibility warning with
-// its permission poll, and the safety and permissions cards.
+// its permission poll, and the safety and permissions cards. The buttons that
+// open the system's settings show only where the system has those panes.
 
 #include "app/presentation/GeneralSettings.h"
+#include "platform/System.h"
 
 #include <QWidget>
 
@@ -14,13 +16,10 @@ class AppContext;
 
 namespace vp::ui {
 
+struct PillButtonStyle;
+
 class GeneralPage : public QWidget {
 public:
-    static constexpr const char* accessibilityPane =
-        "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility";
-    static constexpr const char* screenRecordingPane =
-        "x-apple.systempreferences:com.apple.preference.security?Privacy_ScreenCapture";
-
     explicit GeneralPage(AppContext& context, QWidget* parent = nullptr);
 
     bool isPolling() const;
@@ -32,6 +31,8 @@ protected:
 private:
     QWidget* behaviourCard();
     QWidget* warningRow();
+    // A button opening the system's settings pane; none where the system lacks it.
+    QWidget* paneButton(SettingsPane pane, const QString& label, const char* name, PillButtonStyle style);
     void syncWarning();
 
     AppContext& context_;

@@ -23,6 +23,12 @@ std::string ColordProfiles::userFolder() const {
     return (dataHome_.empty() ? home_ + "/.local/share" : dataHome_) + "/icc";
 }
 
+std::string ColordProfiles::userFolderDisplayPath() {
+    std::string folder = userFolder();
+    bool underHome = !home_.empty() && folder.rfind(home_ + "/", 0) == 0;
+    return underHome ? "~" + folder.substr(home_.size()) : folder;
+}
+
 std::vector<std::string> ColordProfiles::folders(DisplayID) {
     return {userFolder(), "/usr/local/share/color/icc", "/usr/share/color/icc", "/var/lib/colord/icc"};
 }

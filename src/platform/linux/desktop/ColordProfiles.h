@@ -4,7 +4,7 @@
 // profiles can still be listed, but not assigned, and the reason says so.
 // The Linux platform's colour-profile services are these.
 
-#include "platform/Types.h"
+#include "platform/ColorProfiles.h"
 #include "platform/linux/desktop/ColordClient.h"
 
 #include <functional>
@@ -12,7 +12,7 @@
 
 namespace vp {
 
-class ColordProfiles {
+class ColordProfiles : public ColorProfileServices {
 public:
     // How colord would know a display (EDID, output name); none for a
     // display the platform does not know.
@@ -23,16 +23,14 @@ public:
     ColordProfiles(std::string home, std::string dataHome, Identify identify, std::unique_ptr<ColordClient> colord,
                    ShowFolder show);
 
-    // Scanned in this order; the first folder wins a name.
-    std::vector<std::string> folders(DisplayID display);
-    // Makes the user's folder and shows it.
-    bool openUserFolder();
-    // Empty when profiles can be assigned; otherwise why not, for the user.
-    std::string assignmentProblem();
-    // A profile file for the display, or none for the display's own default.
-    bool assign(DisplayID display, const std::optional<std::string>& path);
-    // The profile the user assigned; none for the display's own default.
-    std::optional<std::string> assigned(DisplayID display);
+    // The user's folder first, then the machine's and the system's; colord's
+    // own store last.
+    std::vector<std::string> folders(DisplayID display) override;
+    std::string userFolderDisplayPath() override;
+    bool openUserFolder() override;
+    std::string assignmentProblem() override;
+    bool assign(DisplayID display, const std::optional<std::string>& path) override;
+    std::optional<std::string> assigned(DisplayID display) override;
 
     // The user's folder: $XDG_DATA_HOME/icc, else ~/.local/share/icc.
     std::string userFolder() const;

@@ -17,18 +17,18 @@ DesktopKind desktopKind(const std::string& currentDesktop) {
     return DesktopKind::other;
 }
 
-std::vector<std::string> settingsCommand(DesktopKind desktop, DesktopPanel panel) {
+std::vector<std::string> settingsCommand(DesktopKind desktop, SettingsPane pane) {
     switch (desktop) {
         case DesktopKind::gnome:
-            if (panel == DesktopPanel::displays) return {"gnome-control-center", "display"};
+            if (pane == SettingsPane::displays) return {"gnome-control-center", "display"};
             // The keyboard and pointer aids: the nearest GNOME has to a place
             // that governs how keys reach programs.
-            if (panel == DesktopPanel::keys) return {"gnome-control-center", "universal-access"};
+            if (pane == SettingsPane::accessibility) return {"gnome-control-center", "universal-access"};
             return {};
         case DesktopKind::kde:
-            if (panel == DesktopPanel::displays) return {"systemsettings", "kcm_kscreen"};
+            if (pane == SettingsPane::displays) return {"systemsettings", "kcm_kscreen"};
             // Brightness and volume keys are shortcuts KDE assigns itself.
-            if (panel == DesktopPanel::keys) return {"systemsettings", "kcm_keys"};
+            if (pane == SettingsPane::accessibility) return {"systemsettings", "kcm_keys"};
             return {};
         case DesktopKind::other: break;
     }
@@ -43,14 +43,14 @@ DesktopSettings DesktopSettings::forThisSession() {
     return DesktopSettings(desktopKind(current ? current : ""), onPath, launchDetached);
 }
 
-bool DesktopSettings::has(DesktopPanel panel) const {
-    auto command = settingsCommand(desktop_, panel);
+bool DesktopSettings::has(SettingsPane pane) const {
+    auto command = settingsCommand(desktop_, pane);
     return !command.empty() && installed_(command.front());
 }
 
-bool DesktopSettings::open(DesktopPanel panel) const {
-    if (!has(panel)) return false;
-    return launch_(settingsCommand(desktop_, panel));
+bool DesktopSettings::open(SettingsPane pane) const {
+    if (!has(pane)) return false;
+    return launch_(settingsCommand(desktop_, pane));
 }
 
 bool onPath(const std::string& program) {

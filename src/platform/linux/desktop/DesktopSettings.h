@@ -2,7 +2,9 @@
 // The desktop's own settings panels, opened as the desktop's settings
 // program would open them: GNOME's control centre panels, KDE's System
 // Settings modules. Other desktops have none the program can name, so their
-// links are hidden.
+// links are hidden. A Linux platform's settings panes are these.
+
+#include "platform/System.h"
 
 #include <functional>
 #include <string>
@@ -12,20 +14,12 @@ namespace vp {
 
 enum class DesktopKind { gnome, kde, other };
 
-// The panels the program links to; the platform maps its settings panes to
-// these.
-enum class DesktopPanel {
-    displays,       // the desktop's display settings
-    keys,           // where brightness and volume keys are given to programs
-    screenCapture,  // where screen capture is allowed
-};
-
 // From XDG_CURRENT_DESKTOP, a colon-separated list ("ubuntu:GNOME", "KDE").
 DesktopKind desktopKind(const std::string& currentDesktop);
 
-// The command line that opens the panel; empty where the desktop has no
-// such panel.
-std::vector<std::string> settingsCommand(DesktopKind desktop, DesktopPanel panel);
+// The command line that opens the desktop's panel for the pane; empty where
+// the desktop has no such panel.
+std::vector<std::string> settingsCommand(DesktopKind desktop, SettingsPane pane);
 
 class DesktopSettings {
 public:
@@ -38,9 +32,10 @@ public:
     // This session's desktop, the PATH and a detached process.
     static DesktopSettings forThisSession();
 
-    // A panel exists when the desktop has it and its settings program is installed.
-    bool has(DesktopPanel panel) const;
-    bool open(DesktopPanel panel) const;
+    // A pane exists when the desktop has a panel for it and its settings
+    // program is installed.
+    bool has(SettingsPane pane) const;
+    bool open(SettingsPane pane) const;
 
 private:
     DesktopKind desktop_;
