@@ -6,10 +6,13 @@ namespace vp::test {
 namespace {
 
 struct ShutdownSim : Sim {
-    ShutdownSim() : Sim(scenario()) { start(); }
-    static nlohmann::json scenario() {
+    // `keeping`: a platform whose configuration outlives the process, so the
+    // program itself undoes its changes for this run at quit.
+    explicit ShutdownSim(bool keeping = false) : Sim(scenario(keeping)) { start(); }
+    static nlohmann::json scenario(bool keeping) {
         auto s = defaultScenario();
         s["windowSystem"] = {{"extendedRangeCompositor", true}};
+        s["capabilities"] = {{"configurationOutlivesProcess", keeping}};
         return s;
     }
     Screen screen(DisplayID id) { return *manager().screen(id); }
@@ -23,8 +26,8 @@ struct ShutdownSim : Sim {
     }
 };
 
-TEST(Shutdown, SwitchesOnEveryScreenItSwitchedOff) {
-    ShutdownSim sim;
+TEST(Shutdown, SwitchesOnEveryScreenItSwitchedOffWhereTheConfigurationOutlivesTheProcess) {
+    ShutdownSim sim(true);
     sim.manager().setEnabled(1, false);
     sim.manager().setEnabled(3, false);
     sim.idle();
@@ -39,11 +42,26 @@ TEST(Shutdown, SwitchesOnEveryScreenItSwitchedOff) {
     for (const Screen& s : sim.manager().screens) EXPECT_TRUE(s.isActive) << s.id;
 }
 
-TEST(Shutdown, WithoutTheSwitchOffEntryPointTheScreensAreLeftAlone) {
+// A platform that ends this run's changes with the process does it itself:
+// switching the screens on at quit would only be undone and redone.
+TEST(Shutdown, LeavesSwitchedOffScreensToAPlatformThatUndoesThemItself) {
     ShutdownSim sim;
     sim.manager().setEnabled(3, false);
     sim.idle();
-    sim.displays().enabledEntryPoint = false;
+    std::size_t transactions = sim.displays().completedTransactions();
+    sim.shutdownAndSettle();
+    EXPECT_EQ(sim.displays().completedTransactions(), transactions);
+    EXPECT_FALSE(sim.active(3));
+    sim.context.reset();
+    sim.displays().endProcess();
+    EXPECT_TRUE(sim.active(3));
+}
+
+TEST(Shutdown, WithoutSwitchingOffTheScreensAreLeftAlone) {
+    ShutdownSim sim(true);
+    sim.manager().setEnabled(3, false);
+    sim.idle();
+    sim.platform->simCapabilities.switchOff = Ability::no("gone");
     std::size_t transactions = sim.displays().completedTransactions();
     sim.shutdownAndSettle();
     EXPECT_FALSE(sim.active(3));
@@ -52,7 +70,7 @@ TEST(Shutdown, WithoutTheSwitchOffEntryPointTheScreensAreLeftAlone) {
 }
 
 TEST(Shutdown, RefusalsAreReportedAndTheOtherScreensStillRestored) {
-    ShutdownSim sim;
+    ShutdownSim sim(true);
     sim.manager().setEnabled(1, false);
     sim.manager().setEnabled(3, false);
     sim.manager().setWarmth(sim.screen(2), 0.8);
@@ -63,7 +81,7 @@ TEST(Shutdown, RefusalsAreReportedAndTheOtherScreensStillRestored) {
     EXPECT_EQ(sim.manager().disabled.size(), 2u);
     EXPECT_EQ(sim.gamma(2), sim.profileGamma(2));
 
-    ShutdownSim refusedStep;
+    ShutdownSim refusedStep(true);
     refusedStep.manager().setEnabled(3, false);
     refusedStep.idle();
     refusedStep.displays().refusals.enabled = 7;
@@ -73,22 +91,25 @@ TEST(Shutdown, RefusalsAreReportedAndTheOtherScreensStillRestored) {
 }
 
 TEST(Shutdown, EndsHiDPIMirroringPermanentlyAndKeepsThePairing) {
-    ShutdownSim sim;
-    sim.manager().enableHiDPI(sim.screen(3));
-    sim.idle();
-    auto mirrorOf = sim.displays().find(3)->mirrorOf;
-    ASSERT_NE(mirrorOf, 0u);
-    ASSERT_TRUE(sim.context->virtualEngine().isOurs(mirrorOf));
-    auto stored = sim.defaults().data("hidpi");
+    for (bool keeping : {false, true}) {
+        SCOPED_TRACE(keeping ? "configuration outlives the process" : "the process's changes end with it");
+        ShutdownSim sim(keeping);
+        sim.manager().enableHiDPI(sim.screen(3));
+        sim.idle();
+        auto mirrorOf = sim.displays().find(3)->mirrorOf;
+        ASSERT_NE(mirrorOf, 0u);
+        ASSERT_TRUE(sim.context->virtualEngine().isOurs(mirrorOf));
+        auto stored = sim.defaults().data("hidpi");
 
-    sim.manager().shutdown();
-    EXPECT_EQ(sim.displays().find(3)->mirrorOf, 0u);
-    EXPECT_EQ(sim.displays().find(mirrorOf), nullptr);
-    // Ended permanently: the end of the process does not bring the mirror back.
-    sim.displays().endProcess();
-    EXPECT_EQ(sim.displays().find(3)->mirrorOf, 0u);
-    EXPECT_EQ(sim.manager().hiDPIMap.size(), 1u);
-    EXPECT_EQ(sim.defaults().data("hidpi"), stored);
+        sim.manager().shutdown();
+        EXPECT_EQ(sim.displays().find(3)->mirrorOf, 0u);
+        EXPECT_EQ(sim.displays().find(mirrorOf), nullptr);
+        // Ended permanently: the end of the process does not bring the mirror back.
+        sim.displays().endProcess();
+        EXPECT_EQ(sim.displays().find(3)->mirrorOf, 0u);
+        EXPECT_EQ(sim.manager().hiDPIMap.size(), 1u);
+        EXPECT_EQ(sim.defaults().data("hidpi"), stored);
+    }
 }
 
 TEST(Shutdown, LeavesAPhysicalMirrorOfAPhysicalScreen) {

@@ -153,7 +153,6 @@ void GnomeDisplays::restoreOriginals() {
     {
         std::lock_guard lock(gammaMutex_);
         originalGamma_.clear();
-        ourGamma_.clear();
     }
     journal_->clear();
 }
@@ -203,7 +202,6 @@ void GnomeDisplays::monitorsChanged() {
         std::lock_guard lock(mutex_);
         for (const auto& [id, connector] : connectors_) ids.insert(id);
     }
-    reapplyGamma();
     announce({ids.begin(), ids.end()});
 }
 
@@ -271,10 +269,10 @@ Rect GnomeDisplays::bounds(DisplayID id) {
     return {double(lm->x), double(lm->y), double(size.width), double(size.height)};
 }
 
-bool GnomeDisplays::isBuiltin(DisplayID id) {
+Location GnomeDisplays::location(DisplayID id) {
     std::lock_guard lock(mutex_);
     const MutterMonitor* m = monitorOf(id);
-    return m && m->builtin;
+    return m && m->builtin ? Location::builtIn : Location::external;
 }
 
 bool GnomeDisplays::isMain(DisplayID id) {
@@ -352,7 +350,7 @@ DisplayMode GnomeDisplays::modeFor(const MutterMonitor& monitor, const MutterMod
     out.height = std::llround(mode.height / scale);
     out.refresh = mode.refresh;
     out.token = fnv1a64(mode.id);
-    if (mode.preferred) out.ioFlags |= kDisplayModeNativeFlag;
+    out.native = mode.preferred;
     return out;
 }
 
@@ -448,7 +446,7 @@ Status GnomeDisplays::configureEnabled(ConfigHandle handle, DisplayID id, bool e
     });
 }
 
-Status GnomeDisplays::configurePrimary(ConfigHandle handle, DisplayID id) {
+Status GnomeDisplays::configureMain(ConfigHandle handle, DisplayID id) {
     std::string connector = this->connector(id);
     return stage(handle, id, [connector](MonitorsConfig& config, const MutterState&) {
         return setPrimary(config, connector);
@@ -546,33 +544,25 @@ Status GnomeDisplays::writeGamma(DisplayID id, const GammaTable& table) {
     GammaRamps ramps = rampsFromTable(table, original->red.size());
     BusError error;
     if (!client_.setGamma(connector, ramps, error)) return fail(kMutterRefused, error.message);
-    std::lock_guard lock(gammaMutex_);
-    ourGamma_[connector] = std::move(ramps);
     return 0;
 }
 
-void GnomeDisplays::restoreColorSyncSettings() {
+void GnomeDisplays::describe(Capabilities& capabilities) const {
+    capabilities.configurationOutlivesProcess = true;
+    capabilities.gammaOutlivesProcess = true;
+    capabilities.gammaOverwrittenByDesktop = true;
+    capabilities.switchOff = Ability::yes();
+}
+
+void GnomeDisplays::restoreGamma() {
     std::map<std::string, GammaRamps> originals;
     {
         std::lock_guard lock(gammaMutex_);
         originals.swap(originalGamma_);
-        ourGamma_.clear();
     }
     for (const auto& [connector, ramps] : originals) {
         BusError error;
         if (client_.setGamma(connector, ramps, error) && journal_) journal_->forget(connector, kGamma);
-    }
-}
-
-void GnomeDisplays::reapplyGamma() {
-    std::map<std::string, GammaRamps> ours;
-    {
-        std::lock_guard lock(gammaMutex_);
-        ours = ourGamma_;
-    }
-    for (const auto& [connector, ramps] : ours) {
-        BusError error;
-        client_.setGamma(connector, ramps, error);
     }
 }
 
