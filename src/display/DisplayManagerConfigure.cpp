@@ -9,17 +9,16 @@ std::string DisplayManager::refusal(Status status) const {
 }
 
 // Every configuration change goes through here: begin, the steps, then
-// complete, or cancel at the first refused step. Whatever the system
-// refuses is published as the last error; a refresh follows every
+// complete, or cancel at the first refused step. A refused step or
+// completion is published as the last error; a refresh follows every
 // transaction that reached completion, since the system may have changed
 // part of it even when it reports a failure.
 bool DisplayManager::configure(ConfigureOption option, const std::function<Status(ConfigHandle)>& steps) {
     DisplayServices& ds = platform_.displays();
     ConfigHandle handle = 0;
-    if (Status status = ds.beginConfiguration(handle); status != 0 || handle == 0) {
-        setLastError(refusal(status));
-        return false;
-    }
+    // No transaction began: nothing was asked of the system, so nothing
+    // was refused either.
+    if (Status status = ds.beginConfiguration(handle); status != 0 || handle == 0) return false;
     if (Status status = steps(handle); status != 0) {
         ds.cancelConfiguration(handle);
         setLastError(refusal(status));

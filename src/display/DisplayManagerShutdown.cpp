@@ -11,9 +11,10 @@ void DisplayManager::shutdown() {
     xdr_.removeAll();
     shade_.removeAll();
     gamma_.restoreAll();
-    // Where the platform ends our changes for this run with the process, it
-    // is left to do so; elsewhere they would stay after we are gone.
-    if (platform_.capabilities().configurationOutlivesProcess) switchOnDisabledScreens();
+    // Our changes for this run are undone here on every platform: where
+    // configuration outlives the process nothing else would undo them, and
+    // elsewhere the screens are back before the process has ended.
+    switchOnDisabledScreens();
     endMirrorsOntoOurVirtuals();
     virtualEngine_.destroyAll();
     restoreArrangement();

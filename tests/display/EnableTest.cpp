@@ -51,17 +51,6 @@ TEST(SetEnabled, AKeepingPlatformLeavesTheScreenOffAfterTheProcessEnds) {
     EXPECT_FALSE(sim.displays().isActive(3));
 }
 
-TEST(SetEnabled, ARefusedBeginIsReported) {
-    Sim sim;
-    sim.start();
-    sim.displays().refusals.begin = 5;
-    sim.manager().setEnabled(3, false);
-    sim.idle();
-    EXPECT_EQ(sim.manager().lastError, refusedText(5));
-    EXPECT_TRUE(sim.manager().disabled.empty());
-    EXPECT_TRUE(sim.manager().screen(3)->isActive);
-}
-
 // A switch-off the system refuses leaves the screen on and showing its
 // picture, so it must not be listed as switched off.
 TEST(SetEnabled, RefusedSwitchOffLeavesTheScreenListedOn) {
