@@ -153,6 +153,7 @@ void GnomeDisplays::restoreOriginals() {
     {
         std::lock_guard lock(gammaMutex_);
         originalGamma_.clear();
+        ourGamma_.clear();
     }
     journal_->clear();
 }
@@ -202,6 +203,7 @@ void GnomeDisplays::monitorsChanged() {
         std::lock_guard lock(mutex_);
         for (const auto& [id, connector] : connectors_) ids.insert(id);
     }
+    reapplyGamma();
     announce({ids.begin(), ids.end()});
 }
 
@@ -544,6 +546,8 @@ Status GnomeDisplays::writeGamma(DisplayID id, const GammaTable& table) {
     GammaRamps ramps = rampsFromTable(table, original->red.size());
     BusError error;
     if (!client_.setGamma(connector, ramps, error)) return fail(kMutterRefused, error.message);
+    std::lock_guard lock(gammaMutex_);
+    ourGamma_[connector] = std::move(ramps);
     return 0;
 }
 
@@ -559,10 +563,23 @@ void GnomeDisplays::restoreGamma() {
     {
         std::lock_guard lock(gammaMutex_);
         originals.swap(originalGamma_);
+        ourGamma_.clear();
     }
     for (const auto& [connector, ramps] : originals) {
         BusError error;
         if (client_.setGamma(connector, ramps, error) && journal_) journal_->forget(connector, kGamma);
+    }
+}
+
+void GnomeDisplays::reapplyGamma() {
+    std::map<std::string, GammaRamps> ours;
+    {
+        std::lock_guard lock(gammaMutex_);
+        ours = ourGamma_;
+    }
+    for (const auto& [connector, ramps] : ours) {
+        BusError error;
+        client_.setGamma(connector, ramps, error);
     }
 }
 

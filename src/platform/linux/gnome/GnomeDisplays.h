@@ -7,8 +7,9 @@
 // outlives our process, so mutter's configuration and each ramp are recorded
 // on disk before our first change and put back when we end — or, after a
 // crash, at the next start. Gamma goes through the CRTCs, where GNOME's
-// colour manager may overwrite it; describe() says so, and the core sends
-// its own again after each change mutter announces.
+// colour manager may overwrite it; ours is sent again at once after each
+// change mutter announces, before the core hears of it (describe() tells
+// the core to re-apply too).
 
 #include "platform/Capabilities.h"
 #include "platform/Displays.h"
@@ -116,6 +117,7 @@ private:
     const MutterMonitor* monitorOf(DisplayID id) const;  // with mutex_ held
     const Claim* claimOf(const MutterMonitor& monitor) const;  // with mutex_ held
     DisplayMode modeFor(const MutterMonitor& monitor, const MutterMode& mode) const;
+    void reapplyGamma();
     void openJournal();
     bool recordLayout(const MutterState& state);
     bool recordGamma(const std::string& connector, const GammaRamps& ramps);
@@ -140,7 +142,7 @@ private:
     ReconfigurationCallback callback_;
 
     std::mutex gammaMutex_;
-    std::map<std::string, GammaRamps> originalGamma_;
+    std::map<std::string, GammaRamps> originalGamma_, ourGamma_;
 };
 
 // A display's id: stable for a monitor on a connector across runs.
