@@ -69,7 +69,7 @@ void changes(test::SessionBed& bed) {
         auto start = std::chrono::steady_clock::now();
         ConfigHandle h = 0;
         displays.beginConfiguration(h);
-        displays.configurePrimary(h, ids[std::size_t(i % 2 == 0 ? 1 : 0)]);
+        displays.configureMain(h, ids[std::size_t(i % 2 == 0 ? 1 : 0)]);
         if (displays.completeConfiguration(h, ConfigureOption::forAppOnly) != 0) {
             std::printf("change refused: %s\n", displays.lastFailure().c_str());
             return;

@@ -107,7 +107,7 @@ void DisplayManager::scheduleRefresh() {
     refreshWork = platform_.runtime().main.postAfter(kRefreshQuietPeriod, [weak, this] {
         if (!weak.lock()) return;
         refresh();
-        reapplyGamma();
+        if (platform_.capabilities().gammaOverwrittenByDesktop) reapplyGamma();
     });
 }
 
@@ -139,7 +139,7 @@ Screen DisplayManager::makeScreen(DisplayID id, const std::map<DisplayID, std::s
     Screen s;
     s.id = id;
     s.uuid = ds.uuid(id).value_or(std::to_string(id));
-    s.isBuiltin = ds.isBuiltin(id);
+    s.isBuiltin = ds.location(id) == Location::builtIn;
     s.isMain = ds.isMain(id);
     s.isOurVirtual = virtualEngine_.isOurs(id);
     s.isActive = ds.isActive(id) && !disabled.contains(id);

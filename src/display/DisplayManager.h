@@ -110,6 +110,7 @@ public:
     Size nativePixels(DisplayID display);
     void makeMain(DisplayID display);
     void mirror(DisplayID display, std::optional<DisplayID> master);
+    // Switching screens off, as the platform's capabilities allow.
     bool canDisable() const;
     void setEnabled(DisplayID display, bool enabled);
 
@@ -173,7 +174,8 @@ private:
     // modes
     std::vector<ModeOption> loadModes(DisplayID display);
     void rebuildModeCache();
-    Status configure(ConfigureOption option, const std::function<Status(ConfigHandle)>& body);
+    // One configuration transaction; true when the system completed it.
+    bool configure(ConfigureOption option, const std::function<Status(ConfigHandle)>& steps);
     std::string refusal(Status status) const;
 
     // arrangement and switching off

@@ -2,42 +2,11 @@
 
 #include "app/I18n.h"
 
-#include <algorithm>
-#include <cmath>
-#include <limits>
-
 namespace vp {
-
-namespace {
-
-// Truncates toward zero; arrangements never reach the limits of a 32-bit
-// coordinate, so values beyond them are clamped rather than wrapped.
-std::int32_t toCoordinate(double value) {
-    constexpr double lo = std::numeric_limits<std::int32_t>::min();
-    constexpr double hi = std::numeric_limits<std::int32_t>::max();
-    if (std::isnan(value)) return 0;
-    return std::int32_t(std::clamp(std::trunc(value), lo, hi));
-}
-
-}  // namespace
 
 void DisplayManager::makeMain(DisplayID display) {
     DisplayServices& ds = platform_.displays();
-    // The system's main display is the one at (0, 0): shift the whole
-    // arrangement by the chosen display's origin. Screens that are off or
-    // mirror another one have no place of their own and stay untouched.
-    Rect chosen = ds.bounds(display);
-    std::vector<Screen> list = screens;
-    configure(ConfigureOption::permanently, [&](ConfigHandle handle) -> Status {
-        for (const Screen& s : list) {
-            if (!s.isActive || s.mirrorOf) continue;
-            Rect frame = ds.bounds(s.id);
-            Status status =
-                ds.configureOrigin(handle, s.id, toCoordinate(frame.x - chosen.x), toCoordinate(frame.y - chosen.y));
-            if (status != 0) return status;
-        }
-        return 0;
-    });
+    configure(ConfigureOption::permanently, [&](ConfigHandle handle) { return ds.configureMain(handle, display); });
 }
 
 // A mirror the user could not see out of is refused: a screen showing

@@ -5,7 +5,7 @@
 namespace vp {
 
 bool DisplayManager::canDisable() const {
-    return platform_.displays().hasConfigureEnabled();
+    return bool(platform_.capabilities().switchOff);
 }
 
 bool DisplayManager::isOnlyStandaloneScreen(DisplayID display) const {
@@ -24,8 +24,7 @@ bool DisplayManager::isLastLitPhysicalScreen(DisplayID display) const {
 }
 
 void DisplayManager::setEnabled(DisplayID display, bool enabled) {
-    DisplayServices& ds = platform_.displays();
-    if (!ds.hasConfigureEnabled()) return;
+    if (const Ability& switchOff = platform_.capabilities().switchOff; !switchOff) return setLastError(switchOff.reason);
     if (!enabled && (isOnlyStandaloneScreen(display) || isLastLitPhysicalScreen(display))) {
         setLastError(L("Não dá para desligar a única tela ativa."));
         return;
@@ -36,28 +35,13 @@ void DisplayManager::setEnabled(DisplayID display, bool enabled) {
         auto listed = screen(display);
         disabled[display] = listed ? listed->name : L("Tela");
     }
-
-    ConfigHandle handle = 0;
-    Status status = ds.beginConfiguration(handle);
-    bool began = status == 0 && handle != 0;
-    bool completed = false;
-    if (began) {
-        status = ds.configureEnabled(handle, display, enabled);
-        if (status != 0) {
-            ds.cancelConfiguration(handle);
-        } else {
-            status = ds.completeConfiguration(handle, ConfigureOption::forAppOnly);
-            completed = true;
-        }
-        if (status != 0) lastError = refusal(status);
-    }
-
-    bool succeeded = began && status == 0;
+    DisplayServices& ds = platform_.displays();
+    bool succeeded = configure(ConfigureOption::forAppOnly,
+                               [&](ConfigHandle handle) { return ds.configureEnabled(handle, display, enabled); });
     if (enabled && succeeded) disabled.erase(display);
     // A refused switch-off leaves the screen on and showing its picture, so
     // it must not stay listed as switched off.
     if (!enabled && !succeeded) disabled = std::move(before);
-    if (completed) scheduleRefresh();
     publish();
 }
 

@@ -32,7 +32,8 @@ VirtualSpec DisplayManager::hiDPISpec(const Screen& monitor) {
 }
 
 bool DisplayManager::canOfferHiDPI(const Screen& screen) const {
-    return !screen.isBuiltin && !screen.isOurVirtual && virtualEngine_.isAvailable() &&
+    return !screen.isBuiltin && !screen.isOurVirtual && platform_.capabilities().virtualDisplays &&
+           virtualEngine_.isAvailable() &&
            screen.nativePixels.width >= kMinHiDPIWidth;
 }
 
@@ -47,6 +48,8 @@ std::optional<Screen> DisplayManager::physicalForHiDPI(DisplayID virtualDisplay)
 }
 
 void DisplayManager::enableHiDPI(const Screen& screen) {
+    if (const Ability& virtuals = platform_.capabilities().virtualDisplays; !virtuals)
+        return setLastError(virtuals.reason);
     std::int64_t nw = std::int64_t(screen.nativePixels.width);
     std::int64_t nh = std::int64_t(screen.nativePixels.height);
     if (nw < 1 || nh < 1) return;
@@ -78,20 +81,12 @@ void DisplayManager::enableHiDPI(const Screen& screen) {
     });
 }
 
+// For this run only: the mirror ends with the process, or at quit where the
+// platform's configuration outlives it.
 void DisplayManager::mirrorForThisProcess(DisplayID monitor, DisplayID master) {
-    // Completed for this process only, so the system ends the mirror by
-    // itself when the program goes away.
     DisplayServices& ds = platform_.displays();
-    ConfigHandle handle = 0;
-    if (Status status = ds.beginConfiguration(handle); status != 0 || handle == 0) return;
-    if (Status status = ds.configureMirror(handle, monitor, master); status != 0) {
-        ds.cancelConfiguration(handle);
-        setLastError(refusal(status));
-        return;
-    }
-    if (Status status = ds.completeConfiguration(handle, ConfigureOption::forAppOnly); status != 0)
-        setLastError(refusal(status));
-    scheduleRefresh();
+    configure(ConfigureOption::forAppOnly,
+              [&](ConfigHandle handle) { return ds.configureMirror(handle, monitor, master); });
 }
 
 void DisplayManager::finishHiDPI(DisplayID virtualDisplay, std::int64_t nw, std::int64_t nh, bool makeVirtualMain) {
@@ -156,6 +151,7 @@ void DisplayManager::restoreArrangement() {
 }
 
 void DisplayManager::restoreHiDPIAtLaunch() {
+    if (!platform_.capabilities().virtualDisplays) return;
     std::vector<Screen> list = screens;
     for (const Screen& s : list)
         if (hiDPIMap.contains(s.uuid) && !s.mirrorOf) enableHiDPI(s);

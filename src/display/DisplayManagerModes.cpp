@@ -1,7 +1,5 @@
 #include "display/DisplayManager.h"
 
-#include "app/I18n.h"
-
 namespace vp {
 
 std::vector<ModeOption> DisplayManager::loadModes(DisplayID display) {
@@ -37,25 +35,6 @@ void DisplayManager::apply(const ModeOption& mode, DisplayID display) {
 Size DisplayManager::nativePixels(DisplayID display) {
     auto all = platform_.displays().allModes(display);
     return all ? nativePixelSize(*all) : Size{};
-}
-
-std::string DisplayManager::refusal(Status status) const {
-    return L("O sistema recusou a mudança") + " (" + std::to_string(status) + ")";
-}
-
-Status DisplayManager::configure(ConfigureOption option, const std::function<Status(ConfigHandle)>& body) {
-    DisplayServices& ds = platform_.displays();
-    ConfigHandle handle = 0;
-    if (Status status = ds.beginConfiguration(handle); status != 0 || handle == 0) return status;
-    if (Status status = body(handle); status != 0) {
-        ds.cancelConfiguration(handle);
-        setLastError(refusal(status));
-        return status;
-    }
-    Status status = ds.completeConfiguration(handle, option);
-    if (status != 0) setLastError(refusal(status));
-    scheduleRefresh();
-    return status;
 }
 
 }  // namespace vp

@@ -11,6 +11,9 @@ void DisplayManager::shutdown() {
     xdr_.removeAll();
     shade_.removeAll();
     gamma_.restoreAll();
+    // Our changes for this run are undone here on every platform: where
+    // configuration outlives the process nothing else would undo them, and
+    // elsewhere the screens are back before the process has ended.
     switchOnDisabledScreens();
     endMirrorsOntoOurVirtuals();
     virtualEngine_.destroyAll();
@@ -25,23 +28,14 @@ void DisplayManager::shutdown() {
 }
 
 void DisplayManager::switchOnDisabledScreens() {
+    if (!platform_.capabilities().switchOff) return;
     DisplayServices& ds = platform_.displays();
-    if (!ds.hasConfigureEnabled()) return;
     std::vector<DisplayID> ids;
     for (const auto& [id, name] : disabled) ids.push_back(id);
-    for (DisplayID id : ids) {
-        ConfigHandle handle = 0;
-        if (ds.beginConfiguration(handle) != 0 || handle == 0) continue;
-        if (Status status = ds.configureEnabled(handle, id, true); status != 0) {
-            ds.cancelConfiguration(handle);
-            setLastError(refusal(status));
-            continue;
-        }
-        Status status = ds.completeConfiguration(handle, ConfigureOption::forAppOnly);
-        if (status == 0) disabled.erase(id);
-        else setLastError(refusal(status));
-        scheduleRefresh();
-    }
+    for (DisplayID id : ids)
+        if (configure(ConfigureOption::forAppOnly,
+                      [&](ConfigHandle handle) { return ds.configureEnabled(handle, id, true); }))
+            disabled.erase(id);
 }
 
 void DisplayManager::endMirrorsOntoOurVirtuals() {

@@ -14,6 +14,8 @@ void DisplayManager::createEnabledVirtuals() {
 }
 
 void DisplayManager::addVirtual(const VirtualSpec& spec) {
+    if (const Ability& virtuals = platform_.capabilities().virtualDisplays; !virtuals)
+        return setLastError(virtuals.reason);
     specs.push_back(spec);
     saveSpecs();
     // A spec the system refuses stays listed, so the user can switch it on
@@ -26,6 +28,8 @@ void DisplayManager::addVirtual(const VirtualSpec& spec) {
 void DisplayManager::toggleVirtual(const VirtualSpec& spec, bool on) {
     auto stored = std::find_if(specs.begin(), specs.end(), [&](const VirtualSpec& s) { return s.id == spec.id; });
     if (stored == specs.end()) return;
+    if (const Ability& virtuals = platform_.capabilities().virtualDisplays; on && !virtuals)
+        return setLastError(virtuals.reason);
     stored->enabled = on;
     VirtualSpec updated = *stored;
     saveSpecs();

@@ -53,7 +53,7 @@ void Gamma::restore(DisplayID display) {
 }
 
 void Gamma::restoreAll() {
-    displays_.restoreColorSyncSettings();
+    displays_.restoreGamma();
     originals_.clear();
 }
 

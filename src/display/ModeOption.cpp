@@ -44,7 +44,7 @@ std::vector<ModeOption> selectableModes(const std::vector<DisplayMode>& all) {
 
 Size nativePixelSize(const std::vector<DisplayMode>& all) {
     auto native = std::find_if(all.begin(), all.end(),
-                               [](const DisplayMode& m) { return (m.ioFlags & kDisplayModeNativeFlag) != 0; });
+                               [](const DisplayMode& m) { return m.native; });
     if (native != all.end()) return {double(native->pixelWidth), double(native->pixelHeight)};
     const DisplayMode* largest = nullptr;
     for (const DisplayMode& m : all)

@@ -16,18 +16,23 @@ struct DisplayMode {
     std::int64_t pixelWidth = 0, pixelHeight = 0;  // pixels
     double refresh = 0;                            // Hz, unrounded, may be 0
     bool usableForDesktop = true;
-    std::uint32_t ioFlags = 0;
+    // The panel's own resolution, as the platform knows it (EDID preferred
+    // timing, the compositor's preferred mode).
+    bool native = false;
     std::uint64_t token = 0;
     bool operator==(const DisplayMode&) const = default;
 };
 
-constexpr std::uint32_t kDisplayModeNativeFlag = 0x02000000;
 constexpr std::uint32_t kReconfigurationBeginFlag = 1;
 
+// How long a completed change is meant to last. Whether a change for this
+// run only ends with the process by itself is the platform's to say
+// (Capabilities::configurationOutlivesProcess); when it does not, the core
+// undoes it at quit, and a platform that keeps a record of originals undoes
+// it after a crash.
 enum class ConfigureOption : std::int32_t {
-    forAppOnly = 0,   // undone by the system when this process ends
-    forSession = 1,
-    permanently = 2,
+    forAppOnly = 0,   // for this run only
+    permanently = 2,  // the user's choice, meant to stay
 };
 
 using ConfigHandle = std::uint64_t;  // 0 is "no handle"
@@ -43,7 +48,7 @@ public:
 
     virtual std::vector<DisplayID> onlineDisplays() = 0;
     virtual Rect bounds(DisplayID id) = 0;
-    virtual bool isBuiltin(DisplayID id) = 0;
+    virtual Location location(DisplayID id) = 0;
     virtual bool isMain(DisplayID id) = 0;
     virtual bool isActive(DisplayID id) = 0;
     virtual DisplayID mirrorsDisplay(DisplayID id) = 0;  // 0 = none
@@ -68,9 +73,14 @@ public:
     virtual Status beginConfiguration(ConfigHandle& handle) = 0;
     virtual Status configureMode(ConfigHandle handle, DisplayID id, const DisplayMode& mode) = 0;
     virtual Status configureMirror(ConfigHandle handle, DisplayID id, DisplayID master) = 0;
+    // Origins are relative to the main display's, which sits at (0, 0).
     virtual Status configureOrigin(ConfigHandle handle, DisplayID id, std::int32_t x, std::int32_t y) = 0;
-    // The private "enabled" step; absent on most systems.
-    virtual bool hasConfigureEnabled() = 0;
+    // Makes `id` the main display in the platform's own terms (the display
+    // at the origin, the primary output, the primary logical monitor); the
+    // arrangement keeps its shape.
+    virtual Status configureMain(ConfigHandle handle, DisplayID id) = 0;
+    // Switching a display off or on; refused where Capabilities::switchOff
+    // is unavailable.
     virtual Status configureEnabled(ConfigHandle handle, DisplayID id, bool enabled) = 0;
     virtual Status cancelConfiguration(ConfigHandle handle) = 0;
     virtual Status completeConfiguration(ConfigHandle handle, ConfigureOption option) = 0;
@@ -78,7 +88,8 @@ public:
     // Gamma. readGamma gives none when the display refuses its table.
     virtual std::optional<GammaTable> readGamma(DisplayID id, std::size_t capacity) = 0;
     virtual Status writeGamma(DisplayID id, const GammaTable& table) = 0;
-    virtual void restoreColorSyncSettings() = 0;
+    // Puts back the tables every display had before we first wrote one.
+    virtual void restoreGamma() = 0;
 };
 
 }  // namespace vp

@@ -93,7 +93,10 @@ TEST(Headless, BadScenarioNamesTheFileAndTheProblem) {
         {R"({"displays":[{"id":1,"bounds":[0,0,1,1],"currentMode":2}]})", "\"currentMode\""},
         {R"({"displays":[{"id":1,"bounds":[0,0,1,1]}],"system":{"preferredLanguages":[3]}})",
          "\"preferredLanguages\" must hold texts"},
-        {R"({"displays":[],"enabledEntryPoint":"yes"})", "\"enabledEntryPoint\" must be true or false"},
+        {R"({"displays":[],"capabilities":{"configurationOutlivesProcess":"yes"}})",
+         "capabilities: \"configurationOutlivesProcess\" must be true or false"},
+        {R"({"displays":[],"capabilities":{"switchOff":false}})",
+         "capabilities: \"switchOff\" must be true or the reason it is unavailable"},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         std::string path = dir.file("scenario" + std::to_string(i) + ".json");

@@ -38,6 +38,19 @@ TEST(SetEnabled, TheSystemTurnsTheScreenBackOnWhenTheProcessEnds) {
     EXPECT_TRUE(sim.displays().isActive(3));
 }
 
+// Where configuration outlives the process, nothing but the program itself
+// brings a switched-off screen back.
+TEST(SetEnabled, AKeepingPlatformLeavesTheScreenOffAfterTheProcessEnds) {
+    nlohmann::json s = defaultScenario();
+    s["capabilities"] = {{"configurationOutlivesProcess", true}};
+    Sim sim(s);
+    sim.start();
+    sim.manager().setEnabled(3, false);
+    sim.idle();
+    sim.displays().endProcess();
+    EXPECT_FALSE(sim.displays().isActive(3));
+}
+
 // A switch-off the system refuses leaves the screen on and showing its
 // picture, so it must not be listed as switched off.
 TEST(SetEnabled, RefusedSwitchOffLeavesTheScreenListedOn) {
@@ -116,14 +129,15 @@ TEST(SetEnabled, AScreenNotYetListedIsRecordedAsScreen) {
     EXPECT_EQ(sim.manager().disabled.at(9), L("Tela"));
 }
 
-TEST(SetEnabled, WithoutTheEntryPointNothingHappens) {
+TEST(SetEnabled, APlatformThatCannotSwitchOffRefusesWithItsReason) {
     nlohmann::json s = defaultScenario();
-    s["enabledEntryPoint"] = false;
+    s["capabilities"] = {{"switchOff", "This system cannot switch screens off"}};
     Sim sim(s);
     sim.start();
     EXPECT_FALSE(sim.manager().canDisable());
     sim.manager().setEnabled(3, false);
     sim.idle();
+    EXPECT_EQ(sim.manager().lastError, "This system cannot switch screens off");
     EXPECT_TRUE(sim.manager().disabled.empty());
     EXPECT_TRUE(sim.displays().transactionLog.empty());
     EXPECT_TRUE(sim.manager().screen(3)->isActive);

@@ -109,11 +109,31 @@ TEST(Gamma, ReapplyRewritesOnlyScreensThatAreNotNeutral) {
     m.setWarmth(*m.screen(kPlain), 0.5);
     GammaTable warm = gammaOf(*sim.platform, kPlain);
     // Something else (a profile reload) puts the profile tables back.
-    sim.displays().restoreColorSyncSettings();
+    sim.displays().restoreGamma();
     sim.displays().find(2)->gamma = Gamma::compute(identityGamma(), 0.7, 0, 0.5);
     m.reapplyGamma();
     EXPECT_EQ(gammaOf(*sim.platform, kPlain), warm);
     EXPECT_EQ(gammaOf(*sim.platform, 2), Gamma::compute(identityGamma(), 0.7, 0, 0.5));
+}
+
+// The system puts the profile's tables back at a display change; only where
+// the platform says the desktop may do so does the program write its own
+// again afterwards.
+TEST(Gamma, ADisplayChangeReappliesWhereTheDesktopMayOverwrite) {
+    for (bool overwritten : {true, false}) {
+        nlohmann::json scenario = defaultScenario();
+        scenario["capabilities"] = {{"gammaOverwrittenByDesktop", overwritten}};
+        Sim sim(scenario);
+        sim.start();
+        auto& m = sim.manager();
+        m.setWarmth(*m.screen(kPlain), 0.5);
+        GammaTable warm = gammaOf(*sim.platform, kPlain);
+        SimDisplay& display = *sim.displays().find(kPlain);
+        display.gamma = display.profileGamma;
+        sim.displays().announce(kPlain);
+        sim.idle();
+        EXPECT_EQ(gammaOf(*sim.platform, kPlain), overwritten ? warm : display.profileGamma) << overwritten;
+    }
 }
 
 TEST(Gamma, ResetColorOfASoftwareScreenAlsoResetsItsBrightness) {

@@ -68,7 +68,7 @@ TEST(ModeOption, SortedBySizeThenRateWithTiesInSystemOrder) {
 
 TEST(ModeOption, NativePixelSize) {
     DisplayMode flagged = mode(1920, 1080, 1920, 1080, 60);
-    flagged.ioFlags = kDisplayModeNativeFlag;
+    flagged.native = true;
     struct Row {
         const char* what;
         std::vector<DisplayMode> modes;

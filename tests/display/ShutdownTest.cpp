@@ -6,10 +6,13 @@ namespace vp::test {
 namespace {
 
 struct ShutdownSim : Sim {
-    ShutdownSim() : Sim(scenario()) { start(); }
-    static nlohmann::json scenario() {
+    // `keeping`: a platform whose configuration outlives the process, so the
+    // program itself undoes its changes for this run at quit.
+    explicit ShutdownSim(bool keeping = false) : Sim(scenario(keeping)) { start(); }
+    static nlohmann::json scenario(bool keeping) {
         auto s = defaultScenario();
         s["windowSystem"] = {{"extendedRangeCompositor", true}};
+        s["capabilities"] = {{"configurationOutlivesProcess", keeping}};
         return s;
     }
     Screen screen(DisplayID id) { return *manager().screen(id); }
@@ -23,27 +26,34 @@ struct ShutdownSim : Sim {
     }
 };
 
+// On every platform: where configuration outlives the process nothing else
+// would switch them on, and elsewhere the screens are back before it ends.
 TEST(Shutdown, SwitchesOnEveryScreenItSwitchedOff) {
-    ShutdownSim sim;
-    sim.manager().setEnabled(1, false);
-    sim.manager().setEnabled(3, false);
-    sim.idle();
-    ASSERT_FALSE(sim.active(1));
-    ASSERT_FALSE(sim.active(3));
+    for (bool keeping : {false, true}) {
+        SCOPED_TRACE(keeping ? "configuration outlives the process" : "the process's changes end with it");
+        ShutdownSim sim(keeping);
+        sim.manager().setEnabled(1, false);
+        sim.manager().setEnabled(3, false);
+        sim.idle();
+        ASSERT_FALSE(sim.active(1));
+        ASSERT_FALSE(sim.active(3));
 
-    sim.shutdownAndSettle();
-    EXPECT_TRUE(sim.active(1));
-    EXPECT_TRUE(sim.active(3));
-    EXPECT_TRUE(sim.manager().disabled.empty());
-    EXPECT_FALSE(sim.manager().lastError);
-    for (const Screen& s : sim.manager().screens) EXPECT_TRUE(s.isActive) << s.id;
+        sim.shutdownAndSettle();
+        EXPECT_TRUE(sim.active(1));
+        EXPECT_TRUE(sim.active(3));
+        EXPECT_TRUE(sim.manager().disabled.empty());
+        EXPECT_FALSE(sim.manager().lastError);
+        for (const Screen& s : sim.manager().screens) EXPECT_TRUE(s.isActive) << s.id;
+        sim.displays().endProcess();
+        EXPECT_TRUE(sim.active(1) && sim.active(3)) << "the end of the process leaves them on";
+    }
 }
 
-TEST(Shutdown, WithoutTheSwitchOffEntryPointTheScreensAreLeftAlone) {
-    ShutdownSim sim;
+TEST(Shutdown, WithoutSwitchingOffTheScreensAreLeftAlone) {
+    ShutdownSim sim(true);
     sim.manager().setEnabled(3, false);
     sim.idle();
-    sim.displays().enabledEntryPoint = false;
+    sim.platform->simCapabilities.switchOff = Ability::no("gone");
     std::size_t transactions = sim.displays().completedTransactions();
     sim.shutdownAndSettle();
     EXPECT_FALSE(sim.active(3));
@@ -52,7 +62,7 @@ TEST(Shutdown, WithoutTheSwitchOffEntryPointTheScreensAreLeftAlone) {
 }
 
 TEST(Shutdown, RefusalsAreReportedAndTheOtherScreensStillRestored) {
-    ShutdownSim sim;
+    ShutdownSim sim(true);
     sim.manager().setEnabled(1, false);
     sim.manager().setEnabled(3, false);
     sim.manager().setWarmth(sim.screen(2), 0.8);
@@ -63,7 +73,7 @@ TEST(Shutdown, RefusalsAreReportedAndTheOtherScreensStillRestored) {
     EXPECT_EQ(sim.manager().disabled.size(), 2u);
     EXPECT_EQ(sim.gamma(2), sim.profileGamma(2));
 
-    ShutdownSim refusedStep;
+    ShutdownSim refusedStep(true);
     refusedStep.manager().setEnabled(3, false);
     refusedStep.idle();
     refusedStep.displays().refusals.enabled = 7;
@@ -73,22 +83,25 @@ TEST(Shutdown, RefusalsAreReportedAndTheOtherScreensStillRestored) {
 }
 
 TEST(Shutdown, EndsHiDPIMirroringPermanentlyAndKeepsThePairing) {
-    ShutdownSim sim;
-    sim.manager().enableHiDPI(sim.screen(3));
-    sim.idle();
-    auto mirrorOf = sim.displays().find(3)->mirrorOf;
-    ASSERT_NE(mirrorOf, 0u);
-    ASSERT_TRUE(sim.context->virtualEngine().isOurs(mirrorOf));
-    auto stored = sim.defaults().data("hidpi");
+    for (bool keeping : {false, true}) {
+        SCOPED_TRACE(keeping ? "configuration outlives the process" : "the process's changes end with it");
+        ShutdownSim sim(keeping);
+        sim.manager().enableHiDPI(sim.screen(3));
+        sim.idle();
+        auto mirrorOf = sim.displays().find(3)->mirrorOf;
+        ASSERT_NE(mirrorOf, 0u);
+        ASSERT_TRUE(sim.context->virtualEngine().isOurs(mirrorOf));
+        auto stored = sim.defaults().data("hidpi");
 
-    sim.manager().shutdown();
-    EXPECT_EQ(sim.displays().find(3)->mirrorOf, 0u);
-    EXPECT_EQ(sim.displays().find(mirrorOf), nullptr);
-    // Ended permanently: the end of the process does not bring the mirror back.
-    sim.displays().endProcess();
-    EXPECT_EQ(sim.displays().find(3)->mirrorOf, 0u);
-    EXPECT_EQ(sim.manager().hiDPIMap.size(), 1u);
-    EXPECT_EQ(sim.defaults().data("hidpi"), stored);
+        sim.manager().shutdown();
+        EXPECT_EQ(sim.displays().find(3)->mirrorOf, 0u);
+        EXPECT_EQ(sim.displays().find(mirrorOf), nullptr);
+        // Ended permanently: the end of the process does not bring the mirror back.
+        sim.displays().endProcess();
+        EXPECT_EQ(sim.displays().find(3)->mirrorOf, 0u);
+        EXPECT_EQ(sim.manager().hiDPIMap.size(), 1u);
+        EXPECT_EQ(sim.defaults().data("hidpi"), stored);
+    }
 }
 
 TEST(Shutdown, LeavesAPhysicalMirrorOfAPhysicalScreen) {

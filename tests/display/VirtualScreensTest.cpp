@@ -36,6 +36,25 @@ TEST(VirtualScreens, AddedScreenIsListedLastUnderItsSpecName) {
     EXPECT_EQ(decodeSpecs(*sim.defaults().data("specs")), (std::vector<VirtualSpec>{side}));
 }
 
+TEST(VirtualScreens, APlatformWithoutThemRefusesWithItsReason) {
+    nlohmann::json s = defaultScenario();
+    s["capabilities"] = {{"virtualDisplays", "No virtual screens here"}};
+    Sim sim(s);
+    sim.start();
+    DisplayManager& m = sim.manager();
+    m.addVirtual(spec("Side panel"));
+    EXPECT_EQ(m.lastError, "No virtual screens here");
+    EXPECT_TRUE(m.specs.empty());
+    m.clearLastError();
+
+    EXPECT_FALSE(m.canOfferHiDPI(*m.screen(2)));
+    m.enableHiDPI(*m.screen(2));
+    sim.idle();
+    EXPECT_EQ(m.lastError, "No virtual screens here");
+    EXPECT_TRUE(m.hiDPIMap.empty());
+    EXPECT_TRUE(sim.platform->simVirtualDisplays.descriptors.empty());
+}
+
 TEST(VirtualScreens, FailedCreationKeepsTheSpecAndReports) {
     nlohmann::json s = defaultScenario();
     s["virtualDisplays"] = {{"refuseCreate", true}};

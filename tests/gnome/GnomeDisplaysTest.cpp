@@ -81,7 +81,7 @@ TEST_F(GnomeDisplaysTest, ListsMonitorsWithBoundsModesAndMain) {
     EXPECT_EQ(mode->pixelWidth, 1920);
     EXPECT_EQ(mode->width, 1920);
     EXPECT_NEAR(mode->refresh, 60, 0.01);
-    EXPECT_TRUE(mode->ioFlags & kDisplayModeNativeFlag);
+    EXPECT_TRUE(mode->native);
     auto a = displays.uuid(ids[0]), b = displays.uuid(ids[1]);
     ASSERT_TRUE(a && b);
     EXPECT_NE(*a, *b);
@@ -89,7 +89,7 @@ TEST_F(GnomeDisplaysTest, ListsMonitorsWithBoundsModesAndMain) {
 }
 
 TEST_F(GnomeDisplaysTest, MainOffAndOnReachMutter) {
-    ASSERT_EQ(transaction([&](ConfigHandle h) { return displays.configurePrimary(h, ids[1]); }), 0)
+    ASSERT_EQ(transaction([&](ConfigHandle h) { return displays.configureMain(h, ids[1]); }), 0)
         << displays.lastFailure();
     MutterState s = fresh();
     ASSERT_NE(s.logicalFor(displays.connector(ids[1])), nullptr);
@@ -135,7 +135,7 @@ TEST_F(GnomeDisplaysTest, MutterGoingAwayEmptiesTheListAndFailsChanges) {
     bed.stop();
     ASSERT_TRUE(log.waitFor(1));
     EXPECT_TRUE(displays.onlineDisplays().empty());
-    EXPECT_EQ(transaction([&](ConfigHandle h) { return displays.configurePrimary(h, ids[1]); }), kUnknownDisplay);
+    EXPECT_EQ(transaction([&](ConfigHandle h) { return displays.configureMain(h, ids[1]); }), kUnknownDisplay);
     ConfigHandle h = 0;
     displays.beginConfiguration(h);
     EXPECT_EQ(displays.completeConfiguration(h, ConfigureOption::forAppOnly), kMutterUnreachable);
@@ -195,19 +195,19 @@ TEST_F(StandinDisplaysTest, ModeChangeKeepsTheLayoutTouching) {
 
 TEST_F(StandinDisplaysTest, StaleSerialIsReadAgainAndRetriedOnce) {
     bed.mock("RefuseNextApply", "org.freedesktop.DBus.Error.AccessDenied stale");
-    ASSERT_EQ(transaction([&](ConfigHandle h) { return displays.configurePrimary(h, hdmi()); }), 0)
+    ASSERT_EQ(transaction([&](ConfigHandle h) { return displays.configureMain(h, hdmi()); }), 0)
         << displays.lastFailure();
     EXPECT_TRUE(fresh().logicalFor("HDMI-1")->primary);
 
     bed.mock("RefuseNextApply", "org.freedesktop.DBus.Error.AccessDenied stale");
     bed.mock("RefuseNextApply", "org.freedesktop.DBus.Error.AccessDenied stale");
-    EXPECT_EQ(transaction([&](ConfigHandle h) { return displays.configurePrimary(h, dp()); }), kMutterRefused);
+    EXPECT_EQ(transaction([&](ConfigHandle h) { return displays.configureMain(h, dp()); }), kMutterRefused);
     EXPECT_TRUE(fresh().logicalFor("HDMI-1")->primary);
 }
 
 TEST_F(StandinDisplaysTest, RefusalKeepsMuttersWords) {
     bed.mock("RefuseNextApply", "org.freedesktop.DBus.Error.InvalidArgs \"'Logical monitors not adjacent'\"");
-    EXPECT_EQ(transaction([&](ConfigHandle h) { return displays.configurePrimary(h, hdmi()); }), kMutterRefused);
+    EXPECT_EQ(transaction([&](ConfigHandle h) { return displays.configureMain(h, hdmi()); }), kMutterRefused);
     EXPECT_EQ(displays.lastFailure(), "Logical monitors not adjacent");
 }
 
@@ -245,7 +245,7 @@ TEST_F(StandinDisplaysTest, GammaIsWrittenReappliedAfterChangesAndRestored) {
     ASSERT_TRUE(log.waitFor(2));
     EXPECT_EQ(other.gamma("HDMI-1", error)->red.back(), 32768);
 
-    displays.restoreColorSyncSettings();
+    displays.restoreGamma();
     EXPECT_EQ(other.gamma("HDMI-1", error)->red.back(), 65535);
     EXPECT_EQ(displays.writeGamma(999, dim), kUnknownDisplay);
 }

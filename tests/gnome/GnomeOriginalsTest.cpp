@@ -34,7 +34,7 @@ Status transaction(GnomeDisplays& displays, const std::function<Status(ConfigHan
 void change(GnomeDisplays& displays) {
     auto ids = displays.onlineDisplays();
     ASSERT_EQ(ids.size(), 2u);
-    ASSERT_EQ(transaction(displays, [&](ConfigHandle h) { return displays.configurePrimary(h, ids[1]); }), 0);
+    ASSERT_EQ(transaction(displays, [&](ConfigHandle h) { return displays.configureMain(h, ids[1]); }), 0);
     ASSERT_EQ(transaction(displays, [&](ConfigHandle h) { return displays.configureEnabled(h, ids[0], false); }), 0);
 }
 

@@ -65,6 +65,28 @@ TEST_F(DummyBedTest, SwitchingOffTheMainDisplayHandsMainToAnother) {
     EXPECT_TRUE(displays->isMain(twin));
 }
 
+// Main is the primary output: choosing another moves nothing in the root
+// window, and places read relative to the new main.
+TEST_F(DummyBedTest, MakingADisplayMainSetsThePrimaryAndKeepsTheArrangement) {
+    auto displays = open();
+    DisplayID studio = byConnector(*displays, "DUMMY0"), twin = byConnector(*displays, "DUMMY1");
+    ASSERT_EQ(transact(*displays, [&](ConfigHandle h) { return displays->configureMain(h, twin); },
+                       ConfigureOption::permanently),
+              0)
+        << displays->lastError();
+    EXPECT_NE(xrandrLine("DUMMY1").find("primary 1920x1080+1920+0"), std::string::npos) << xrandrLine("DUMMY1");
+    EXPECT_EQ(xrandrLine("DUMMY0").find("primary"), std::string::npos) << xrandrLine("DUMMY0");
+    EXPECT_NE(xrandrLine("DUMMY0").find("1920x1080+0+0"), std::string::npos) << xrandrLine("DUMMY0");
+    EXPECT_NE(xrandrLine("DUMMY2").find("1600x900+3840+0"), std::string::npos) << xrandrLine("DUMMY2");
+    EXPECT_TRUE(displays->isMain(twin));
+    EXPECT_FALSE(displays->isMain(studio));
+    EXPECT_EQ(displays->bounds(twin), (Rect{0, 0, 1920, 1080}));
+    EXPECT_EQ(displays->bounds(studio), (Rect{-1920, 0, 1920, 1080}));
+
+    EXPECT_EQ(transact(*displays, [&](ConfigHandle h) { return displays->configureMain(h, 12345); }),
+              x11::kStatusIllegalArgument);
+}
+
 TEST_F(DummyBedTest, RefusedStepsAndImpossiblePlansLeaveTheLayoutAlone) {
     auto displays = open();
     const std::string before = bed().run("xrandr");

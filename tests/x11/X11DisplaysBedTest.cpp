@@ -23,13 +23,13 @@ TEST_F(DummyBedTest, ListsTheThreeMonitorsWithEdidNamesModesAndMain) {
         EXPECT_EQ(displays->bounds(id), (Rect{double(expected.x), 0, double(expected.width), double(expected.height)}));
         EXPECT_EQ(displays->isMain(id), expected.connector == "DUMMY0");
         EXPECT_TRUE(displays->isActive(id));
-        EXPECT_FALSE(displays->isBuiltin(id));
+        EXPECT_EQ(displays->location(id), Location::external);
         EXPECT_EQ(displays->mirrorsDisplay(id), 0u);
         auto modes = displays->allModes(id);
         ASSERT_TRUE(modes && !modes->empty());
         int natives = 0;
         for (const auto& m : *modes)
-            if (m.ioFlags & kDisplayModeNativeFlag) {
+            if (m.native) {
                 ++natives;
                 // The EDID's preferred timing is 1920x1080 at 60 Hz.
                 EXPECT_EQ(m.width, 1920);

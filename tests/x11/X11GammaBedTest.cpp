@@ -42,7 +42,7 @@ TEST_F(DummyBedTest, GammaGoesToTheDisplaysCrtcOnlyAndReadsBack) {
     ASSERT_TRUE(displays->flushGamma());
     EXPECT_NE(verboseField("DUMMY1", "Gamma"), "1.0:1.0:1.0");
 
-    displays->restoreColorSyncSettings();
+    displays->restoreGamma();
     EXPECT_EQ(verboseField("DUMMY1", "Gamma"), "1.0:1.0:1.0");
     EXPECT_EQ(verboseField("DUMMY1", "Brightness"), "1.0");
 }

@@ -61,7 +61,7 @@ TEST_F(XvfbBedTest, GammaOfZerosReadsAsNeutralAndIsPutBackAsNeutral) {
         for (auto& v : *channel) v *= 0.5f;
     ASSERT_EQ(displays_->writeGamma(id, dim), 0);
     ASSERT_TRUE(displays_->flushGamma());
-    displays_->restoreColorSyncSettings();
+    displays_->restoreGamma();
     auto back = displays_->readGamma(id, 256);
     ASSERT_TRUE(back);
     EXPECT_NEAR(back->r.back(), 1.0, 1e-4);

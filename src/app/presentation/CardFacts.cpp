@@ -40,6 +40,8 @@ CardFacts cardFacts(AppContext& context, const Screen& screen) {
     if (screen.isOurVirtual) f.physical = dm.physicalForHiDPI(id);
     f.pipOpen = dm.pipOpen.contains(id);
     f.canDisable = dm.canDisable();
+    f.switchOffUnavailable = platform.capabilities().switchOff.reason;
+    f.virtualDisplaysUnavailable = platform.capabilities().virtualDisplays.reason;
     for (const VirtualSpec& spec : dm.specs)
         if (context.virtualEngine().displayID(spec.id) == id) f.ownSpec = spec;
     if (screen.isActive) {

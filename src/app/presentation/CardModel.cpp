@@ -55,9 +55,10 @@ std::vector<MoreItem> moreItems(const CardFacts& f) {
             out.push_back(item(MoreAction::mirror, L("Espelhar"), "rectangle.on.rectangle"));
             out.back().targets = std::move(targets);
         }
-    if (!s.isOurVirtual && f.canDisable) {
+    if (!s.isOurVirtual && (f.canDisable || !f.switchOffUnavailable.empty())) {
         out.push_back(item(MoreAction::disconnect, L("Desligar tela"), "power", true));
         out.back().destructive = true;
+        if (!f.canDisable) out.back().unavailable = f.switchOffUnavailable;
     }
     if (s.isOurVirtual && !isCompanion(f) && f.ownSpec)
         out.push_back(item(MoreAction::turnOffVirtual, L("Desativar tela virtual"), "eye.slash", true));
@@ -129,6 +130,8 @@ CardModel cardModel(const CardFacts& f) {
     m.actionsRow = true;
     fillModes(f, m);
     m.hiDPIButton = (f.canOfferHiDPI && !s.isHiDPI) || f.hiDPIOn;
+    if (!m.hiDPIButton && !s.isBuiltin && !s.isOurVirtual && !s.isHiDPI && !f.virtualDisplaysUnavailable.empty())
+        m.hiDPIUnavailable = f.virtualDisplaysUnavailable;
     m.hiDPIPrimary = f.hiDPIOn;
     m.hiDPISymbol = f.hiDPIOn ? "checkmark.circle.fill" : "circle.dotted";
     m.pipPrimary = f.pipOpen;

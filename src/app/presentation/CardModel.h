@@ -37,6 +37,10 @@ struct CardFacts {
     std::optional<Screen> physical;  // set when the screen is a HiDPI companion
     bool pipOpen = false;
     bool canDisable = false;
+    // Why the platform cannot switch screens off or make virtual screens;
+    // empty when it can.
+    std::string switchOffUnavailable;
+    std::string virtualDisplaysUnavailable;
     std::optional<VirtualSpec> ownSpec;  // the virtual screen whose live display this is
     std::vector<ModeOption> modes;
     std::optional<std::string> currentModeID;
@@ -76,6 +80,9 @@ struct MoreItem {
     std::string symbol;
     bool dividerBefore = false;
     bool destructive = false;
+    // Set when the platform cannot do this: the item is shown disabled,
+    // with this reason beside it.
+    std::string unavailable;
     std::vector<Screen> targets;  // the "Mirror" submenu
 };
 
@@ -113,6 +120,8 @@ struct CardModel {
     std::vector<ModeItem> hiDPIModes;
     std::vector<ModeItem> standardModes;
     bool hiDPIButton = false;
+    // Why a monitor that could have a HiDPI screen cannot have one here.
+    std::optional<std::string> hiDPIUnavailable;
     bool hiDPIPrimary = false;
     std::string hiDPISymbol;
     bool pipPrimary = false;

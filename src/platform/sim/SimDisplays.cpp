@@ -62,11 +62,11 @@ DisplayMode simModeFromJson(const nlohmann::json& j) {
     m.pixelHeight = scenario::whole(j, "pixelHeight", m.height, 1, kMaxPixels, "mode");
     m.refresh = scenario::number(j, "refresh", 0, 0, kMaxRefresh, "mode");
     m.usableForDesktop = field<bool>(j, "usable", true, "mode");
-    if (field<bool>(j, "native", false, "mode")) m.ioFlags |= kDisplayModeNativeFlag;
+    m.native = field<bool>(j, "native", false, "mode");
     return m;
 }
 
-SimDisplays::SimDisplays() = default;
+SimDisplays::SimDisplays(const Capabilities& capabilities) : capabilities_(capabilities) {}
 
 SimDisplays::~SimDisplays() {
     settle();
@@ -130,6 +130,7 @@ void SimDisplays::loadRefusals(const nlohmann::json& j) {
     refusals.mode = field<Status>(j, "mode", 0, "refusals");
     refusals.mirror = field<Status>(j, "mirror", 0, "refusals");
     refusals.origin = field<Status>(j, "origin", 0, "refusals");
+    refusals.main = field<Status>(j, "main", 0, "refusals");
     refusals.enabled = field<Status>(j, "enabled", 0, "refusals");
     refusals.complete = field<Status>(j, "complete", 0, "refusals");
     if (!j.contains("display")) return;
@@ -164,9 +165,9 @@ Rect SimDisplays::bounds(DisplayID id) {
     return d ? d->bounds : Rect{};
 }
 
-bool SimDisplays::isBuiltin(DisplayID id) {
+Location SimDisplays::location(DisplayID id) {
     auto* d = find(id);
-    return d && d->builtin;
+    return d && d->builtin ? Location::builtIn : Location::external;
 }
 
 SimDisplay* SimDisplays::mainDisplay() {
@@ -267,13 +268,16 @@ Status SimDisplays::beginConfiguration(ConfigHandle& handle) {
     return record("begin", 0);
 }
 
-Status SimDisplays::stage(ConfigHandle handle, Status refusal, DisplayID id, Change change) {
+// `ids` are the displays the step changes; a refusal for any of them
+// refuses the step.
+Status SimDisplays::stage(ConfigHandle handle, Status refusal, const std::vector<DisplayID>& ids, Change change) {
     auto it = open_.find(handle);
     if (it == open_.end()) return 1001;  // not a transaction in progress
     if (refusal != 0) return refusal;
-    if (auto r = refusals.display.find(id); r != refusals.display.end() && r->second != 0) return r->second;
+    for (DisplayID id : ids)
+        if (auto r = refusals.display.find(id); r != refusals.display.end() && r->second != 0) return r->second;
     it->second.changes.push_back(std::move(change));
-    it->second.touched.push_back(id);
+    it->second.touched.insert(it->second.touched.end(), ids.begin(), ids.end());
     return 0;
 }
 
@@ -286,7 +290,7 @@ Status SimDisplays::configureMode(ConfigHandle handle, DisplayID id, const Displ
     auto pos = std::find(d->modes.begin(), d->modes.end(), mode);
     if (pos == d->modes.end()) return record(call, 1001);
     std::size_t index = std::size_t(pos - d->modes.begin());
-    return record(call, stage(handle, refusals.mode, id, [this, id, index] {
+    return record(call, stage(handle, refusals.mode, {id}, [this, id, index] {
         if (auto* target = find(id)) {
             target->currentMode = index;
             target->bounds.width = double(target->modes[index].width);
@@ -298,7 +302,7 @@ Status SimDisplays::configureMode(ConfigHandle handle, DisplayID id, const Displ
 Status SimDisplays::configureMirror(ConfigHandle handle, DisplayID id, DisplayID master) {
     std::string call = "mirror " + std::to_string(id) + " " + std::to_string(master);
     if (!find(id) || (master != 0 && !find(master))) return record(call, 1001);
-    return record(call, stage(handle, refusals.mirror, id, [this, id, master] { applyMirror(id, master); }));
+    return record(call, stage(handle, refusals.mirror, {id}, [this, id, master] { applyMirror(id, master); }));
 }
 
 void SimDisplays::applyMirror(DisplayID id, DisplayID master) {
@@ -329,7 +333,7 @@ void SimDisplays::placeRightOfArrangement(SimDisplay& display) {
 Status SimDisplays::configureOrigin(ConfigHandle handle, DisplayID id, std::int32_t x, std::int32_t y) {
     std::string call = "origin " + std::to_string(id) + " " + std::to_string(x) + " " + std::to_string(y);
     if (!find(id)) return record(call, 1001);
-    return record(call, stage(handle, refusals.origin, id, [this, id, x, y] {
+    return record(call, stage(handle, refusals.origin, {id}, [this, id, x, y] {
         if (auto* d = find(id)) {
             d->bounds.x = x;
             d->bounds.y = y;
@@ -337,10 +341,39 @@ Status SimDisplays::configureOrigin(ConfigHandle handle, DisplayID id, std::int3
     }));
 }
 
+std::vector<DisplayID> SimDisplays::standingAlone() const {
+    std::vector<DisplayID> ids;
+    for (const auto& d : displays_)
+        if (d.online && d.active && d.mirrorOf == 0) ids.push_back(d.id);
+    return ids;
+}
+
+Status SimDisplays::configureMain(ConfigHandle handle, DisplayID id) {
+    std::string call = "main " + std::to_string(id);
+    auto* d = find(id);
+    if (!d || !d->online || !d->active || d->mirrorOf != 0) return record(call, 1001);
+    return record(call, stage(handle, refusals.main, standingAlone(), [this, id] { applyMain(id); }));
+}
+
+// The main display is the one at the origin: the whole arrangement shifts by
+// the chosen display's origin. Screens that are off or mirror another one
+// have no place of their own and stay where they are. Origins are whole
+// numbers, truncated toward zero.
+void SimDisplays::applyMain(DisplayID id) {
+    const SimDisplay* chosen = find(id);
+    if (!chosen) return;
+    const double cx = chosen->bounds.x, cy = chosen->bounds.y;
+    for (DisplayID standing : standingAlone()) {
+        SimDisplay* d = find(standing);
+        d->bounds.x = std::trunc(d->bounds.x - cx);
+        d->bounds.y = std::trunc(d->bounds.y - cy);
+    }
+}
+
 Status SimDisplays::configureEnabled(ConfigHandle handle, DisplayID id, bool enabled) {
     std::string call = "enabled " + std::to_string(id) + (enabled ? " on" : " off");
-    if (!enabledEntryPoint || !find(id)) return record(call, 1001);
-    return record(call, stage(handle, refusals.enabled, id, [this, id, enabled] {
+    if (!capabilities_.switchOff || !find(id)) return record(call, 1001);
+    return record(call, stage(handle, refusals.enabled, {id}, [this, id, enabled] {
         auto* d = find(id);
         if (!d) return;
         d->online = enabled;
@@ -377,6 +410,10 @@ Status SimDisplays::completeConfiguration(ConfigHandle handle, ConfigureOption o
 }
 
 void SimDisplays::endProcess() {
+    if (capabilities_.configurationOutlivesProcess) {
+        appOnlyUndo_.clear();
+        return;
+    }
     // Undo, newest first, what was completed for this application only. A
     // display that stands on its own again (switched back on, no longer a
     // mirror) takes a place to the right of the arrangement.
@@ -437,7 +474,7 @@ Status SimDisplays::writeGamma(DisplayID id, const GammaTable& table) {
     return 0;
 }
 
-void SimDisplays::restoreColorSyncSettings() {
+void SimDisplays::restoreGamma() {
     for (auto& d : displays_) d.gamma = d.profileGamma;
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 // Simulated displays: a small display system with real state. Transactions
 // stage changes and apply them on completion; changes completed for this
-// application only are undone when the simulated process ends; every
-// completed transaction fires the reconfiguration callback from another
-// thread, the begin flag first.
+// application only are undone when the simulated process ends, unless the
+// platform's configuration outlives the process; every completed
+// transaction fires the reconfiguration callback from another thread, the
+// begin flag first.
 
+#include "platform/Capabilities.h"
 #include "platform/Displays.h"
 #include "platform/VirtualRuntime.h"
 
@@ -41,6 +43,7 @@ struct SimRefusals {
     Status mode = 0;
     Status mirror = 0;
     Status origin = 0;
+    Status main = 0;
     Status enabled = 0;
     Status complete = 0;
     // Every configure step naming one of these displays is refused.
@@ -49,19 +52,21 @@ struct SimRefusals {
 
 class SimDisplays : public DisplayServices {
 public:
-    SimDisplays();
+    // `capabilities` says whether switching off is possible and whether
+    // changes for this run only survive the end of the process.
+    explicit SimDisplays(const Capabilities& capabilities);
     ~SimDisplays() override;
 
     // Scenario: the "displays" array. Throws std::runtime_error with a
     // readable message on a malformed entry.
     void load(const nlohmann::json& displays);
     // Scenario: the "refusals" object ({"begin", "mode", "mirror", "origin",
-    // "enabled", "complete": status, "display": {"<id>": status}}).
+    // "main", "enabled", "complete": status, "display": {"<id>": status}}).
     void loadRefusals(const nlohmann::json& refusals);
 
     std::vector<DisplayID> onlineDisplays() override;
     Rect bounds(DisplayID id) override;
-    bool isBuiltin(DisplayID id) override;
+    Location location(DisplayID id) override;
     bool isMain(DisplayID id) override;
     bool isActive(DisplayID id) override;
     DisplayID mirrorsDisplay(DisplayID id) override;
@@ -77,17 +82,16 @@ public:
     Status configureMode(ConfigHandle handle, DisplayID id, const DisplayMode& mode) override;
     Status configureMirror(ConfigHandle handle, DisplayID id, DisplayID master) override;
     Status configureOrigin(ConfigHandle handle, DisplayID id, std::int32_t x, std::int32_t y) override;
-    bool hasConfigureEnabled() override { return enabledEntryPoint; }
+    Status configureMain(ConfigHandle handle, DisplayID id) override;
     Status configureEnabled(ConfigHandle handle, DisplayID id, bool enabled) override;
     Status cancelConfiguration(ConfigHandle handle) override;
     Status completeConfiguration(ConfigHandle handle, ConfigureOption option) override;
     std::optional<GammaTable> readGamma(DisplayID id, std::size_t capacity) override;
     Status writeGamma(DisplayID id, const GammaTable& table) override;
-    void restoreColorSyncSettings() override;
+    void restoreGamma() override;
 
     // --- Simulation controls
     SimRefusals refusals;
-    bool enabledEntryPoint = true;
     // Adds a display (a monitor plugged in, a virtual display appearing) and
     // announces it; removes one likewise.
     void addDisplay(SimDisplay display, bool announce = true);
@@ -98,18 +102,19 @@ public:
     // Delivers one callback with exactly these flags.
     void deliver(DisplayID id, std::uint32_t flags);
     // The simulated process ends: changes completed for this application
-    // only are undone.
+    // only are undone, unless configuration outlives the process.
     void endProcess();
     // Waits until every queued callback has been delivered.
     void settle();
     std::size_t completedTransactions() const { return completed_; }
     // Every transaction call in order, as text: "begin", "mode 2 1920x1080@1920x1080@60",
-    // "mirror 2 0", "origin 3 -1920 200", "enabled 3 off", "cancel",
+    // "mirror 2 0", "origin 3 -1920 200", "main 3", "enabled 3 off", "cancel",
     // "complete 2" (the option); a refused call ends in " -> status".
     std::vector<std::string> transactionLog;
     // Puts a display to the right of the arrangement, at the top.
     void placeRightOfArrangement(SimDisplay& display);
 
+    const Capabilities& capabilities() const { return capabilities_; }
     // Direct access for tests and the simulated hardware.
     SimDisplay* find(DisplayID id);
     const std::vector<SimDisplay>& all() const { return displays_; }
@@ -121,12 +126,15 @@ private:
         std::vector<Change> changes;
         std::vector<DisplayID> touched;
     };
-    Status stage(ConfigHandle handle, Status refusal, DisplayID id, Change change);
+    Status stage(ConfigHandle handle, Status refusal, const std::vector<DisplayID>& ids, Change change);
     void applyMirror(DisplayID id, DisplayID master);
+    void applyMain(DisplayID id);
+    std::vector<DisplayID> standingAlone() const;
     Status record(std::string call, Status status);
     SimDisplay* mainDisplay();
     void keepArrangementConsistent();
 
+    const Capabilities& capabilities_;
     std::vector<SimDisplay> displays_;
     std::map<ConfigHandle, Transaction> open_;
     ConfigHandle nextHandle_ = 1;

@@ -46,10 +46,7 @@ void SimPlatform::loadScenario(const nlohmann::json& s) {
     if (!s.contains("displays")) throw std::runtime_error("the scenario has no \"displays\"");
     simDisplays.load(s["displays"]);
     if (s.contains("refusals")) simDisplays.loadRefusals(s["refusals"]);
-    if (s.contains("enabledEntryPoint")) {
-        if (!s["enabledEntryPoint"].is_boolean()) throw std::runtime_error("\"enabledEntryPoint\" must be true or false");
-        simDisplays.enabledEntryPoint = s["enabledEntryPoint"].get<bool>();
-    }
+    if (s.contains("capabilities")) loadDisplayCapabilities(s["capabilities"], simCapabilities);
     if (s.contains("hardware")) simHardware.load(s["hardware"]);
     if (s.contains("virtualDisplays")) simVirtualDisplays.load(s["virtualDisplays"]);
     if (s.contains("windowSystem")) simWindows.load(s["windowSystem"]);

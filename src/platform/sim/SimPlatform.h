@@ -6,6 +6,7 @@
 #include "platform/Inspection.h"
 #include "platform/Platform.h"
 #include "platform/VirtualRuntime.h"
+#include "platform/sim/SimCapabilities.h"
 #include "platform/sim/SimCapture.h"
 #include "platform/sim/SimDisplays.h"
 #include "platform/sim/SimHardware.h"
@@ -49,7 +50,7 @@ public:
     static std::string defaultScenarioPath();
 
     std::string name() const override { return "simulated"; }
-    const Capabilities& capabilities() const override { return capabilities_; }
+    const Capabilities& capabilities() const override { return simCapabilities; }
     Runtime runtime() override { return external_ ? *external_ : Runtime{mainQueue, *ddcQueue_, clock, sleeper}; }
     DisplayServices& displays() override { return simDisplays; }
     MonitorHardware& hardware() override { return simHardware; }
@@ -75,7 +76,9 @@ public:
     VirtualClock clock;
     VirtualMainQueue mainQueue{clock};
     VirtualSleeper sleeper{clock};
-    SimDisplays simDisplays;
+    // Read by the simulated displays; a test may change it at any time.
+    Capabilities simCapabilities = simDefaultCapabilities();
+    SimDisplays simDisplays{simCapabilities};
     SimHardware simHardware{simDisplays, runtime().clock};
     SimVirtualDisplays simVirtualDisplays{simDisplays};
     SimWindowSystem simWindows{simDisplays, runtime().main};

@@ -67,7 +67,7 @@ DisplayID SimVirtualDisplays::nextFreeID() {
 
 std::unique_ptr<VirtualDisplay> SimVirtualDisplays::create(const VirtualDisplayDescriptor& descriptor) {
     descriptors.push_back(descriptor);
-    if (!available || refuseCreate) return nullptr;
+    if (!isAvailable() || refuseCreate) return nullptr;
     SimDisplay d;
     d.id = nextFreeID();
     d.uuid = simVirtualDisplayUuid(descriptor);

@@ -20,7 +20,8 @@ public:
     // "refuseSettings", "firstID"}. Throws std::runtime_error.
     void load(const nlohmann::json& j);
 
-    bool isAvailable() override { return available; }
+    // Also unavailable while the platform's capabilities say so.
+    bool isAvailable() override { return available && displays_.capabilities().virtualDisplays; }
     std::unique_ptr<VirtualDisplay> create(const VirtualDisplayDescriptor& descriptor) override;
 
     // --- Simulation controls and inspection

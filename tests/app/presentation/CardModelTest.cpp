@@ -157,6 +157,29 @@ TEST(CardModel, VirtualHiDPIOnMakesTheButtonPrimaryAndHidesMirroring) {
     EXPECT_EQ(moreActions(m), std::vector<MoreAction>{MoreAction::disconnect});
 }
 
+// What the platform cannot do stays in view, disabled, with its reason.
+TEST(CardModel, UnavailableAbilitiesShowTheirReason) {
+    CardFacts f = kinds()[2].facts;  // a monitor without DDC
+    f.canDisable = false;
+    f.switchOffUnavailable = "Cannot switch screens off here";
+    f.canOfferHiDPI = false;
+    f.virtualDisplaysUnavailable = "No virtual screens here";
+    CardModel m = cardModel(f);
+    auto off = std::find_if(m.more.begin(), m.more.end(), [](auto& i) { return i.action == MoreAction::disconnect; });
+    ASSERT_NE(off, m.more.end());
+    EXPECT_EQ(off->unavailable, "Cannot switch screens off here");
+    EXPECT_FALSE(m.hiDPIButton);
+    EXPECT_EQ(m.hiDPIUnavailable, "No virtual screens here");
+
+    CardModel builtin = cardModel([] {
+        CardFacts b = kinds()[0].facts;
+        b.virtualDisplaysUnavailable = "No virtual screens here";
+        return b;
+    }());
+    EXPECT_FALSE(builtin.hiDPIUnavailable) << "a built-in screen never offers HiDPI";
+    for (const MoreItem& item : cardModel(kinds()[2].facts).more) EXPECT_TRUE(item.unavailable.empty());
+}
+
 TEST(CardModel, MirrorTargetsAreOtherActiveUnmirroredScreens) {
     CardModel m = cardModel(kinds()[0].facts);
     auto mirror = std::find_if(m.more.begin(), m.more.end(), [](auto& i) { return i.action == MoreAction::mirror; });

@@ -271,10 +271,10 @@ Rect GnomeDisplays::bounds(DisplayID id) {
     return {double(lm->x), double(lm->y), double(size.width), double(size.height)};
 }
 
-bool GnomeDisplays::isBuiltin(DisplayID id) {
+Location GnomeDisplays::location(DisplayID id) {
     std::lock_guard lock(mutex_);
     const MutterMonitor* m = monitorOf(id);
-    return m && m->builtin;
+    return m && m->builtin ? Location::builtIn : Location::external;
 }
 
 bool GnomeDisplays::isMain(DisplayID id) {
@@ -352,7 +352,7 @@ DisplayMode GnomeDisplays::modeFor(const MutterMonitor& monitor, const MutterMod
     out.height = std::llround(mode.height / scale);
     out.refresh = mode.refresh;
     out.token = fnv1a64(mode.id);
-    if (mode.preferred) out.ioFlags |= kDisplayModeNativeFlag;
+    out.native = mode.preferred;
     return out;
 }
 
@@ -448,7 +448,7 @@ Status GnomeDisplays::configureEnabled(ConfigHandle handle, DisplayID id, bool e
     });
 }
 
-Status GnomeDisplays::configurePrimary(ConfigHandle handle, DisplayID id) {
+Status GnomeDisplays::configureMain(ConfigHandle handle, DisplayID id) {
     std::string connector = this->connector(id);
     return stage(handle, id, [connector](MonitorsConfig& config, const MutterState&) {
         return setPrimary(config, connector);
@@ -551,7 +551,14 @@ Status GnomeDisplays::writeGamma(DisplayID id, const GammaTable& table) {
     return 0;
 }
 
-void GnomeDisplays::restoreColorSyncSettings() {
+void GnomeDisplays::describe(Capabilities& capabilities) const {
+    capabilities.configurationOutlivesProcess = true;
+    capabilities.gammaOutlivesProcess = true;
+    capabilities.gammaOverwrittenByDesktop = true;
+    capabilities.switchOff = Ability::yes();
+}
+
+void GnomeDisplays::restoreGamma() {
     std::map<std::string, GammaRamps> originals;
     {
         std::lock_guard lock(gammaMutex_);

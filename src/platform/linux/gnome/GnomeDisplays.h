@@ -7,9 +7,11 @@
 // outlives our process, so mutter's configuration and each ramp are recorded
 // on disk before our first change and put back when we end — or, after a
 // crash, at the next start. Gamma goes through the CRTCs, where GNOME's
-// colour manager may overwrite it; ours is sent again after each change
-// mutter announces.
+// colour manager may overwrite it; ours is sent again at once after each
+// change mutter announces, before the core hears of it (describe() tells
+// the core to re-apply too).
 
+#include "platform/Capabilities.h"
 #include "platform/Displays.h"
 #include "platform/linux/gnome/DisplayConfigClient.h"
 #include "platform/linux/gnome/MonitorsWatcher.h"
@@ -50,6 +52,11 @@ public:
     // first change, and forgets them.
     void restoreOriginals();
 
+    // What mutter's displays offer the core: a configuration and a ramp stay
+    // after the process ends (the temporary method is not undone at exit),
+    // and GNOME's colour manager may replace a ramp at any time. Virtual
+    // displays are GnomeVirtualDisplays' to describe.
+    void describe(Capabilities& capabilities) const;
     // The words behind the last failed status.
     std::string lastFailure() const;
     std::string connector(DisplayID id) const;
@@ -61,7 +68,7 @@ public:
 
     std::vector<DisplayID> onlineDisplays() override;
     Rect bounds(DisplayID id) override;
-    bool isBuiltin(DisplayID id) override;
+    Location location(DisplayID id) override;
     bool isMain(DisplayID id) override;
     bool isActive(DisplayID id) override;
     DisplayID mirrorsDisplay(DisplayID id) override;
@@ -78,9 +85,9 @@ public:
     Status configureMode(ConfigHandle handle, DisplayID id, const DisplayMode& mode) override;
     Status configureMirror(ConfigHandle handle, DisplayID id, DisplayID master) override;
     Status configureOrigin(ConfigHandle handle, DisplayID id, std::int32_t x, std::int32_t y) override;
-    bool hasConfigureEnabled() override { return true; }
     Status configureEnabled(ConfigHandle handle, DisplayID id, bool enabled) override;
-    Status configurePrimary(ConfigHandle handle, DisplayID id);
+    // Marks the display's logical monitor primary.
+    Status configureMain(ConfigHandle handle, DisplayID id) override;
     Status configureScale(ConfigHandle handle, DisplayID id, double scale);
 
     // Reads mutter's state now rather than at its next announcement.
@@ -96,7 +103,7 @@ public:
 
     std::optional<GammaTable> readGamma(DisplayID id, std::size_t capacity) override;
     Status writeGamma(DisplayID id, const GammaTable& table) override;
-    void restoreColorSyncSettings() override;
+    void restoreGamma() override;
 
 private:
     using Edit = std::function<std::string(MonitorsConfig&, const MutterState&)>;

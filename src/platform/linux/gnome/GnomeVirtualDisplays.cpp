@@ -119,6 +119,11 @@ bool GnomeVirtualDisplays::isAvailable() {
     return bus && nameHasOwner(bus.get(), "org.gnome.Mutter.ScreenCast");
 }
 
+void GnomeVirtualDisplays::describe(Capabilities& capabilities) {
+    capabilities.virtualDisplays =
+        isAvailable() ? Ability::yes() : Ability::no("mutter offers no screen casting in this session");
+}
+
 std::unique_ptr<VirtualDisplay> GnomeVirtualDisplays::create(const VirtualDisplayDescriptor& descriptor) {
     if (!isAvailable()) return nullptr;
     return std::make_unique<GnomeVirtualDisplay>(displays_, address_, pipewireRuntimeDir_, descriptor);

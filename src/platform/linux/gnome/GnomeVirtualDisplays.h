@@ -4,6 +4,7 @@
 // the stream for, lays it out like any other, and removes it when the stream
 // or our bus connection ends, so a crashed run leaves none behind.
 
+#include "platform/Capabilities.h"
 #include "platform/VirtualDisplays.h"
 #include "platform/linux/gnome/GnomeDisplays.h"
 
@@ -15,6 +16,9 @@ public:
     GnomeVirtualDisplays(GnomeDisplays& displays, std::string address, std::string pipewireRuntimeDir = {});
 
     bool isAvailable() override;
+    // Virtual displays are there while mutter offers screen casting; asks
+    // the session bus.
+    void describe(Capabilities& capabilities);
     std::unique_ptr<VirtualDisplay> create(const VirtualDisplayDescriptor& descriptor) override;
 
 private:

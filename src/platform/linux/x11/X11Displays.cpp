@@ -22,7 +22,7 @@ DisplayMode displayMode(const RandrMode& m, bool native) {
     mode.height = mode.pixelHeight = m.height;
     mode.refresh = m.refresh;
     mode.token = m.id;
-    if (native) mode.ioFlags |= kDisplayModeNativeFlag;
+    mode.native = native;
     return mode;
 }
 
@@ -232,11 +232,11 @@ std::vector<ScreenInfo> X11Displays::screens() {
     return out;
 }
 
-bool X11Displays::isBuiltin(DisplayID id) {
+Location X11Displays::location(DisplayID id) {
     std::lock_guard lock(mutex_);
     refresh();
     const RandrOutput* o = output(id);
-    return o && isBuiltinConnector(*o);
+    return o && isBuiltinConnector(*o) ? Location::builtIn : Location::external;
 }
 
 bool X11Displays::isMain(DisplayID id) {
@@ -366,6 +366,16 @@ void X11Displays::registerReconfigurationCallback(ReconfigurationCallback callba
     callback_ = std::move(callback);
 }
 
+void X11Displays::describe(Capabilities& capabilities) const {
+    capabilities.configurationOutlivesProcess = true;
+    capabilities.gammaOutlivesProcess = true;
+    // A desktop's night light or colour manager may write the same ramps,
+    // and an output given another CRTC starts from that CRTC's ramp.
+    capabilities.gammaOverwrittenByDesktop = true;
+    capabilities.switchOff = Ability::yes();
+    capabilities.virtualDisplays = Ability::no("X11 has no virtual displays");
+}
+
 // --- Transactions
 
 X11Displays::Transaction* X11Displays::transaction(ConfigHandle handle) {
@@ -439,6 +449,20 @@ Status X11Displays::configureOrigin(ConfigHandle handle, DisplayID id, std::int3
     target.x = x + mx;
     target.y = y + my;
     moveWithMirrors(*t, o->id, target);
+    return 0;
+}
+
+Status X11Displays::configureMain(ConfigHandle handle, DisplayID id) {
+    std::lock_guard lock(mutex_);
+    refresh();
+    Transaction* t = transaction(handle);
+    const RandrOutput* o = output(id);
+    if (!t || !o) return fail(kStatusIllegalArgument, "no such transaction or display");
+    if (t->targets[o->id].mode == 0) return fail(kStatusIllegalArgument, o->name + " is switched off");
+    // Both outputs change: the record of originals keeps who was primary.
+    if (t->primary) t->touched.insert(t->primary);
+    t->primary = o->id;
+    t->touched.insert(o->id);
     return 0;
 }
 
@@ -524,7 +548,8 @@ bool X11Displays::recordLayoutOriginals(const Transaction& t) {
     const auto now = currentTargets(s);
     for (const auto& [id, target] : t.targets) {
         auto current = now.find(id);
-        if (current == now.end() || current->second == target) continue;
+        if (current == now.end()) continue;
+        if (current->second == target && (s.primary == id) == (t.primary == id)) continue;
         const RandrOutput* o = s.output(id);
         nlohmann::json layout = {{"enabled", current->second.mode != 0}, {"primary", s.primary == id}};
         if (const RandrMode* m = s.mode(current->second.mode))
@@ -607,7 +632,7 @@ Status X11Displays::writeGamma(DisplayID id, const GammaTable& table) {
     return 0;
 }
 
-void X11Displays::restoreColorSyncSettings() {
+void X11Displays::restoreGamma() {
     std::lock_guard lock(mutex_);
     refresh();
     gamma_.flush();

@@ -10,6 +10,7 @@
 // at a clean end, and a start that finds a record left by a killed run puts
 // those originals back before anything else.
 
+#include "platform/Capabilities.h"
 #include "platform/Displays.h"
 #include "platform/WindowSystem.h"
 #include "platform/linux/restore/OriginalsJournal.h"
@@ -46,10 +47,13 @@ public:
     // Called once, on the watcher's thread, when the X server goes away.
     void onServerLost(std::function<void()> lost);
     const std::string& lastError() const { return lastError_; }
+    // What X offers the core: configuration and gamma stay after the
+    // process ends, screens switch off, and there are no virtual displays.
+    void describe(Capabilities& capabilities) const;
 
     std::vector<DisplayID> onlineDisplays() override;
     Rect bounds(DisplayID id) override;
-    bool isBuiltin(DisplayID id) override;
+    Location location(DisplayID id) override;
     bool isMain(DisplayID id) override;
     bool isActive(DisplayID id) override;
     DisplayID mirrorsDisplay(DisplayID id) override;
@@ -65,13 +69,14 @@ public:
     Status configureMode(ConfigHandle handle, DisplayID id, const DisplayMode& mode) override;
     Status configureMirror(ConfigHandle handle, DisplayID id, DisplayID master) override;
     Status configureOrigin(ConfigHandle handle, DisplayID id, std::int32_t x, std::int32_t y) override;
-    bool hasConfigureEnabled() override { return true; }
+    // Sets the RandR primary output; the other outputs keep their places.
+    Status configureMain(ConfigHandle handle, DisplayID id) override;
     Status configureEnabled(ConfigHandle handle, DisplayID id, bool enabled) override;
     Status cancelConfiguration(ConfigHandle handle) override;
     Status completeConfiguration(ConfigHandle handle, ConfigureOption option) override;
     std::optional<GammaTable> readGamma(DisplayID id, std::size_t capacity) override;
     Status writeGamma(DisplayID id, const GammaTable& table) override;
-    void restoreColorSyncSettings() override;
+    void restoreGamma() override;
 
     // The screens as the window system lists them: main first, frames with
     // the origin at the main screen's bottom left, y upwards, names from
