@@ -185,7 +185,7 @@ TEST_F(Keys, AWatchTheSystemEndsIsReplacedAtOnceOrAwaitsThePermission) {
 }
 
 TEST_F(Keys, AGrabbingPlatformWatchesOnlyTheBrightnessKeys) {
-    sim.platform->simCapabilities().keys = KeyDelivery::wholeGrab;
+    sim.platform->simCapabilities.keys = KeyDelivery::wholeGrab;
     startKeys();
     EXPECT_EQ(input().watchedKeys(), (std::vector<Key>{Key::brightnessUp, Key::brightnessDown}));
     send(press(Key::brightnessDown));
@@ -196,7 +196,7 @@ TEST_F(Keys, AGrabbingPlatformWatchesOnlyTheBrightnessKeys) {
 }
 
 TEST_F(Keys, APlatformWithoutKeysIsNeverAskedForThem) {
-    sim.platform->simCapabilities().keys = KeyDelivery::none;
+    sim.platform->simCapabilities.keys = KeyDelivery::none;
     input().permitted = false;
     startKeys();
     EXPECT_FALSE(keys().isRunning());

@@ -34,7 +34,6 @@ class SimPlatform : public Platform, public Inspection {
     std::unique_ptr<SerialQueue> ddcQueue_;
     ManualSerialQueue* manualDDC_ = nullptr;
     ThreadSerialQueue* threadDDC_ = nullptr;
-    Capabilities capabilities_;
 
 public:
     explicit SimPlatform(SimOptions options = {});
@@ -70,8 +69,6 @@ public:
     // Runs the DDC queue until it is empty (manual queue only).
     std::size_t drainDDC();
     ManualSerialQueue* manualDDC() { return manualDDC_; }
-    // What the simulated system describes of itself; tests change it.
-    Capabilities& simCapabilities() { return capabilities_; }
 
     VirtualClock clock;
     VirtualMainQueue mainQueue{clock};
@@ -82,7 +79,7 @@ public:
     SimHardware simHardware{simDisplays, runtime().clock};
     SimVirtualDisplays simVirtualDisplays{simDisplays};
     SimWindowSystem simWindows{simDisplays, runtime().main};
-    SimInput simInput{runtime().main, capabilities_};
+    SimInput simInput{runtime().main, simCapabilities};
     SimCapture simCapture{simDisplays, simSystem};
     SimSystem simSystem;
 
