@@ -6,6 +6,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace vp {
@@ -52,6 +54,9 @@ public:
     virtual void requestKeysPermission() = 0;
     // Where the default output plays; none when that cannot be read.
     virtual std::optional<AudioTransport> outputTransport() = 0;
+    // Keys of the last watch that did not come to us, each with why and what
+    // the user can do; empty where every key came.
+    virtual std::vector<std::pair<Key, std::string>> keyProblems() { return {}; }
 };
 
 }  // namespace vp

@@ -5,6 +5,7 @@
 #include "app/CommandLineInfo.h"
 #include "app/TerminationSignals.h"
 #include "app/headless/Headless.h"
+#include "app/linux/LinuxHeadless.h"
 #include "ui/app/Snapshots.h"
 #include "ui/app/SingleInstance.h"
 #include "ui/app/UiApplication.h"
@@ -24,6 +25,7 @@ using vp::ui::UiOptions;
 struct Command {
     bool headless = false;
     QString snapshots;  // non-empty: write pictures there and exit
+    std::string platform;
     UiOptions ui;
     QStringList urls;
 };
@@ -47,6 +49,7 @@ Command parse(const std::vector<std::string>& args) {
         else if (a == "--scenario") c.ui.scenario = value();
         else if (a == "--home") c.ui.home = value();
         else if (a == "--lang") c.ui.lang = value();
+        else if (a == "--platform") c.platform = value();
         else if (a == "--json") c.headless = true;
         else if (a.rfind("velvetpane:", 0) == 0) c.urls << QString::fromStdString(a);
         else throw vp::UsageError("unknown option \"" + a + "\" (headless actions need --headless)");
@@ -132,12 +135,15 @@ int main(int argc, char** argv) {
         // Headless actions (--do, --url, …) are the headless mode's to read.
         command.headless = true;
     }
-    if (command.headless) return vp::runHeadless(args, std::cout, std::cerr, terminal);
+    if (command.headless) return vp::runHeadless(args, std::cout, std::cerr, terminal, vp::makeLinuxBed);
     if (!command.snapshots.isEmpty()) return runSnapshots(argc, argv, command.snapshots);
     if (!hasDisplay()) {
         std::cerr << "velvetpane: no display found; running headless (use --snapshots DIR for pictures of the "
                      "interface)\n";
-        return vp::runHeadless(args, std::cout, std::cerr, terminal);
+        return vp::runHeadless(args, std::cout, std::cerr, terminal, vp::makeLinuxBed);
     }
+    if (command.platform == "linux")
+        std::cerr << "velvetpane: the interface still runs on the simulated platform; for real monitors use "
+                     "--headless --platform linux\n";
     return runInterface(argc, argv, std::move(command));
 }

@@ -5,6 +5,8 @@
 
 #include "platform/linux/x11/CompositorWatch.h"
 #include "platform/linux/x11/KeyGrabber.h"
+#include "platform/linux/x11/X11Input.h"
+#include "platform/RealTimeRuntime.h"
 #include "x11/XServerBed.h"
 
 #include <gtest/gtest.h>
@@ -97,6 +99,39 @@ TEST_F(XvfbInputTest, AKeyHeldElsewhereIsReportedAndTheOthersStillWork) {
     ASSERT_TRUE(waitFor([&] { return presses_.size() >= 2; }));
     for (const auto& p : presses_) EXPECT_EQ(p.key, keysym::monBrightnessDown);
     xcb_disconnect(other);
+}
+
+TEST_F(XvfbInputTest, TheInputServiceDeliversSemanticKeysOnTheMainQueueAndNamesHeldKeys) {
+    x11::KeyGrabber desktop(bed_->display(), 0, [](const KeyPress&) {});
+    ASSERT_EQ(desktop.hold({keysym::audioMute})[keysym::audioMute], "");
+
+    RealTimeRuntime rt;
+    x11::X11Input input(bed_->display(), rt.main);
+    std::vector<KeyEvent> events;
+    auto watch = input.watchKeys({Key::brightnessDown, Key::mute}, [&](const KeyEvent& e) {
+        events.push_back(e);
+        return true;
+    }, {});
+    ASSERT_TRUE(watch);
+    auto problems = input.keyProblems();
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].first, Key::mute);
+    EXPECT_NE(problems[0].second.find("held by another program"), std::string::npos);
+
+    bed_->run("xdotool key shift+alt+XF86MonBrightnessDown");
+    for (int i = 0; i < 250 && events.size() < 2; ++i) {
+        std::this_thread::sleep_for(20ms);
+        rt.runUntilIdle(Seconds(1));
+    }
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].key, Key::brightnessDown);
+    EXPECT_TRUE(events[0].pressed);
+    EXPECT_TRUE(events[0].fine);
+    EXPECT_FALSE(events[1].pressed);
+
+    watch.reset();
+    x11::KeyGrabber after(bed_->display(), 0, [](const KeyPress&) {});
+    EXPECT_EQ(after.hold({keysym::monBrightnessDown})[keysym::monBrightnessDown], "") << "the watch released its grab";
 }
 
 TEST_F(XvfbInputTest, ReleasedKeysGoBackToTheDesktop) {

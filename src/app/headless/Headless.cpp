@@ -6,6 +6,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <ostream>
 #include <sstream>
@@ -102,6 +103,7 @@ HeadlessOptions parseHeadlessOptions(const std::vector<std::string>& args) {
         };
         if (a == "--headless") continue;
         if (a == "--scenario") options.scenario = value();
+        else if (a == "--platform") options.platform = value();
         else if (a == "--home") options.home = value();
         else if (a == "--lang") options.lang = value();
         else if (a == "--until-signal") options.untilSignal = true;
@@ -110,6 +112,11 @@ HeadlessOptions parseHeadlessOptions(const std::vector<std::string>& args) {
         else if (contains(kBareFlags, a)) options.actions.push_back({a, ""});
         else throw UsageError("unknown option \"" + a + "\"");
     }
+    if (options.platform.empty()) {
+        const char* env = std::getenv("VELVETPANE_PLATFORM");
+        options.platform = env ? env : "";
+    }
+    if (!options.scenario.empty() && options.platform != "linux") options.platform = "sim";
     if (options.scenario.empty()) options.scenario = SimPlatform::defaultScenarioPath();
     return options;
 }
@@ -145,7 +152,8 @@ nlohmann::json HeadlessSession::state() {
     return state;
 }
 
-int runHeadless(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool humanOutput) {
+int runHeadless(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool humanOutput,
+                const RealBedMaker& makeRealBed) {
     HeadlessOptions options;
     try {
         options = parseHeadlessOptions(args);
@@ -155,7 +163,12 @@ int runHeadless(const std::vector<std::string>& args, std::ostream& out, std::os
     }
     std::unique_ptr<HeadlessBed> bed;
     try {
-        bed = std::make_unique<SimulatedBed>(options);
+        if (makeRealBed) bed = makeRealBed(options, err);
+        else if (options.platform == "linux") throw UsageError("this build has no Linux platform");
+        if (!bed) bed = std::make_unique<SimulatedBed>(options);
+    } catch (const UsageError& e) {
+        err << "velvetpane: " << e.what() << "\n";
+        return 2;
     } catch (const std::runtime_error& e) {
         err << "velvetpane: scenario " << e.what() << "\n";
         return 2;

@@ -32,6 +32,10 @@ struct HeadlessAction {
 };
 
 struct HeadlessOptions {
+    // "auto", "sim" or "linux" (--platform, else VELVETPANE_PLATFORM); a
+    // scenario given on the command line is a simulated system, so it
+    // implies "sim".
+    std::string platform;
     std::string scenario;
     std::string home;
     std::string lang;
@@ -133,8 +137,15 @@ std::string formatState(const nlohmann::json& state);
 // the two states, and the last error.
 std::string headlessSummary(const nlohmann::json& before, const nlohmann::json& after, const std::string& scenario);
 
+// Makes the bed of a real platform for the options, or null for the
+// simulated one; says on `err` which platform it chose. Throws UsageError
+// for a platform that cannot be had.
+using RealBedMaker = std::function<std::unique_ptr<HeadlessBed>(const HeadlessOptions&, std::ostream& err)>;
+
 // With humanOutput (standard output is a terminal) and without --json, a
-// short summary is printed instead of the JSON state.
-int runHeadless(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool humanOutput = false);
+// short summary is printed instead of the JSON state. Without a maker only
+// the simulated platform is there.
+int runHeadless(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool humanOutput = false,
+                const RealBedMaker& makeRealBed = {});
 
 }  // namespace vp

@@ -1,0 +1,57 @@
+#include "app/linux/LinuxHeadless.h"
+
+#include "platform/RealTimeRuntime.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/LookAround.h"
+
+#include <ostream>
+
+namespace vp {
+
+namespace {
+
+// How long a command-line run waits for its operations to reach the
+// hardware (DDC/CI probes and writes take a few hundred milliseconds).
+constexpr Seconds kSettleLimit{10.0};
+
+class LinuxBed : public HeadlessBed {
+public:
+    LinuxBed(LinuxPlatformOptions options) : platform_(std::move(options), runtime_.runtime()) {}
+    Platform& platform() override { return platform_; }
+    const std::string& summary() const { return platform_.summary(); }
+    void settle() override { runtime_.runUntilIdle(kSettleLimit); }
+    void pressKey(const KeyEvent&) override {
+        throw UsageError("--key plays a key on the simulated platform only; on a real one, press it");
+    }
+    void grantKeysPermission() override { throw UsageError("permissions are granted by the real system, not by --grant"); }
+
+private:
+    RealTimeRuntime runtime_;
+    LinuxPlatform platform_;
+};
+
+XdgFolders foldersFor(const HeadlessOptions& options) {
+    if (options.home.empty()) return XdgFolders::fromEnvironment();
+    const std::string& h = options.home;
+    return {h, h + "/.config", h + "/.local/state", h + "/.local/share"};
+}
+
+}  // namespace
+
+std::unique_ptr<HeadlessBed> makeLinuxBed(const HeadlessOptions& options, std::ostream& err) {
+    if (options.platform == "sim") return nullptr;
+    LinuxPaths paths = LinuxPaths::fromEnvironment();
+    auto choice = choosePlatform(options.platform, lookAround(paths));
+    if (auto* error = std::get_if<std::string>(&choice)) throw UsageError(*error);
+    const PlatformChoice& chosen = std::get<PlatformChoice>(choice);
+    if (chosen.kind != PlatformKind::linux) return nullptr;
+    LinuxPlatformOptions platformOptions;
+    platformOptions.choice = chosen;
+    platformOptions.paths = paths;
+    platformOptions.folders = foldersFor(options);
+    auto bed = std::make_unique<LinuxBed>(std::move(platformOptions));
+    err << "velvetpane: " << chosen.reason << "\n" << "velvetpane: " << bed->summary() << "\n";
+    return bed;
+}
+
+}  // namespace vp
