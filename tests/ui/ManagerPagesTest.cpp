@@ -152,7 +152,7 @@ private Q_SLOTS:
 
     void settingsButtonsOpenTheSystemsPanes() {
         PagesWorld world;
-        world.platform.simInput.trusted = false;
+        world.platform.simInput.permitted = false;
         GeneralPage page(*world.context);
         QTest::mouseClick(page.findChild<PillButton*>("openScreenRecording"), Qt::LeftButton);
         QTest::mouseClick(page.findChild<PillButton*>("openAccessibility"), Qt::LeftButton);
@@ -162,7 +162,7 @@ private Q_SLOTS:
 
     void aPaneTheSystemLacksHasNoButton() {
         PagesWorld world;
-        world.platform.simInput.trusted = false;
+        world.platform.simInput.permitted = false;
         world.platform.simSystem.settingsPanes = {SettingsPane::displays};
         GeneralPage page(*world.context);
         QVERIFY(!page.findChild<PillButton*>("openScreenRecording"));
