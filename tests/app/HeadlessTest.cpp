@@ -146,6 +146,7 @@ public:
     InputServices& input() override { return inner_.input(); }
     ScreenCapture& capture() override { return inner_.capture(); }
     SystemServices& system() override { return inner_.system(); }
+    ColorProfileServices& profiles() override { return inner_.profiles(); }
 
 private:
     Platform& inner_;

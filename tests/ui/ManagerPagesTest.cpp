@@ -9,6 +9,7 @@
 #include "ui/manager/VirtualPage.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 
@@ -117,6 +118,26 @@ private Q_SLOTS:
         QVERIFY(world.manager().specs.empty());
     }
 
+    void withoutVirtualDisplaysThePageSaysWhyAndCannotAdd() {
+        nlohmann::json scenario = vp::ui::test::defaultScenario();
+        scenario["capabilities"]["virtualDisplays"] = "No virtual outputs on this server";
+        PagesWorld world(scenario);
+        VirtualPage page(*world.context);
+        QVERIFY(page.findChild<QWidget*>("unavailable"));
+        QCOMPARE(page.findChild<QLabel*>("unavailableReason")->text(), QStringLiteral("No virtual outputs on this server"));
+        auto* create = page.findChild<PillButton*>("create");
+        QVERIFY(!create->isEnabled());
+        QVERIFY(!page.findChild<QLineEdit*>("width")->isEnabled());
+        QTest::mouseClick(create, Qt::LeftButton);
+        world.idle();
+        QVERIFY(world.manager().specs.empty());
+
+        PagesWorld able;
+        VirtualPage usable(*able.context);
+        QVERIFY(!usable.findChild<QWidget*>("unavailable"));
+        QVERIFY(usable.findChild<PillButton*>("create")->isEnabled());
+    }
+
     void generalSwitchesActAtOnce() {
         PagesWorld world;
         GeneralPage page(*world.context);
@@ -152,7 +173,7 @@ private Q_SLOTS:
 
     void settingsButtonsOpenTheSystemsPanes() {
         PagesWorld world;
-        world.platform.simInput.trusted = false;
+        world.platform.simInput.permitted = false;
         GeneralPage page(*world.context);
         QTest::mouseClick(page.findChild<PillButton*>("openScreenRecording"), Qt::LeftButton);
         QTest::mouseClick(page.findChild<PillButton*>("openAccessibility"), Qt::LeftButton);
@@ -162,7 +183,7 @@ private Q_SLOTS:
 
     void aPaneTheSystemLacksHasNoButton() {
         PagesWorld world;
-        world.platform.simInput.trusted = false;
+        world.platform.simInput.permitted = false;
         world.platform.simSystem.settingsPanes = {SettingsPane::displays};
         GeneralPage page(*world.context);
         QVERIFY(!page.findChild<PillButton*>("openScreenRecording"));
