@@ -9,6 +9,7 @@
 #include "ui/manager/VirtualPage.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 
@@ -115,6 +116,26 @@ private Q_SLOTS:
         QTest::mouseClick(page.findChild<QWidget*>(id)->findChild<PillButton*>("remove"), Qt::LeftButton);
         world.idle();
         QVERIFY(world.manager().specs.empty());
+    }
+
+    void withoutVirtualDisplaysThePageSaysWhyAndCannotAdd() {
+        nlohmann::json scenario = vp::ui::test::defaultScenario();
+        scenario["capabilities"]["virtualDisplays"] = "No virtual outputs on this server";
+        PagesWorld world(scenario);
+        VirtualPage page(*world.context);
+        QVERIFY(page.findChild<QWidget*>("unavailable"));
+        QCOMPARE(page.findChild<QLabel*>("unavailableReason")->text(), QStringLiteral("No virtual outputs on this server"));
+        auto* create = page.findChild<PillButton*>("create");
+        QVERIFY(!create->isEnabled());
+        QVERIFY(!page.findChild<QLineEdit*>("width")->isEnabled());
+        QTest::mouseClick(create, Qt::LeftButton);
+        world.idle();
+        QVERIFY(world.manager().specs.empty());
+
+        PagesWorld able;
+        VirtualPage usable(*able.context);
+        QVERIFY(!usable.findChild<QWidget*>("unavailable"));
+        QVERIFY(usable.findChild<PillButton*>("create")->isEnabled());
     }
 
     void generalSwitchesActAtOnce() {

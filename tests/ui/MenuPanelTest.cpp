@@ -1,6 +1,8 @@
 #include "PagesWorld.h"
 #include "UiTestMain.h"
 
+#include "BuildPaths.h"
+
 #include "platform/sim/SimHardware.h"
 #include "ui/card/ScreenCard.h"
 #include "ui/components/GlowSlider.h"
@@ -14,6 +16,8 @@
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QTest>
+
+#include <fstream>
 
 using namespace vp;
 using namespace vp::ui;
@@ -179,6 +183,55 @@ private Q_SLOTS:
         QVERIFY(trigger(panel->card(2), "input", QStringLiteral("HDMI 1")));
         QCOMPARE(world.manager().inputSource.at(2), 0x11);
         QCOMPARE(world.platform.simHardware.monitorFor(2)->value(0x60)->current & 0xFF, 0x11);
+    }
+
+    // What the platform cannot do stays in view, disabled, with its reason.
+    void unavailableAbilitiesAreShownDisabledWithTheirReason() {
+        nlohmann::json scenario = vp::ui::test::defaultScenario();
+        scenario["capabilities"]["switchOff"] = "Outputs cannot be switched off here";
+        scenario["capabilities"]["virtualDisplays"] = "No virtual outputs on this server";
+        PagesWorld world(scenario);
+        auto panel = panelFor(world);
+        ScreenCard* card = panel->card(3);
+        auto* menu = card->findChild<ChipMenuButton*>("more")->popup();
+        Q_EMIT menu->aboutToShow();
+        const QString reason = QStringLiteral("Outputs cannot be switched off here");
+        QAction* off = nullptr;
+        QAction* why = nullptr;
+        for (QAction* action : menu->actions()) {
+            if (action->text() == QStringLiteral("Disconnect screen")) off = action;
+            if (action->text() == reason) why = action;
+        }
+        QVERIFY(off && why);
+        QVERIFY(!off->isEnabled() && !why->isEnabled());
+        QCOMPARE(off->toolTip(), reason);
+        QVERIFY(menu->toolTipsVisible());
+        off->trigger();
+        world.idle();
+        QVERIFY(world.manager().screen(3)->isActive);
+
+        auto* hidpi = card->findChild<PillButton*>("hidpi");
+        QVERIFY(hidpi && !hidpi->isEnabled());
+        QCOMPARE(hidpi->toolTip(), QStringLiteral("No virtual outputs on this server"));
+        QTest::mouseClick(hidpi, Qt::LeftButton);
+        world.idle();
+        QVERIFY(!world.manager().hiDPIOn(*world.manager().screen(3)));
+    }
+
+    void identicalMonitorsSayWhyTheyStayOnSoftware() {
+        std::ifstream in(std::string(VELVETPANE_SCENARIO_DIR) + "/ddc-identical.json");
+        PagesWorld world(nlohmann::json::parse(in));
+        auto panel = panelFor(world);
+        for (DisplayID id : {5u, 6u}) {
+            ScreenCard* card = panel->card(id);
+            QCOMPARE(labelText(card, "method"), QStringLiteral("Software"));
+            QVERIFY(labelText(card, "methodNote").contains(QStringLiteral("DDC/CI")));
+        }
+
+        PagesWorld plain;  // a monitor without DDC/CI has no such doubt
+        auto plainPanel = panelFor(plain);
+        QCOMPARE(labelText(plainPanel->card(3), "method"), QStringLiteral("Software"));
+        QVERIFY(!has(plainPanel->card(3), "methodNote"));
     }
 
     void eachKindOfScreenGetsItsControls() {

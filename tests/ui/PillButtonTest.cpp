@@ -11,7 +11,7 @@ using namespace vp::ui;
 class PillButtonTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void pressedButtonsAreDrawnDimmedAndClickOnRelease() {
+    void pressedAndDisabledButtonsAreDrawnDimmedAndOnlyEnabledOnesClick() {
         PillButton button(QStringLiteral("Create"), {true, false});
         button.resize(button.sizeHint());
         QSignalSpy clicked(&button, &QAbstractButton::clicked);
@@ -21,6 +21,11 @@ private Q_SLOTS:
         QCOMPARE(clicked.count(), 0);
         QTest::mouseRelease(&button, Qt::LeftButton, {}, button.rect().center());
         QCOMPARE(button.drawOpacity(), 1.0);
+        QCOMPARE(clicked.count(), 1);
+
+        button.setEnabled(false);
+        QCOMPARE(button.drawOpacity(), 0.4);
+        QTest::mouseClick(&button, Qt::LeftButton, {}, button.rect().center());
         QCOMPARE(clicked.count(), 1);
     }
 

@@ -72,6 +72,11 @@ std::variant<VirtualSpec, std::string> VirtualForm::build() const {
     return spec;
 }
 
+std::optional<VirtualNotice> virtualNotice(const Ability& virtualDisplays, bool engineAvailable) {
+    if (virtualDisplays && engineAvailable) return std::nullopt;
+    return VirtualNotice{L("Este sistema não oferece telas virtuais."), virtualDisplays.reason};
+}
+
 std::string virtualRowText(const VirtualSpec& spec) {
     return std::to_string(spec.width) + " × " + std::to_string(spec.height) + " · " +
            std::to_string(std::int64_t(spec.refresh)) + " Hz";

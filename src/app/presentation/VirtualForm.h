@@ -3,6 +3,7 @@
 // picker and the rules that turn them into a VirtualSpec.
 
 #include "display/VirtualSpec.h"
+#include "platform/Capabilities.h"
 
 #include <cstdint>
 #include <optional>
@@ -49,6 +50,17 @@ struct VirtualForm {
     // the name.
     void create(DisplayManager& manager);
 };
+
+// The page's notice when it cannot add virtual screens: a headline, and the
+// platform's own reason beneath it when it gave one.
+struct VirtualNotice {
+    std::string headline;
+    std::string reason;
+    bool operator==(const VirtualNotice&) const = default;
+};
+// None when the platform offers virtual displays and the engine can make
+// them; the engine may lack them even where the platform claims them.
+std::optional<VirtualNotice> virtualNotice(const Ability& virtualDisplays, bool engineAvailable);
 
 // "1920 × 1080 · 60 Hz": a created screen's row, the rate truncated.
 std::string virtualRowText(const VirtualSpec& spec);

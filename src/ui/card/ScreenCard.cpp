@@ -73,6 +73,19 @@ int methodWidth(const QFont& font) {
     return int(std::ceil(widest));
 }
 
+// A menu item the platform cannot carry out: disabled, with the reason as
+// its tooltip and as a faint line beneath it, read without hovering too.
+void addUnavailable(QMenu& menu, const QString& title, const std::string& symbol, const QString& reason) {
+    menu.setToolTipsVisible(true);
+    QAction* item = addItem(menu, title, symbol, {});
+    item->setEnabled(false);
+    item->setToolTip(reason);
+    QAction* why = menu.addAction(reason);
+    why->setEnabled(false);
+    why->setFont(DS::font(10));
+    why->setToolTip(reason);
+}
+
 // The manager's value is what a slider shows, during a drag too: the card
 // writes each dragged value into the manager before calling it.
 void setSlider(QWidget* root, const char* name, double value) {
@@ -107,6 +120,8 @@ std::string ScreenCard::structure(const CardModel& m) const {
     std::string key = m.name + '\n' + m.subtitle + '\n';
     for (const BadgeModel& badge : m.badges) key += badge.text + ',';
     key += m.hiDPINote.value_or("") + '\n';
+    key += m.methodNote.value_or("") + '\n';
+    key += m.hiDPIUnavailable.value_or("") + '\n';
     bool flags[] = {expanded_, m.expandButton, m.reconnectRow, m.brightnessRow, m.actionsRow,
                     m.xdrLevel.has_value(), m.volume.has_value(), m.profileMenu, m.inputMenu,
                     m.softwareOnlySwitch, m.hiDPIButton, m.hiDPIPrimary, m.pipPrimary};
@@ -142,6 +157,7 @@ void ScreenCard::rebuild() {
         rows_->addWidget(reconnectRow());
     } else {
         if (model_.brightnessRow) rows_->addWidget(brightnessRow());
+        if (model_.brightnessRow && model_.methodNote) rows_->addWidget(methodNote());
         if (model_.hiDPINote) rows_->addWidget(hiDPINote());
         if (expanded_ && model_.extras) rows_->addWidget(extras());
         rows_->addWidget(actions());
@@ -236,6 +252,13 @@ QWidget* ScreenCard::brightnessRow() {
     method->setToolTip(q(L("Como o brilho é controlado nesta tela")));
     layout->addWidget(method);
     return row;
+}
+
+QWidget* ScreenCard::methodNote() {
+    QLabel* note = wrappingText(q(*model_.methodNote), 10, DS::muted);
+    note->setObjectName("methodNote");
+    note->setAlignment(Qt::AlignRight);
+    return note;
 }
 
 QWidget* ScreenCard::hiDPINote() {
@@ -386,7 +409,10 @@ ChipMenuButton* ScreenCard::moreMenu() {
                     break;
                 }
                 case MoreAction::disconnect:
-                    addItem(items, q(item.title), item.symbol, [this, id] { manager_.setEnabled(id, false); });
+                    if (!item.unavailable.empty())
+                        addUnavailable(items, q(item.title), item.symbol, q(item.unavailable));
+                    else
+                        addItem(items, q(item.title), item.symbol, [this, id] { manager_.setEnabled(id, false); });
                     break;
                 case MoreAction::turnOffVirtual: {
                     VirtualSpec spec = *facts.ownSpec;
@@ -413,6 +439,12 @@ QWidget* ScreenCard::actions() {
             if (on) manager_.disableHiDPI(screen);
             else manager_.enableHiDPI(screen);
         });
+        layout->addWidget(hidpi);
+    } else if (model_.hiDPIUnavailable) {
+        auto* hidpi = new PillButton(QStringLiteral("HiDPI"), PillButtonStyle::chip(), model_.hiDPISymbol);
+        hidpi->setObjectName("hidpi");
+        hidpi->setEnabled(false);
+        hidpi->setToolTip(q(*model_.hiDPIUnavailable));
         layout->addWidget(hidpi);
     }
     auto* pip = new PillButton(QStringLiteral("PiP"), PillButtonStyle{model_.pipPrimary, true}, "pip");

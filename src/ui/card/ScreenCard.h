@@ -51,6 +51,7 @@ private:
     QWidget* titleRow();
     QWidget* reconnectRow();
     QWidget* brightnessRow();
+    QWidget* methodNote();
     QWidget* hiDPINote();
     QWidget* extras();
     QWidget* actions();

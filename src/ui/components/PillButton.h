@@ -1,8 +1,8 @@
 #pragma once
 // Capsule buttons. A primary button is filled with the accent gradient and
 // glows; a secondary one sits on the chip colour with a thin outline. Compact
-// buttons are smaller; `chip` is the compact secondary preset. A pressed
-// button is drawn at reduced opacity.
+// buttons are smaller; `chip` is the compact secondary preset. A pressed or
+// disabled button is drawn at reduced opacity.
 
 #include <QAbstractButton>
 
@@ -29,8 +29,9 @@ public:
     PillButton(const QString& text, PillButtonStyle style, const std::string& symbol = {}, QWidget* parent = nullptr);
 
     PillButtonStyle style() const { return style_; }
-    // The opacity the button is drawn at: 0.75 while pressed, otherwise 1.
-    double drawOpacity() const { return isDown() ? 0.75 : 1.0; }
+    // The opacity the button is drawn at: 0.4 while disabled, 0.75 while
+    // pressed, otherwise 1.
+    double drawOpacity() const { return !isEnabled() ? 0.4 : isDown() ? 0.75 : 1.0; }
     QColor labelColor() const;
     // The capsule, inside the glow margin.
     QRectF capsuleRect() const;

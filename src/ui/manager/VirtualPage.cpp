@@ -4,6 +4,7 @@
 #include "app/I18n.h"
 #include "display/DisplayManager.h"
 #include "display/VirtualEngine.h"
+#include "platform/Platform.h"
 #include "ui/components/Badge.h"
 #include "ui/components/SymbolView.h"
 #include "ui/components/DS.h"
@@ -17,6 +18,7 @@
 #include "ui/manager/PageHeader.h"
 
 #include <QComboBox>
+#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPainter>
@@ -58,6 +60,22 @@ QWidget* topPadded(QWidget* child, int top = 14) {
     return box;
 }
 
+// The headline in the warning colour, the platform's reason beneath it.
+QWidget* noticeView(const VirtualNotice& notice) {
+    auto* box = new QWidget;
+    box->setObjectName("unavailable");
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(2);
+    column->addWidget(wrappingText(q(notice.headline), 12, DS::warning));
+    if (!notice.reason.empty()) {
+        QLabel* reason = wrappingText(q(notice.reason), 10.5, DS::muted);
+        reason->setObjectName("unavailableReason");
+        column->addWidget(reason);
+    }
+    return box;
+}
+
 }  // namespace
 
 VirtualPage::VirtualPage(AppContext& context, QWidget* parent) : QWidget(parent), context_(context) {
@@ -68,12 +86,17 @@ VirtualPage::VirtualPage(AppContext& context, QWidget* parent) : QWidget(parent)
     column->addWidget(wrappingText(q(L("Úteis para testar saídas de projeção, ter mais espaço no compartilhamento de tela "
                                        "ou rodar o computador sem monitor. Ficam salvas e voltam quando o app abre.")),
                                    12, DS::muted));
-    if (!context_.virtualEngine().isAvailable()) {
-        QLabel* warning = wrappingText(q(L("Este sistema não oferece telas virtuais.")), 12, DS::warning);
-        warning->setObjectName("unavailable");
-        column->addWidget(warning);
+    auto notice = virtualNotice(context_.platform().capabilities().virtualDisplays, context_.virtualEngine().isAvailable());
+    if (notice) column->addWidget(noticeView(*notice));
+    QWidget* creation = surface(creationCard(), 16);
+    if (notice) {
+        // Left in view, dimmed, so the page still shows what it would offer.
+        creation->setEnabled(false);
+        auto* dim = new QGraphicsOpacityEffect(creation);
+        dim->setOpacity(0.5);
+        creation->setGraphicsEffect(dim);
     }
-    column->addWidget(surface(creationCard(), 16));
+    column->addWidget(creation);
 
     created_ = new QWidget;
     auto* createdColumn = new QVBoxLayout(created_);

@@ -94,5 +94,15 @@ TEST(VirtualForm, RowTextTruncatesTheRate) {
     EXPECT_EQ(virtualRowText(spec), "2560 × 1440 · 59 Hz");
 }
 
+// The page names the platform's reason when it has one, and still warns when
+// only the engine finds no way to make a virtual screen.
+TEST(VirtualForm, NoticeSaysWhyVirtualScreensAreUnavailable) {
+    const std::string headline = "This system doesn’t provide virtual screens.";
+    EXPECT_EQ(virtualNotice(Ability::yes(), true), std::nullopt);
+    EXPECT_EQ(virtualNotice(Ability::no("no screen casting"), true), (VirtualNotice{headline, "no screen casting"}));
+    EXPECT_EQ(virtualNotice(Ability::no("no screen casting"), false), (VirtualNotice{headline, "no screen casting"}));
+    EXPECT_EQ(virtualNotice(Ability::yes(), false), (VirtualNotice{headline, ""}));
+}
+
 }  // namespace
 }  // namespace vp
