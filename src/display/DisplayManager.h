@@ -37,8 +37,9 @@ public:
     DisplayManager(const DisplayManager&) = delete;
     DisplayManager& operator=(const DisplayManager&) = delete;
 
+    // The darkest a gamma table may make a screen: below it some panels show
+    // banding or go black while still lit, so the shade takes over there.
     static constexpr double gammaFloor = 0.06;
-    static constexpr double subRange = 0.2;
 
     // --- Published state; `changed` fires after an operation altered any of it.
     std::vector<Screen> screens;
@@ -229,8 +230,6 @@ private:
         std::map<DisplayID, std::pair<std::int32_t, std::int32_t>> origins;
     };
     std::optional<Arrangement> beforeHiDPI_;
-
-    friend class DisplayManagerTestAccess;
 };
 
 }  // namespace vp

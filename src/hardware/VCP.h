@@ -2,7 +2,6 @@
 // The VCP feature codes this program reads and writes over DDC/CI.
 
 #include <cstdint>
-#include <optional>
 
 namespace vp {
 
@@ -17,9 +16,6 @@ enum class VCP : std::uint8_t {
 constexpr std::uint8_t vcpCode(VCP feature) {
     return static_cast<std::uint8_t>(feature);
 }
-
-// The case of a raw code; none for any code not listed above.
-std::optional<VCP> vcpFromCode(std::uint8_t raw);
 
 // Values of the mute feature.
 constexpr int kMuteOn = 1;

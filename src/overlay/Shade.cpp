@@ -35,7 +35,6 @@ WindowConfig Shade::configFor(DisplayID display, const Rect& frame) const {
     c.ignoresMouseEvents = true;
     c.opaque = false;
     c.hasShadow = false;
-    c.releasedWhenClosed = false;
     return c;
 }
 

@@ -94,7 +94,6 @@ std::optional<XDR::Overlay> XDR::makeOverlay(const ScreenInfo& screen, double fa
     config.ignoresMouseEvents = true;
     config.opaque = false;
     config.hasShadow = false;
-    config.releasedWhenClosed = false;
     auto window = windows.createWindow(config);
     if (!window) return std::nullopt;
     window->setBackgroundColor(RGBA{0, 0, 0, 0});

@@ -24,7 +24,6 @@ WindowConfig panelConfig(const std::string& name, double aspect) {
     config.level = level::floating;
     config.collectionBehavior = collection::canJoinAllSpaces | collection::fullScreenAuxiliary;
     config.sharingType = 0;  // the panel never shows up in any capture, its own included
-    config.releasedWhenClosed = false;
     config.title = name + " \u2014 PiP";
     return config;
 }

@@ -58,7 +58,6 @@ struct WindowConfig {
     bool ignoresMouseEvents = false;
     bool opaque = true;
     bool hasShadow = true;
-    bool releasedWhenClosed = false;
     std::string title;
 };
 

@@ -22,7 +22,7 @@ std::string identityOf(const DrmLink& link) {
 
 DisplayID LinkDisplays::idFor(const DrmLink& link, bool twin) {
     std::string identity = identityOf(link);
-    if (identity.empty() || twin) identity += "@" + link.key;
+    if (identity.empty() || twin) identity.append("@").append(link.key);
     // Non-zero and stable across runs: std::hash of a string is not.
     std::uint32_t h = 2166136261u;
     for (unsigned char c : identity) h = (h ^ c) * 16777619u;

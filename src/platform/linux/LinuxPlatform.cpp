@@ -65,7 +65,7 @@ void LinuxPlatform::makeDisplays(const LinuxPlatformOptions& options) {
             displays_ = std::move(x11);
             return;
         }
-        summary_ += "X11 displays unavailable (" + x11->problem() + "); ";
+        summary_.append("X11 displays unavailable (").append(x11->problem()).append("); ");
     }
     if (options.choice.displays == DisplayBackendKind::gnome) {
         auto gnome = std::make_unique<gnome::GnomeDisplays>(options.sessionBus, state);
@@ -119,7 +119,7 @@ void LinuxPlatform::describe() {
     } else {
         c.switchOff = c.virtualDisplays = c.shade = Ability::no(LinkDisplays::kWhy);
         c.keysReason = LinkDisplays::kWhy;
-        summary_ += "displays: the monitors' own links (" + std::string(LinkDisplays::kWhy) + ")";
+        summary_.append("displays: the monitors' own links (").append(LinkDisplays::kWhy).append(")");
     }
     if (!x11_ && !gnome_) c.virtualDisplays = Ability::no(LinkDisplays::kWhy);
     summary_ += "; monitors: DDC/CI over i2c-dev; backlight: logind or sysfs";

@@ -47,7 +47,7 @@ std::string LinuxSystem::logFilePath() { return folders_.stateHome + "/velvetpan
 
 std::string LinuxSystem::logFileDisplayPath() {
     const std::string path = logFilePath();
-    if (path.rfind(folders_.home + "/", 0) == 0) return "~" + path.substr(folders_.home.size());
+    if (path.rfind(folders_.home + "/", 0) == 0) return std::string("~").append(path, folders_.home.size());
     return path;
 }
 

@@ -22,12 +22,12 @@ std::string hardwareSummary(const Surroundings& s) {
 
 std::variant<PlatformChoice, std::string> choosePlatform(const std::string& requested, const Surroundings& around) {
     if (requested != "auto" && !requested.empty() && requested != "sim" && requested != "linux")
-        return "unknown platform \"" + requested + "\" (use auto, sim or linux)";
+        return std::string("unknown platform \"") + requested + "\" (use auto, sim or linux)";
     if (requested == "sim") return PlatformChoice{PlatformKind::simulated, DisplayBackendKind::none, "simulated platform (asked for)"};
     auto [displays, how] = displayBackend(around);
     const bool anythingReal = around.x11 || around.wayland || around.monitorLinks > 0 || around.backlights > 0;
     if (requested == "linux" || anythingReal)
-        return PlatformChoice{PlatformKind::linux, displays, "Linux platform: " + how + "; " + hardwareSummary(around)};
+        return PlatformChoice{PlatformKind::linux, displays, std::string("Linux platform: ") + how + "; " + hardwareSummary(around)};
     return PlatformChoice{PlatformKind::simulated, DisplayBackendKind::none,
                           "simulated platform: no display server, monitor or backlight found"};
 }

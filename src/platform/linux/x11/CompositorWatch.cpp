@@ -11,10 +11,10 @@ CompositorWatch::CompositorWatch(const std::string& display, Changed changed) : 
     int screenNumber = 0;
     c_ = xcb_connect(display.empty() ? nullptr : display.c_str(), &screenNumber);
     if (xcb_connection_has_error(c_)) {
-        problem_ = "no X server at " + (display.empty() ? std::string("$DISPLAY") : display);
+        problem_ = std::string("no X server at ") + (display.empty() ? std::string("$DISPLAY") : display);
         return;
     }
-    const std::string name = "_NET_WM_CM_S" + std::to_string(screenNumber);
+    const std::string name = std::string("_NET_WM_CM_S") + std::to_string(screenNumber);
     auto* atom = xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, std::uint16_t(name.size()), name.c_str()), nullptr);
     if (atom) selection_ = atom->atom;
     std::free(atom);

@@ -17,7 +17,7 @@ KeyGrabber::KeyGrabber(const std::string& display, std::uint16_t combination, Ha
     int screenNumber = 0;
     c_ = xcb_connect(display.empty() ? nullptr : display.c_str(), &screenNumber);
     if (xcb_connection_has_error(c_)) {
-        problem_ = "no X server at " + (display.empty() ? std::string("$DISPLAY") : display);
+        problem_ = std::string("no X server at ") + (display.empty() ? std::string("$DISPLAY") : display);
         return;
     }
     auto it = xcb_setup_roots_iterator(xcb_get_setup(c_));

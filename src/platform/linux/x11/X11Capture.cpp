@@ -41,7 +41,7 @@ void X11Capture::shareableContent(
     xcb_connection_t* c = xcb_connect(display_.empty() ? nullptr : display_.c_str(), nullptr);
     if (xcb_connection_has_error(c)) {
         xcb_disconnect(c);
-        return completion(std::nullopt, CaptureError{"X11", 3, "no X server at " + display_});
+        return completion(std::nullopt, CaptureError{"X11", 3, std::string("no X server at ") + display_});
     }
     ShareableContent content;
     for (const auto& [id, area] : areas_()) content.displays.push_back({id, int(area.width), int(area.height)});

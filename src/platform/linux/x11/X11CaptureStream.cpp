@@ -97,7 +97,7 @@ void X11CaptureStream::start(std::function<void(std::optional<CaptureError>)> co
     xcb_connection_t* c = xcb_connect(display_.empty() ? nullptr : display_.c_str(), nullptr);
     if (xcb_connection_has_error(c)) {
         xcb_disconnect(c);
-        return completion(CaptureError{kDomain, 3, "no X server at " + display_});
+        return completion(CaptureError{kDomain, 3, std::string("no X server at ") + display_});
     }
     if (filter_.window) {
         auto* geometry = xcb_get_geometry_reply(c, xcb_get_geometry(c, *filter_.window), nullptr);
