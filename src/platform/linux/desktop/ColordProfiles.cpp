@@ -26,7 +26,7 @@ std::string ColordProfiles::userFolder() const {
 std::string ColordProfiles::userFolderDisplayPath() {
     std::string folder = userFolder();
     bool underHome = !home_.empty() && folder.rfind(home_ + "/", 0) == 0;
-    return underHome ? "~" + folder.substr(home_.size()) : folder;
+    return underHome ? std::string("~").append(folder, home_.size()) : folder;
 }
 
 std::vector<std::string> ColordProfiles::folders(DisplayID) {
