@@ -13,7 +13,7 @@
 
 namespace vp {
 
-// The XDG base folders of this session, with the specification's defaults.
+// The XDG base folders of this session, with their usual defaults under the home folder.
 struct XdgFolders {
     std::string home, configHome, stateHome, dataHome;
     static XdgFolders fromEnvironment();
