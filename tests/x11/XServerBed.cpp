@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <thread>
 
 #include <fcntl.h>
@@ -143,6 +144,14 @@ std::string XServerBed::run(const std::string& command, int* status) const {
     int rc = ::pclose(pipe);
     if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
     return out;
+}
+
+std::string randrState(const XServerBed& bed) {
+    std::istringstream in(bed.run("xrandr --verbose"));
+    std::string kept;
+    for (std::string line; std::getline(in, line);)
+        if (line.find("Timestamp:") == std::string::npos) kept += line + "\n";
+    return kept;
 }
 
 std::vector<BedMonitor> bedMonitors() {

@@ -37,6 +37,10 @@ private:
     pid_t pid_ = -1;
 };
 
+// The server's whole RandR state as `xrandr --verbose` prints it, but for
+// the times of the last change: equal when nothing else differs.
+std::string randrState(const XServerBed& bed);
+
 // The test bed's three monitors on the dummy server: DUMMY0 a distinct
 // model, DUMMY1 and DUMMY2 two identical units that both report serial 0.
 struct BedMonitor {

@@ -61,6 +61,7 @@ void LinuxPlatform::makeDisplays(const LinuxPlatformOptions& options) {
     if (options.choice.displays == DisplayBackendKind::x11) {
         auto x11 = std::make_unique<x11::X11Displays>(options.x11Display, state);
         if (x11->ok()) {
+            for (const std::string& note : x11->notes()) summary_.append("X11: ").append(note).append("; ");
             x11_ = x11.get();
             displays_ = std::move(x11);
             return;

@@ -7,13 +7,15 @@
 // The change callback runs on the watcher's thread. `lost` runs once when
 // the server goes away.
 
+#include "platform/linux/x11/XcbEventLoop.h"
+
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
-#include <thread>
-
-struct xcb_connection_t;
 
 namespace vp::x11 {
 
@@ -28,18 +30,24 @@ public:
     RandrEvents(const RandrEvents&) = delete;
     RandrEvents& operator=(const RandrEvents&) = delete;
 
-    bool running() const { return thread_.joinable(); }
+    bool running() const { return loop_ && loop_->running(); }
     // Bursts reported so far.
     std::size_t bursts() const { return bursts_; }
 
 private:
-    void run();
+    using Clock = XcbEventLoop::Clock;
+    void take(const xcb_generic_event_t& event);
+    // Reports a burst that has ended; when to look again while one lasts.
+    std::optional<Clock::time_point> due();
 
     xcb_connection_t* c_ = nullptr;
-    Callback changed_, lost_;
-    int wake_[2] = {-1, -1};
+    Callback changed_;
+    std::uint8_t base_ = 0;
+    // The burst under way, touched on the loop's thread only.
+    bool inBurst_ = false;
+    Clock::time_point burstStart_, lastEvent_;
     std::atomic<std::size_t> bursts_{0};
-    std::thread thread_;
+    std::unique_ptr<XcbEventLoop> loop_;
 };
 
 }  // namespace vp::x11

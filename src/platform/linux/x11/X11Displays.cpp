@@ -373,7 +373,11 @@ void X11Displays::describe(Capabilities& capabilities) const {
     // and an output given another CRTC starts from that CRTC's ramp.
     capabilities.gammaOverwrittenByDesktop = true;
     capabilities.switchOff = Ability::yes();
-    capabilities.virtualDisplays = Ability::no("X11 has no virtual displays");
+    // RandR could stretch a screen's picture (a CRTC transform), but nothing
+    // makes programs draw it at twice the detail: that would be a blurred
+    // imitation of HiDPI, so neither is offered.
+    capabilities.virtualDisplays =
+        Ability::no("X11 has no virtual displays, and so no HiDPI: RandR can only stretch a picture, not sharpen it");
 }
 
 // --- Transactions

@@ -48,7 +48,8 @@ public:
     void onServerLost(std::function<void()> lost);
     const std::string& lastError() const { return lastError_; }
     // What X offers the core: configuration and gamma stay after the
-    // process ends, screens switch off, and there are no virtual displays.
+    // process ends, screens switch off, and there are no virtual displays
+    // (nor HiDPI, which the core builds on them).
     void describe(Capabilities& capabilities) const;
 
     std::vector<DisplayID> onlineDisplays() override;

@@ -10,8 +10,8 @@
 
 namespace vp::x11 {
 
-XcbEventLoop::XcbEventLoop(xcb_connection_t* connection, Handler handler, std::function<void()> lost)
-    : c_(connection), handler_(std::move(handler)), lost_(std::move(lost)) {
+XcbEventLoop::XcbEventLoop(xcb_connection_t* connection, Handler handler, std::function<void()> lost, Timer timer)
+    : c_(connection), handler_(std::move(handler)), lost_(std::move(lost)), timer_(std::move(timer)) {
     if (!c_ || xcb_connection_has_error(c_) || ::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) return;
     thread_ = std::thread([this] { run(); });
 }
@@ -24,6 +24,14 @@ XcbEventLoop::~XcbEventLoop() {
     }
     for (int fd : wake_)
         if (fd >= 0) ::close(fd);
+}
+
+int XcbEventLoop::timeout() {
+    if (!timer_) return -1;
+    auto next = timer_();
+    if (!next) return -1;
+    auto now = Clock::now();
+    return *next <= now ? 0 : int(std::chrono::ceil<std::chrono::milliseconds>(*next - now).count());
 }
 
 void XcbEventLoop::run() {
@@ -39,7 +47,7 @@ void XcbEventLoop::run() {
             if (lost_) lost_();
             return;
         }
-        ::poll(fds, 2, -1);
+        ::poll(fds, 2, timeout());
         if (fds[1].revents) return;
     }
 }

@@ -1,0 +1,78 @@
+// The program itself on the plain virtual X server: one output, little
+// RandR. What the server cannot do is reported, and the run still ends well
+// with the server as it was.
+
+#include "x11/ProgramRun.h"
+#include "x11/XServerBed.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include <sys/wait.h>
+
+namespace vp::test {
+namespace {
+
+using nlohmann::json;
+
+class XvfbHeadlessTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { bed_ = XServerBed::start(XServerBed::Kind::xvfb, why_).release(); }
+    static void TearDownTestSuite() {
+        delete bed_;
+        bed_ = nullptr;
+    }
+    void SetUp() override {
+        if (!bed_) GTEST_SKIP() << why_;
+        program_.emplace(bed_->display());
+        before_ = randrState(*bed_);
+        listed_ = run({});
+        ASSERT_EQ(listed_["screens"].size(), 1u) << listed_.dump();
+        id_ = std::to_string(listed_["screens"][0]["id"].get<std::uint32_t>());
+    }
+    json run(std::vector<std::string> args) {
+        ProgramRun r = program_->run(std::move(args));
+        EXPECT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) == 0) << r.err;
+        json state = r.state();
+        EXPECT_FALSE(state.is_discarded()) << r.out << r.err;
+        return state;
+    }
+    json runOne(const std::string& operation) { return run({"--do", operation}); }
+
+    static inline XServerBed* bed_ = nullptr;
+    static inline std::string why_;
+    std::optional<Program> program_;
+    std::string before_, id_;
+    json listed_;
+};
+
+TEST_F(XvfbHeadlessTest, TheOneScreenIsListedAsTheMainOneUnderItsConnectorsName) {
+    const json& s = listed_["screens"][0];
+    EXPECT_EQ(s["isMain"], true);
+    EXPECT_EQ(s["isActive"], true);
+    EXPECT_EQ(s["pixelWidth"], 1280);
+    EXPECT_EQ(s["pixelHeight"], 1024);
+    EXPECT_FALSE(s["name"].get<std::string>().empty());
+    EXPECT_FALSE(listed_["modes"][id_].empty());
+    EXPECT_TRUE(listed_["lastError"].is_null()) << listed_["lastError"];
+}
+
+TEST_F(XvfbHeadlessTest, WhatTheServerCannotDoIsReportedAndNothingChanges) {
+    for (const std::string& op : {"setEnabled " + id_ + " off", "enableHiDPI " + id_, "mirror " + id_ + " " + id_}) {
+        json state = runOne(op);
+        EXPECT_TRUE(state["lastError"].is_string()) << op;
+        EXPECT_EQ(state["screens"][0]["isActive"], true) << op;
+        EXPECT_TRUE(state["disabled"].empty()) << op;
+        EXPECT_EQ(randrState(*bed_), before_) << op;
+    }
+}
+
+TEST_F(XvfbHeadlessTest, WarmthAndBrightnessEndWithTheRun) {
+    json state = run({"--do", "setWarmth " + id_ + " 0.8", "--do", "setBrightness " + id_ + " 0.4"});
+    EXPECT_EQ(state["screens"].size(), 1u);
+    EXPECT_EQ(randrState(*bed_), before_);
+}
+
+}  // namespace
+}  // namespace vp::test
