@@ -1,8 +1,10 @@
-// The built-in translation table: Portuguese key → English, Spanish, Italian,
-// French, German. Placeholders (%ld, %@) appear in every column in the order
+// The built-in translation tables: Portuguese key → English, Spanish, Italian,
+// French, German; and the platform's English texts → Portuguese, Spanish,
+// Italian, French, German. Placeholders (%ld, %@) appear in every column in the order
 // of the key, because LF fills them after translation.
 
 #include "app/I18n.h"
+#include "app/PlatformTexts.h"
 
 namespace vp::I18n {
 
@@ -340,10 +342,129 @@ const std::map<std::string, std::vector<std::string>>& table() {
           "DDC.",
           "Wenn der Ton über HDMI oder DisplayPort ausgegeben wird, ändern die Lautstärketasten die Lautstärke des "
           "Monitors per DDC."}},
+        {"%ld tela", {"%ld screen", "%ld pantalla", "%ld schermo", "%ld écran", "%ld Bildschirm"}},
+        {"%ld telas", {"%ld screens", "%ld pantallas", "%ld schermi", "%ld écrans", "%ld Bildschirme"}},
+        {"(desligada)", {"(off)", "(apagada)", "(spento)", "(éteint)", "(aus)"}},
+        {"(espelha %@)", {"(mirrors %@)", "(refleja %@)", "(duplica %@)", "(duplique %@)", "(spiegelt %@)"}},
+        {"(o estado completo em JSON: --json, ou quando a saída não é um terminal)",
+         {"(the full state as JSON: --json, or when the output is not a terminal)",
+          "(el estado completo en JSON: --json, o cuando la salida no es una terminal)",
+          "(lo stato completo in JSON: --json, o quando l’output non è un terminale)",
+          "(l’état complet en JSON : --json, ou quand la sortie n’est pas un terminal)",
+          "(der vollständige Zustand als JSON: --json, oder wenn die Ausgabe kein Terminal ist)"}},
+        {"(principal)", {"(main)", "(principal)", "(principale)", "(principal)", "(Haupt)"}},
+        {"(simulado: %@)", {"(simulated: %@)", "(simulado: %@)", "(simulato: %@)", "(simulé : %@)", "(simuliert: %@)"}},
+        {"Erro: %@", {"Error: %@", "Error: %@", "Errore: %@", "Erreur : %@", "Fehler: %@"}},
+        {"Mudanças:", {"Changed:", "Cambios:", "Modifiche:", "Modifications :", "Geändert:"}},
+        {"Nada mudou.", {"Nothing changed.", "Nada cambió.", "Non è cambiato nulla.", "Rien n’a changé.",
+                         "Nichts hat sich geändert."}},
+        {"a %ld Hz", {"at %ld Hz", "a %ld Hz", "a %ld Hz", "à %ld Hz", "mit %ld Hz"}},
+        {"a tela %@ (%@) sumiu",
+         {"screen %@ (%@) is gone", "la pantalla %@ (%@) ya no está", "lo schermo %@ (%@) non c’è più",
+          "l’écran %@ (%@) a disparu", "Bildschirm %@ (%@) ist weg"}},
+        {"brilho", {"brightness", "brillo", "luminosità", "luminosité", "Helligkeit"}},
+        {"entrada", {"input", "entrada", "ingresso", "entrée", "Eingang"}},
+        {"espelha", {"mirrors", "refleja", "duplica", "duplique", "spiegelt"}},
+        {"ligada", {"on", "encendida", "acceso", "allumé", "an"}},
+        {"luz de fundo", {"backlight", "retroiluminación", "retroilluminazione", "rétroéclairage",
+                          "Hintergrundbeleuchtung"}},
+        {"modo", {"mode", "modo", "modalità", "mode", "Modus"}},
+        {"método", {"method", "método", "metodo", "méthode", "Methode"}},
+        {"nenhum", {"none", "ninguno", "nessuno", "aucun", "keiner"}},
+        {"nova tela %@: %@",
+         {"new screen %@: %@", "pantalla nueva %@: %@", "nuovo schermo %@: %@", "nouvel écran %@ : %@",
+          "neuer Bildschirm %@: %@"}},
+        {"não", {"no", "no", "no", "non", "nein"}},
+        {"não ajustável", {"not adjustable", "no ajustable", "non regolabile", "non réglable", "nicht einstellbar"}},
+        {"saída: as telas receberam de volta o que o programa mudou",
+         {"quit: the screens were given back what the program changed",
+          "salida: las pantallas recuperaron lo que el programa cambió",
+          "uscita: agli schermi è stato restituito ciò che il programma aveva cambiato",
+          "sortie : les écrans ont retrouvé ce que le programme avait changé",
+          "Beenden: die Bildschirme haben zurückbekommen, was das Programm geändert hatte"}},
+        {"sim", {"yes", "sí", "sì", "oui", "ja"}},
+        {"software", {"software", "software", "software", "logiciel", "Software"}},
+        {"tela principal", {"main display", "pantalla principal", "schermo principale", "écran principal",
+                            "Hauptbildschirm"}},
+        {"volume", {"volume", "volumen", "volume", "volume", "Lautstärke"}},
         {"Não foi possível mudar a abertura ao iniciar sessão.",
          {"Couldn’t change opening at login.", "No se pudo cambiar la apertura al iniciar sesión.",
           "Impossibile modificare l’apertura al login.", "Impossible de modifier l’ouverture à la connexion.",
           "Öffnen beim Anmelden konnte nicht geändert werden."}},
+    };
+    return rows;
+}
+
+const std::map<std::string, std::vector<std::string>>& platformTable() {
+    static const std::map<std::string, std::vector<std::string>> rows = {
+        {"Assigning profiles needs colord, the desktop's colour manager",
+         {"Atribuir perfis requer o colord, o gerenciador de cores do ambiente gráfico",
+          "Asignar perfiles requiere colord, el gestor de color del escritorio",
+          "Per assegnare i profili serve colord, il gestore del colore del desktop",
+          "L’attribution de profils nécessite colord, le gestionnaire de couleurs du bureau",
+          "Zum Zuweisen von Profilen wird colord benötigt, die Farbverwaltung der Arbeitsumgebung"}},
+        {"GNOME keeps the brightness and volume keys for itself; give them to Velvetpane in GNOME's keyboard shortcuts",
+         {"o GNOME guarda as teclas de brilho e volume para si; passe-as ao Velvetpane nos atalhos de teclado do GNOME",
+          "GNOME se reserva las teclas de brillo y volumen; asígnalas a Velvetpane en los atajos de teclado de GNOME",
+          "GNOME tiene per sé i tasti di luminosità e volume; assegnali a Velvetpane nelle scorciatoie da tastiera di "
+          "GNOME",
+          "GNOME garde pour lui les touches de luminosité et de volume ; confiez-les à Velvetpane dans les raccourcis "
+          "clavier de GNOME",
+          "GNOME behält die Helligkeits- und Lautstärketasten für sich; gib sie Velvetpane in den Tastenkürzeln von "
+          "GNOME"}},
+        {"GNOME on Wayland lets no program lay a translucent window over the screens",
+         {"o GNOME no Wayland não deixa nenhum programa pôr uma janela translúcida sobre as telas",
+          "GNOME en Wayland no deja que ningún programa ponga una ventana translúcida sobre las pantallas",
+          "GNOME su Wayland non permette a nessun programma di mettere una finestra traslucida sopra gli schermi",
+          "GNOME sous Wayland ne laisse aucun programme poser une fenêtre translucide sur les écrans",
+          "GNOME unter Wayland lässt kein Programm ein durchscheinendes Fenster über die Bildschirme legen"}},
+        {"X11 has no virtual displays",
+         {"o X11 não tem telas virtuais", "X11 no tiene pantallas virtuales", "X11 non ha schermi virtuali",
+          "X11 n’a pas d’écrans virtuels", "X11 hat keine virtuellen Bildschirme"}},
+        {"held by another program (usually the desktop's own media keys): release it in the desktop's keyboard "
+         "shortcuts to use it here",
+         {"em uso por outro programa (em geral as teclas de mídia do próprio ambiente gráfico): libere-a nos atalhos "
+          "de teclado do ambiente para usá-la aqui",
+          "la retiene otro programa (normalmente las teclas multimedia del propio escritorio): libérala en los atajos "
+          "de teclado del escritorio para usarla aquí",
+          "è occupato da un altro programma (di solito i tasti multimediali del desktop stesso): liberalo nelle "
+          "scorciatoie da tastiera del desktop per usarlo qui",
+          "prise par un autre programme (en général les touches multimédia du bureau lui-même) : libérez-la dans les "
+          "raccourcis clavier du bureau pour l’utiliser ici",
+          "von einem anderen Programm belegt (meist die Medientasten der Arbeitsumgebung selbst): gib sie in den "
+          "Tastenkürzeln der Arbeitsumgebung frei, um sie hier zu nutzen"}},
+        {"mutter offers no screen casting in this session",
+         {"o mutter não oferece transmissão de tela nesta sessão", "mutter no ofrece transmisión de pantalla en esta sesión",
+          "mutter non offre la trasmissione dello schermo in questa sessione",
+          "mutter n’offre pas de diffusion d’écran dans cette session",
+          "mutter bietet in dieser Sitzung keine Bildschirmübertragung"}},
+        {"no compositing manager runs: a translucent shade would turn the screen black, so dimming stops at the gamma "
+         "floor",
+         {"nenhum gerenciador de composição está ativo: uma camada translúcida deixaria a tela preta, então o "
+          "escurecimento para no mínimo da gama",
+          "no hay ningún gestor de composición activo: una capa translúcida dejaría la pantalla en negro, así que el "
+          "atenuado se detiene en el mínimo de gamma",
+          "nessun gestore di composizione è attivo: un velo traslucido renderebbe nero lo schermo, quindi "
+          "l’oscuramento si ferma al minimo della gamma",
+          "aucun gestionnaire de composition ne tourne : un voile translucide rendrait l’écran noir, donc "
+          "l’assombrissement s’arrête au plancher gamma",
+          "kein Compositing-Manager läuft: ein durchscheinender Schleier würde den Bildschirm schwarz machen, daher "
+          "endet das Abdunkeln an der Gamma-Untergrenze"}},
+        {"no display server the program can configure",
+         {"não há servidor gráfico que o programa possa configurar",
+          "no hay ningún servidor gráfico que el programa pueda configurar",
+          "nessun server grafico che il programma possa configurare",
+          "aucun serveur d’affichage que le programme puisse configurer",
+          "kein Anzeigeserver, den das Programm einstellen kann"}},
+        {"not on this keyboard",
+         {"não existe neste teclado", "no está en este teclado", "non c’è su questa tastiera", "absente de ce clavier",
+          "nicht auf dieser Tastatur"}},
+        {"this session offers no screen capture the program can use",
+         {"esta sessão não oferece captura de tela que o programa possa usar",
+          "esta sesión no ofrece ninguna captura de pantalla que el programa pueda usar",
+          "questa sessione non offre alcuna cattura dello schermo che il programma possa usare",
+          "cette session n’offre aucune capture d’écran utilisable par le programme",
+          "diese Sitzung bietet keine Bildschirmaufnahme, die das Programm nutzen kann"}},
     };
     return rows;
 }

@@ -1,6 +1,7 @@
 #include "display/DisplayManager.h"
 
 #include "app/I18n.h"
+#include "app/PlatformTexts.h"
 
 namespace vp {
 
@@ -24,7 +25,7 @@ bool DisplayManager::isLastLitPhysicalScreen(DisplayID display) const {
 }
 
 void DisplayManager::setEnabled(DisplayID display, bool enabled) {
-    if (const Ability& switchOff = platform_.capabilities().switchOff; !switchOff) return setLastError(switchOff.reason);
+    if (const Ability& switchOff = platform_.capabilities().switchOff; !switchOff) return setLastError(LR(switchOff.reason));
     if (!enabled && (isOnlyStandaloneScreen(display) || isLastLitPhysicalScreen(display))) {
         setLastError(L("Não dá para desligar a única tela ativa."));
         return;

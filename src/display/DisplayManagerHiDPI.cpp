@@ -1,6 +1,7 @@
 #include "display/DisplayManager.h"
 
 #include "app/I18n.h"
+#include "app/PlatformTexts.h"
 #include "display/VirtualEngine.h"
 
 #include <algorithm>
@@ -49,7 +50,7 @@ std::optional<Screen> DisplayManager::physicalForHiDPI(DisplayID virtualDisplay)
 
 void DisplayManager::enableHiDPI(const Screen& screen) {
     if (const Ability& virtuals = platform_.capabilities().virtualDisplays; !virtuals)
-        return setLastError(virtuals.reason);
+        return setLastError(LR(virtuals.reason));
     std::int64_t nw = std::int64_t(screen.nativePixels.width);
     std::int64_t nh = std::int64_t(screen.nativePixels.height);
     if (nw < 1 || nh < 1) return;

@@ -1,6 +1,7 @@
 #include "display/DisplayManager.h"
 
 #include "app/I18n.h"
+#include "app/PlatformTexts.h"
 #include "display/Gamma.h"
 #include "overlay/ColorProfiles.h"
 
@@ -30,7 +31,8 @@ void DisplayManager::openProfilesFolder() {
 
 void DisplayManager::setColorProfile(const Screen& screen, const std::optional<std::string>& path) {
     if (!ColorProfiles::apply(platform_, path, screen.id)) {
-        setLastError(L("O sistema recusou a mudança"));
+        const std::string why = platform_.profiles().assignmentProblem();
+        setLastError(why.empty() ? L("O sistema recusou a mudança") : LR(why));
         return;
     }
     WeakLife weak = life_;

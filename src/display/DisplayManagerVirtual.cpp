@@ -1,6 +1,7 @@
 #include "display/DisplayManager.h"
 
 #include "app/I18n.h"
+#include "app/PlatformTexts.h"
 #include "display/VirtualEngine.h"
 
 #include <algorithm>
@@ -15,7 +16,7 @@ void DisplayManager::createEnabledVirtuals() {
 
 void DisplayManager::addVirtual(const VirtualSpec& spec) {
     if (const Ability& virtuals = platform_.capabilities().virtualDisplays; !virtuals)
-        return setLastError(virtuals.reason);
+        return setLastError(LR(virtuals.reason));
     specs.push_back(spec);
     saveSpecs();
     // A spec the system refuses stays listed, so the user can switch it on
@@ -29,7 +30,7 @@ void DisplayManager::toggleVirtual(const VirtualSpec& spec, bool on) {
     auto stored = std::find_if(specs.begin(), specs.end(), [&](const VirtualSpec& s) { return s.id == spec.id; });
     if (stored == specs.end()) return;
     if (const Ability& virtuals = platform_.capabilities().virtualDisplays; on && !virtuals)
-        return setLastError(virtuals.reason);
+        return setLastError(LR(virtuals.reason));
     stored->enabled = on;
     VirtualSpec updated = *stored;
     saveSpecs();

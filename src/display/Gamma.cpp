@@ -14,6 +14,15 @@ constexpr double kWarmBlueCut = 0.5;
 double unit(double v) {
     return std::clamp(v, 0.0, 1.0);
 }
+
+// The capture's value at x (0 to 1), between its two nearest entries.
+double sample(const std::vector<float>& table, double x) {
+    if (table.size() < 2) return x;
+    const double position = x * double(table.size() - 1);
+    const std::size_t below = std::min(std::size_t(position), table.size() - 2);
+    const double t = position - double(below);
+    return double(table[below]) * (1 - t) + double(table[below + 1]) * t;
+}
 }  // namespace
 
 Gamma::Gamma(DisplayServices& displays) : displays_(displays) {}
@@ -25,11 +34,15 @@ bool Gamma::isNeutral(double dim, double warmth, double contrast) {
 Gamma::Table Gamma::compute(const Table& capture, double dim, double warmth, double contrast) {
     const double k = contrast * 0.8 + 0.6;
     const double red = dim, green = dim * (1 - kWarmGreenCut * warmth), blue = dim * (1 - kWarmBlueCut * warmth);
-    auto channel = [&](const std::vector<float>& source, double factor) {
-        std::vector<float> out(source.size());
-        for (std::size_t i = 0; i < source.size(); ++i) {
-            double c = unit(k * (double(source[i]) - 0.5) + 0.5);
-            out[i] = float(unit(factor * c));
+    // The adjustment acts on the input level and the capture (the profile's
+    // calibration) still corrects what comes out of it, so a calibrated
+    // screen stays calibrated under any warmth, contrast or dimming.
+    auto channel = [&](const std::vector<float>& calibration, double factor) {
+        std::vector<float> out(calibration.size());
+        const double last = double(std::max<std::size_t>(calibration.size(), 2) - 1);
+        for (std::size_t i = 0; i < calibration.size(); ++i) {
+            double level = unit(factor * unit(k * (double(i) / last - 0.5) + 0.5));
+            out[i] = float(unit(sample(calibration, level)));
         }
         return out;
     };

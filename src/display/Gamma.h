@@ -28,9 +28,10 @@ public:
     void forget(DisplayID display);
 
     static bool isNeutral(double dim, double warmth, double contrast);
-    // The combined table for a capture: contrast pivots every channel around
-    // 0.5, warmth lowers green by up to 18 % and blue by up to 50 %, dim
-    // scales everything.
+    // The combined table for a capture: the capture applied after our
+    // adjustment, where contrast pivots every channel around 0.5, warmth
+    // lowers green by up to 18 % and blue by up to 50 %, dim scales
+    // everything. With an identity capture it is the adjustment alone.
     static Table compute(const Table& capture, double dim, double warmth, double contrast);
 
     const std::map<DisplayID, Table>& originals() const { return originals_; }

@@ -74,10 +74,6 @@ std::vector<ICCProfile> all(Platform& platform, DisplayID display) {
     return list;
 }
 
-bool isAvailable(Platform& platform) {
-    return platform.profiles().assignmentProblem().empty();
-}
-
 std::optional<std::string> currentName(Platform& platform, DisplayID display) {
     // The assigned profile names itself; the screen's colour space is what
     // the display shows without one.

@@ -31,9 +31,6 @@ std::vector<ICCProfile> all(Platform& platform, DisplayID display);
 // The profile at a path, when it is a display RGB profile.
 std::optional<ICCProfile> read(const std::string& path);
 
-// Whether profiles can be assigned at all on this system.
-bool isAvailable(Platform& platform);
-
 // The name of the profile assigned to the display, else of the colour space
 // of the display's screen, if it has one.
 std::optional<std::string> currentName(Platform& platform, DisplayID display);

@@ -2,12 +2,14 @@
 
 #include "BuildPaths.h"
 #include "app/I18n.h"
+#include "app/PlatformTexts.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <set>
 #include <sstream>
 
 namespace vp {
@@ -15,14 +17,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Every key passed to L() or LF() as a literal (adjacent literals joined).
-std::vector<std::pair<std::string, std::string>> keysInSources() {
-    static const std::regex call(R"re(\bLF?\(\s*((?:"(?:[^"\\]|\\.)*"\s*)+)[,)])re");
+// Every literal passed to the calls `call` matches (adjacent literals joined),
+// in the files of `folder` under src with one of the extensions.
+std::vector<std::pair<std::string, std::string>> literalsIn(const std::string& folder, const std::regex& call,
+                                                            const std::set<std::string>& extensions) {
     static const std::regex piece(R"re("((?:[^"\\]|\\.)*)")re");
     std::vector<std::pair<std::string, std::string>> out;
-    fs::path src = fs::path(VELVETPANE_SCENARIO_DIR).parent_path() / "src";
+    fs::path src = fs::path(VELVETPANE_SCENARIO_DIR).parent_path() / "src" / folder;
     for (const auto& entry : fs::recursive_directory_iterator(src)) {
-        if (entry.path().extension() != ".cpp" || entry.path().filename() == "I18nTable.cpp") continue;
+        if (!extensions.count(entry.path().extension().string()) || entry.path().filename() == "I18nTable.cpp") continue;
         std::ifstream in(entry.path());
         std::stringstream text;
         text << in.rdbuf();
@@ -36,6 +39,12 @@ std::vector<std::pair<std::string, std::string>> keysInSources() {
     return out;
 }
 
+// Every key passed to L() or LF() as a literal.
+std::vector<std::pair<std::string, std::string>> keysInSources() {
+    static const std::regex call(R"re(\bLF?\(\s*((?:"(?:[^"\\]|\\.)*"\s*)+)[,)])re");
+    return literalsIn("", call, {".cpp"});
+}
+
 TEST(I18nSources, EveryTextTheProgramShowsIsTranslated) {
     auto keys = keysInSources();
     ASSERT_GE(keys.size(), 80u);
@@ -43,6 +52,14 @@ TEST(I18nSources, EveryTextTheProgramShowsIsTranslated) {
         if (key.find('\\') != std::string::npos) continue;  // escapes are not worth decoding here
         EXPECT_TRUE(I18n::table().count(key)) << file << ": \"" << key << "\" has no translations";
     }
+}
+
+TEST(I18nSources, EveryTextThePlatformGivesIsTranslated) {
+    static const std::regex marked(R"re(\bR\(\s*((?:"(?:[^"\\]|\\.)*"\s*)+)\))re");
+    auto texts = literalsIn("platform", marked, {".cpp", ".h"});
+    ASSERT_GE(texts.size(), 10u);
+    for (const auto& [file, text] : texts)
+        EXPECT_TRUE(I18n::platformTable().count(text)) << file << ": \"" << text << "\" has no translations";
 }
 
 TEST(I18nSources, NoTextSpeaksOfAnotherSystem) {

@@ -1,4 +1,5 @@
 #include "app/I18n.h"
+#include "app/PlatformTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -91,6 +92,31 @@ TEST(I18n, TextsUseTypographicPunctuation) {
             EXPECT_EQ(text.find('\''), std::string::npos) << text;
             EXPECT_EQ(text.find('"'), std::string::npos) << text;
             EXPECT_EQ(text.find("..."), std::string::npos) << text;
+        }
+    }
+}
+
+TEST(I18n, PlatformTextsTranslateWholeOrAheadOfTheirDetail) {
+    const std::string x11 = "X11 has no virtual displays";
+    EXPECT_EQ(I18n::translatePlatformText("de", x11), "X11 hat keine virtuellen Bildschirme");
+    EXPECT_EQ(I18n::translatePlatformText("pt", x11), "o X11 não tem telas virtuais");
+    EXPECT_EQ(I18n::translatePlatformText("en", x11), x11);
+    // The system's own words in parentheses stay as the system gave them.
+    EXPECT_EQ(I18n::translatePlatformText(
+                  "es", "Assigning profiles needs colord, the desktop's colour manager (no system bus: refused)"),
+              "Asignar perfiles requiere colord, el gestor de color del escritorio (no system bus: refused)");
+    EXPECT_EQ(I18n::translatePlatformText("fr", "a reason nobody wrote down (detail)"),
+              "a reason nobody wrote down (detail)");
+    EXPECT_EQ(I18n::translatePlatformText("it", ""), "");
+}
+
+TEST(I18n, EveryPlatformTextHasFiveTypographicTranslations) {
+    for (const auto& [key, row] : I18n::platformTable()) {
+        ASSERT_EQ(row.size(), 5u) << key;
+        for (const auto& text : row) {
+            EXPECT_FALSE(text.empty()) << key;
+            EXPECT_EQ(text.find('\''), std::string::npos) << text;
+            EXPECT_EQ(text.find('"'), std::string::npos) << text;
         }
     }
 }

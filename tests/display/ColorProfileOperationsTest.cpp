@@ -57,6 +57,16 @@ TEST(ColorProfileOperations, RefusedAssignmentReportsAndChangesNothing) {
     EXPECT_EQ(m.profileTick, 0);
 }
 
+TEST(ColorProfileOperations, AssignmentWithoutColourManagementReportsWhy) {
+    ProfileSim p;
+    auto& m = p.manager();
+    p.sim->platform->simSystem.colorManagement = false;
+    m.setColorProfile(p.screen(2), p.warm());
+    p.sim->idle();
+    EXPECT_EQ(m.lastError, "This system has no colour management to assign profiles with");
+    EXPECT_EQ(m.profileTick, 0);
+}
+
 TEST(ColorProfileOperations, ListIsKeptUntilReloaded) {
     ProfileSim p;
     auto& m = p.manager();

@@ -81,6 +81,43 @@ TEST(Gamma, CaptureIsTakenOnceAndForgottenOnRequest) {
     EXPECT_EQ(display.gamma, display.profileGamma);
 }
 
+// A display whose profile loaded a calibration: our changes go through it,
+// and undoing them gives it back.
+TEST(Gamma, AdjustmentsGoThroughTheCalibrationTheDisplayStartedWith) {
+    auto r = [](double x) { return x * x; };
+    auto g = [](double x) { return 0.05 + 0.9 * x; };
+    auto b = [](double x) { return 1 - (1 - x) * (1 - x); };
+    GammaTable calibration;
+    for (int i = 0; i < 256; ++i) {
+        double x = i / 255.0;
+        calibration.r.push_back(float(r(x)));
+        calibration.g.push_back(float(g(x)));
+        calibration.b.push_back(float(b(x)));
+    }
+    Sim sim;
+    sim.start();
+    SimDisplay& display = *sim.displays().find(kPlain);
+    display.gamma = display.profileGamma = calibration;
+    auto& m = sim.manager();
+
+    m.setWarmth(*m.screen(kPlain), 1);
+    GammaTable warm = gammaOf(*sim.platform, kPlain);
+    for (int i = 0; i < 256; i += 15) {
+        double x = i / 255.0;
+        EXPECT_NEAR(warm.r[std::size_t(i)], r(x), 1e-4) << i;
+        EXPECT_NEAR(warm.g[std::size_t(i)], g(0.82 * x), 1e-4) << i;
+        EXPECT_NEAR(warm.b[std::size_t(i)], b(0.5 * x), 1e-4) << i;
+    }
+    // Contrast clips the input level, so the calibration's own ends remain.
+    m.setContrast(*m.screen(kPlain), 1);
+    GammaTable strong = gammaOf(*sim.platform, kPlain);
+    EXPECT_NEAR(strong.g.front(), g(0), 1e-6);
+    EXPECT_NEAR(strong.r.back(), r(1), 1e-6);
+
+    m.resetColor(*m.screen(kPlain));
+    EXPECT_EQ(gammaOf(*sim.platform, kPlain), calibration);
+}
+
 TEST(Gamma, DisplayThatRefusesItsTableIsLeftAlone) {
     auto scenario = defaultScenario();
     scenario["displays"][2]["gammaReadable"] = false;

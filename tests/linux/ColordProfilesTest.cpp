@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace vp {
 namespace {
@@ -31,6 +33,11 @@ std::unique_ptr<ColordProfiles> profilesOn(const std::string& address, const std
     return std::make_unique<ColordProfiles>(home, "", identify, std::make_unique<ColordClient>(address), show);
 }
 
+std::vector<std::uint8_t> contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 std::string scenario(const std::string& home) {
     return R"({"devices": [{"id": "xrandr-Lumina", "edid_md5": ")" + md5Hex(kEdid) + R"(", "output": "DP-1",
                "profiles": [")" + home + R"(/.local/share/icc/edid-0f.icc"]}]})";
@@ -41,6 +48,8 @@ TEST(ColordProfiles, AssignsThroughColordAndGoesBackToTheDisplaysOwn) {
     ColordStandIn colord(kStandIn, scenario(home.path().string()));
     if (colord.address().empty()) GTEST_SKIP() << "no dbus-daemon or python3-dbusmock for the stand-in colord";
     auto profiles = profilesOn(colord.address(), home.path().string());
+    // With colord answering, the display server's profile is not the word.
+    profiles->showServerProfiles([](DisplayID) { return std::vector<std::uint8_t>{1, 2, 3}; }, home.file("server"));
     EXPECT_EQ(profiles->assignmentProblem(), "");
     // The profile colord made from the EDID is the display's own default.
     EXPECT_EQ(profiles->assigned(2), std::nullopt);
@@ -64,6 +73,18 @@ TEST(ColordProfiles, WithoutColordTheFoldersRemainAndAssignmentSaysWhy) {
     EXPECT_NE(problem.find("colord"), std::string::npos) << problem;
     EXPECT_FALSE(profiles->assign(2, std::string("/usr/share/color/icc/warm.icc")));
     EXPECT_EQ(profiles->assigned(2), std::nullopt);
+
+    // The display server's profile is then the one shown, as a file.
+    std::vector<std::uint8_t> carried = {'a', 'c', 's', 'p'};
+    profiles->showServerProfiles(
+        [&carried](DisplayID id) { return id == 2 ? carried : std::vector<std::uint8_t>(); }, home.file("server"));
+    auto shownFile = profiles->assigned(2);
+    ASSERT_TRUE(shownFile);
+    EXPECT_EQ(contents(*shownFile), carried);
+    carried = {'n', 'e', 'w'};
+    EXPECT_EQ(contents(profiles->assigned(2).value_or("")), carried);
+    EXPECT_EQ(profiles->assigned(9), std::nullopt);
+    EXPECT_FALSE(profiles->assign(2, std::string("/usr/share/color/icc/warm.icc")));
 
     const std::string user = home.file(".local/share/icc");
     EXPECT_EQ(profiles->folders(2), (std::vector<std::string>{user, "/usr/local/share/color/icc",

@@ -1,7 +1,13 @@
 // Gamma and the record of originals against the Xorg dummy bed, checked
 // with `xrandr --verbose`.
 
+#include "display/Gamma.h"
 #include "x11/X11BedFixture.h"
+
+#include <xcb/randr.h>
+
+#include <cmath>
+#include <cstdlib>
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -45,6 +51,76 @@ TEST_F(DummyBedTest, GammaGoesToTheDisplaysCrtcOnlyAndReadsBack) {
     displays->restoreGamma();
     EXPECT_EQ(verboseField("DUMMY1", "Gamma"), "1.0:1.0:1.0");
     EXPECT_EQ(verboseField("DUMMY1", "Brightness"), "1.0");
+}
+
+// A calibration loader's ramp, each channel bent its own way, in 16 bits.
+struct Calibration {
+    static double r(double x) { return x * x; }
+    static double g(double x) { return 0.05 + 0.9 * x; }
+    static double b(double x) { return 1 - (1 - x) * (1 - x); }
+};
+
+// The CRTC's ramp as the server has it, read and written with the test's
+// own requests rather than the back-end's.
+std::vector<std::vector<double>> serverRamp(const std::string& display, std::uint32_t crtc) {
+    xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
+    auto* reply = xcb_randr_get_crtc_gamma_reply(c, xcb_randr_get_crtc_gamma(c, crtc), nullptr);
+    std::vector<std::vector<double>> out(3);
+    if (reply) {
+        const std::uint16_t* channels[] = {xcb_randr_get_crtc_gamma_red(reply), xcb_randr_get_crtc_gamma_green(reply),
+                                           xcb_randr_get_crtc_gamma_blue(reply)};
+        for (int k = 0; k < 3; ++k)
+            for (int i = 0; i < reply->size; ++i) out[std::size_t(k)].push_back(channels[k][i] / 65535.0);
+    }
+    std::free(reply);
+    xcb_disconnect(c);
+    return out;
+}
+
+void loadCalibration(const std::string& display, std::uint32_t crtc, std::size_t size) {
+    std::vector<std::uint16_t> r, g, b;
+    for (std::size_t i = 0; i < size; ++i) {
+        double x = double(i) / double(size - 1);
+        r.push_back(std::uint16_t(std::lround(Calibration::r(x) * 65535)));
+        g.push_back(std::uint16_t(std::lround(Calibration::g(x) * 65535)));
+        b.push_back(std::uint16_t(std::lround(Calibration::b(x) * 65535)));
+    }
+    xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
+    xcb_randr_set_crtc_gamma(c, crtc, std::uint16_t(size), r.data(), g.data(), b.data());
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    xcb_disconnect(c);
+}
+
+TEST_F(DummyBedTest, WarmthGoesThroughTheCalibrationAndTheCalibrationComesBack) {
+    std::uint32_t crtc = 0;
+    std::size_t size = 0;
+    {
+        auto probe = open();
+        const auto& screen = probe->screen();
+        for (const auto& o : screen.outputs)
+            if (o.name == "DUMMY0") crtc = o.crtc;
+        ASSERT_NE(crtc, 0u);
+        size = std::size_t(screen.crtc(crtc)->gammaSize);
+        ASSERT_GE(size, 2u);
+    }
+    loadCalibration(bed().display(), crtc, size);
+    const auto calibrated = serverRamp(bed().display(), crtc);
+    {
+        auto displays = open();
+        Gamma gamma(*displays);
+        gamma.apply(byConnector(*displays, "DUMMY0"), 1.0, 1.0, 0.5);
+        ASSERT_TRUE(displays->flushGamma());
+        auto warm = serverRamp(bed().display(), crtc);
+        ASSERT_EQ(warm[0].size(), size);
+        for (std::size_t i = 0; i < size; i += 15) {
+            double x = double(i) / double(size - 1);
+            EXPECT_NEAR(warm[0][i], Calibration::r(x), 2e-3) << i;
+            EXPECT_NEAR(warm[1][i], Calibration::g(0.82 * x), 2e-3) << i;
+            EXPECT_NEAR(warm[2][i], Calibration::b(0.5 * x), 2e-3) << i;
+        }
+    }
+    // Quitting puts the calibration back, not identity.
+    EXPECT_EQ(serverRamp(bed().display(), crtc), calibrated);
 }
 
 TEST_F(DummyBedTest, TablesOfAnotherSizeAreResampledToTheCrtcsRamp) {

@@ -1,5 +1,7 @@
 #include "app/headless/Headless.h"
 
+#include "app/I18n.h"
+
 #include <cmath>
 #include <set>
 #include <sstream>
@@ -25,10 +27,10 @@ std::string percent(const json& level) {
 
 std::string methodName(const json& method) {
     std::string m = method.is_string() ? method.get<std::string>() : "";
-    if (m == "builtin") return "backlight";
+    if (m == "builtin") return L("luz de fundo");
     if (m == "ddc") return "DDC/CI";
-    if (m == "software") return "software";
-    return m.empty() ? "not adjustable" : m;
+    if (m == "software") return L("software");
+    return m.empty() ? L("não ajustável") : m;
 }
 
 const json& member(const json& state, const char* name, const std::string& id) {
@@ -49,18 +51,19 @@ std::map<std::string, json> screensByID(const json& state) {
 std::vector<std::pair<std::string, std::string>> facts(const json& state, const json& screen) {
     std::string id = std::to_string(screen.value("id", 0));
     std::vector<std::pair<std::string, std::string>> out;
-    out.push_back({"mode", member(state, "currentModeID", id).is_string()
-                               ? member(state, "currentModeID", id).get<std::string>()
-                               : std::string("none")});
-    out.push_back({"main display", screen.value("isMain", false) ? "yes" : "no"});
-    out.push_back({"on", screen.value("isActive", true) ? "yes" : "no"});
+    const std::string yes = L("sim"), no = L("não"), none = L("nenhum");
+    out.push_back({L("modo"), member(state, "currentModeID", id).is_string()
+                                  ? member(state, "currentModeID", id).get<std::string>()
+                                  : none});
+    out.push_back({L("tela principal"), screen.value("isMain", false) ? yes : no});
+    out.push_back({L("ligada"), screen.value("isActive", true) ? yes : no});
     const json& mirror = screen.value("mirrorOf", json());
-    out.push_back({"mirrors", mirror.is_null() ? "none" : mirror.dump()});
-    out.push_back({"method", methodName(member(state, "method", id))});
-    out.push_back({"brightness", percent(member(state, "brightness", id))});
-    if (!member(state, "volume", id).is_null()) out.push_back({"volume", percent(member(state, "volume", id))});
+    out.push_back({L("espelha"), mirror.is_null() ? none : mirror.dump()});
+    out.push_back({L("método"), methodName(member(state, "method", id))});
+    out.push_back({L("brilho"), percent(member(state, "brightness", id))});
+    if (!member(state, "volume", id).is_null()) out.push_back({L("volume"), percent(member(state, "volume", id))});
     if (!member(state, "inputSource", id).is_null())
-        out.push_back({"input", member(state, "inputSource", id).dump()});
+        out.push_back({L("entrada"), member(state, "inputSource", id).dump()});
     return out;
 }
 
@@ -68,15 +71,16 @@ std::string screenLine(const json& state, const json& screen) {
     std::string id = std::to_string(screen.value("id", 0));
     std::ostringstream line;
     line << "  " << id << "  " << screen.value("name", std::string("?"));
-    if (screen.value("isMain", false)) line << " (main)";
-    if (!screen.value("isActive", true)) line << " (off)";
+    if (screen.value("isMain", false)) line << " " << L("(principal)");
+    if (!screen.value("isActive", true)) line << " " << L("(desligada)");
     const json& mirror = screen.value("mirrorOf", json());
-    if (!mirror.is_null()) line << " (mirrors " << mirror.dump() << ")";
+    if (!mirror.is_null()) line << " " << LF("(espelha %@)", {mirror.dump()});
     line << ": " << screen.value("pixelWidth", 0) << "×" << screen.value("pixelHeight", 0);
-    if (double hz = screen.value("refresh", 0.0); hz > 0) line << " at " << std::lround(hz) << " Hz";
-    line << ", brightness " << percent(member(state, "brightness", id)) << " ("
+    if (double hz = screen.value("refresh", 0.0); hz > 0) line << " " << LF("a %ld Hz", {long(std::lround(hz))});
+    line << ", " << L("brilho") << " " << percent(member(state, "brightness", id)) << " ("
          << methodName(member(state, "method", id)) << ")";
-    if (!member(state, "volume", id).is_null()) line << ", volume " << percent(member(state, "volume", id));
+    if (!member(state, "volume", id).is_null())
+        line << ", " << L("volume") << " " << percent(member(state, "volume", id));
     return line.str();
 }
 
@@ -89,23 +93,23 @@ std::vector<std::string> changes(const json& before, const json& after) {
     for (const std::string& id : ids) {
         auto was = old.find(id), is = now.find(id);
         if (was == old.end()) {
-            out.push_back("new screen " + id + ": " + is->second.value("name", std::string("?")));
+            out.push_back(LF("nova tela %@: %@", {id, is->second.value("name", std::string("?"))}));
             continue;
         }
         if (is == now.end()) {
-            out.push_back("screen " + id + " (" + was->second.value("name", std::string("?")) + ") is gone");
+            out.push_back(LF("a tela %@ (%@) sumiu", {id, was->second.value("name", std::string("?"))}));
             continue;
         }
         auto a = facts(before, was->second), b = facts(after, is->second);
         for (const auto& [name, value] : b) {
             auto it = std::find_if(a.begin(), a.end(), [&](const auto& f) { return f.first == name; });
-            std::string from = it == a.end() ? "none" : it->second;
+            std::string from = it == a.end() ? L("nenhum") : it->second;
             if (from != value)
                 out.push_back(is->second.value("name", std::string("?")) + ": " + name + " " + from + " → " + value);
         }
     }
     if (after.value("terminated", false) && !before.value("terminated", false))
-        out.push_back("quit: the screens were given back what the program changed");
+        out.push_back(L("saída: as telas receberam de volta o que o programa mudou"));
     return out;
 }
 
@@ -126,17 +130,18 @@ std::string formatState(const json& state) {
 std::string headlessSummary(const json& before, const json& after, const std::string& scenario) {
     std::ostringstream out;
     const json& screens = after.value("screens", json::array());
-    out << screens.size() << (screens.size() == 1 ? " screen" : " screens") << " (simulated: " << scenario << ")\n";
+    const long count = long(screens.size());
+    out << (count == 1 ? LF("%ld tela", {count}) : LF("%ld telas", {count})) << " " << LF("(simulado: %@)", {scenario}) << "\n";
     for (const json& screen : screens) out << screenLine(after, screen) << "\n";
     auto changed = changes(before, after);
-    if (changed.empty()) out << "Nothing changed.\n";
+    if (changed.empty()) out << L("Nada mudou.") << "\n";
     else {
-        out << "Changed:\n";
+        out << L("Mudanças:") << "\n";
         for (const std::string& line : changed) out << "  " << line << "\n";
     }
     if (after.contains("lastError") && after["lastError"].is_string())
-        out << "Error: " << after["lastError"].get<std::string>() << "\n";
-    out << "(the full state as JSON: --json, or when the output is not a terminal)\n";
+        out << LF("Erro: %@", {after["lastError"].get<std::string>()}) << "\n";
+    out << L("(o estado completo em JSON: --json, ou quando a saída não é um terminal)") << "\n";
     return out.str();
 }
 

@@ -1,6 +1,7 @@
 #include "app/presentation/CardModel.h"
 
 #include "app/AppContext.h"
+#include "app/PlatformTexts.h"
 #include "display/DisplayManager.h"
 #include "display/InputSources.h"
 #include "display/VirtualEngine.h"
@@ -40,15 +41,16 @@ CardFacts cardFacts(AppContext& context, const Screen& screen) {
     if (screen.isOurVirtual) f.physical = dm.physicalForHiDPI(id);
     f.pipOpen = dm.pipOpen.contains(id);
     f.canDisable = dm.canDisable();
-    f.switchOffUnavailable = platform.capabilities().switchOff.reason;
-    f.virtualDisplaysUnavailable = platform.capabilities().virtualDisplays.reason;
+    f.switchOffUnavailable = LR(platform.capabilities().switchOff.reason);
+    f.virtualDisplaysUnavailable = LR(platform.capabilities().virtualDisplays.reason);
     for (const VirtualSpec& spec : dm.specs)
         if (context.virtualEngine().displayID(spec.id) == id) f.ownSpec = spec;
     if (screen.isActive) {
         f.modes = dm.modes(id);
         f.currentModeID = dm.currentModeID(id);
     }
-    f.profilesAvailable = ColorProfiles::isAvailable(platform);
+    f.profilesUnavailable = LR(platform.profiles().assignmentProblem());
+    f.profilesAvailable = f.profilesUnavailable.empty();
     f.profileName = ColorProfiles::currentName(platform, id);
     f.profiles = dm.iccProfiles(id);
     f.volumeKeys = context.keys().volumeEnabled();

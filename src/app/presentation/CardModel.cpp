@@ -81,6 +81,7 @@ void fillExtras(const CardFacts& f, CardModel& m) {
 
     m.profileMenu = f.profilesAvailable;
     m.profileFace = L("Perfil de cor") + ": " + f.profileName.value_or("—");
+    if (!f.profilesAvailable) m.profileNote = f.profilesUnavailable;
     for (const ICCProfile& p : f.profiles) m.profiles.push_back({p, f.profileName == p.name});
 
     m.inputMenu = f.hasDDC;

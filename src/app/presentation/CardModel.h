@@ -45,6 +45,7 @@ struct CardFacts {
     std::vector<ModeOption> modes;
     std::optional<std::string> currentModeID;
     bool profilesAvailable = false;
+    std::string profilesUnavailable;  // why profiles cannot be assigned; empty when they can
     std::optional<std::string> profileName;
     std::vector<ICCProfile> profiles;
     bool volumeKeys = true;
@@ -110,6 +111,8 @@ struct CardModel {
     bool volumeKeys = true;
     bool profileMenu = false;
     std::string profileFace;
+    // Without the menu: the face is shown as text with why it cannot change.
+    std::optional<std::string> profileNote;
     std::vector<ProfileItem> profiles;
     bool inputMenu = false;
     std::string inputFace;

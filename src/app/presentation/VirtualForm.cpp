@@ -1,6 +1,7 @@
 #include "app/presentation/VirtualForm.h"
 
 #include "app/I18n.h"
+#include "app/PlatformTexts.h"
 
 #include <charconv>
 
@@ -74,7 +75,7 @@ std::variant<VirtualSpec, std::string> VirtualForm::build() const {
 
 std::optional<VirtualNotice> virtualNotice(const Ability& virtualDisplays, bool engineAvailable) {
     if (virtualDisplays && engineAvailable) return std::nullopt;
-    return VirtualNotice{L("Este sistema não oferece telas virtuais."), virtualDisplays.reason};
+    return VirtualNotice{L("Este sistema não oferece telas virtuais."), LR(virtualDisplays.reason)};
 }
 
 std::string virtualRowText(const VirtualSpec& spec) {

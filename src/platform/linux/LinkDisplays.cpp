@@ -51,6 +51,12 @@ LinkDisplays::LinkDisplays(std::vector<DrmLink> links) {
     }
 }
 
+std::optional<DrmLink> LinkDisplays::link(DisplayID id) const {
+    const Entry* e = find(id);
+    if (!e) return std::nullopt;
+    return e->link;
+}
+
 const LinkDisplays::Entry* LinkDisplays::find(DisplayID id) const {
     auto it = entries_.find(id);
     return it == entries_.end() ? nullptr : &it->second;

@@ -7,6 +7,7 @@
 // belong to whatever draws the screens, so those calls fail and say why.
 
 #include "platform/Displays.h"
+#include "platform/UserText.h"
 #include "platform/linux/DrmLinks.h"
 
 #include <map>
@@ -19,10 +20,12 @@ public:
     explicit LinkDisplays(std::vector<DrmLink> links);
 
     // Why these displays cannot be configured, for logs and the interface.
-    static constexpr const char* kWhy = "no display server the program can configure";
+    static constexpr const char* kWhy = R("no display server the program can configure");
     std::string name(DisplayID id) const;
     // The display on a DRM connector ("DP-1"); safe on any thread.
     std::optional<DisplayID> displayOn(const std::string& connector) const;
+    // The link the display was found on.
+    std::optional<DrmLink> link(DisplayID id) const;
 
     std::vector<DisplayID> onlineDisplays() override;
     Rect bounds(DisplayID id) override;

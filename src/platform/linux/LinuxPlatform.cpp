@@ -1,5 +1,6 @@
 #include "platform/linux/LinuxPlatform.h"
 
+#include "platform/UserText.h"
 #include "platform/linux/LinkDisplays.h"
 #include "platform/linux/LinuxHardware.h"
 #include "platform/linux/Unavailable.h"
@@ -7,6 +8,7 @@
 #include "platform/linux/gnome/GnomeDisplays.h"
 #include "platform/linux/gnome/GnomeVirtualDisplays.h"
 #include "platform/linux/x11/CompositorWatch.h"
+#include "platform/linux/x11/RootProfiles.h"
 #include "platform/linux/x11/X11Capture.h"
 #include "platform/linux/x11/X11Displays.h"
 #include "platform/linux/x11/X11Input.h"
@@ -17,12 +19,12 @@ namespace vp {
 
 namespace {
 
-constexpr const char* kNoCompositor =
-    "no compositing manager runs: a translucent shade would turn the screen black, so dimming stops at the gamma floor";
-constexpr const char* kGnomeShade = "GNOME on Wayland lets no program lay a translucent window over the screens";
-constexpr const char* kGnomeKeys =
-    "GNOME keeps the brightness and volume keys for itself; give them to Velvetpane in GNOME's keyboard shortcuts";
-constexpr const char* kNoCapture = "this session offers no screen capture the program can use";
+constexpr const char* kNoCompositor = R(
+    "no compositing manager runs: a translucent shade would turn the screen black, so dimming stops at the gamma floor");
+constexpr const char* kGnomeShade = R("GNOME on Wayland lets no program lay a translucent window over the screens");
+constexpr const char* kGnomeKeys = R(
+    "GNOME keeps the brightness and volume keys for itself; give them to Velvetpane in GNOME's keyboard shortcuts");
+constexpr const char* kNoCapture = R("this session offers no screen capture the program can use");
 
 Ability shadeWith(bool compositor) { return compositor ? Ability::yes() : Ability::no(kNoCompositor); }
 
@@ -44,11 +46,7 @@ LinuxPlatform::LinuxPlatform(LinuxPlatformOptions options, Runtime runtime, Wind
         });
         windows_ = ownWindows_.get();
     }
-    profiles_ = std::make_unique<ColordProfiles>(
-        options_.folders.home, options_.folders.dataHome,
-        [this](DisplayID id) { return std::optional<ColordDisplay>(ColordDisplay{{}, connectorOf(id)}); },
-        std::make_unique<ColordClient>(),
-        [](const std::string& folder) { return launchDetached({"xdg-open", folder}); });
+    makeProfiles();
     describe();
 }
 
@@ -101,6 +99,40 @@ void LinuxPlatform::makeX11Services(const LinuxPlatformOptions& options) {
     compositor_ = std::make_unique<x11::CompositorWatch>(options.x11Display, [this](bool present) {
         runtime_.main.post([this, present] { capabilities_.shade = shadeWith(present); });
     });
+}
+
+void LinuxPlatform::makeProfiles() {
+    auto profiles = std::make_unique<ColordProfiles>(
+        options_.folders.home, options_.folders.dataHome, [this](DisplayID id) { return colordIdentity(id); },
+        std::make_unique<ColordClient>(),
+        [](const std::string& folder) { return launchDetached({"xdg-open", folder}); });
+    if (x11_) {
+        rootProfiles_ = std::make_unique<x11::RootProfiles>(options_.x11Display);
+        profiles->showServerProfiles(
+            [this](DisplayID id) {
+                auto index = x11::xineramaIndex(x11_->screen(), id);
+                return index ? rootProfiles_->read(*index) : std::vector<std::uint8_t>();
+            },
+            options_.folders.stateHome + "/velvetpane/screen-profiles");
+    }
+    profiles_ = std::move(profiles);
+}
+
+// colord files a display under the digest of its EDID (and X11 outputs under
+// their names too); the EDID comes from the display back-end, else from the
+// DRM connector of the same name.
+std::optional<ColordDisplay> LinuxPlatform::colordIdentity(DisplayID id) {
+    if (x11_) return ColordDisplay{x11_->edid(id), x11_->connector(id)};
+    if (links_) {
+        auto link = links_->link(id);
+        if (!link) return std::nullopt;
+        return ColordDisplay{link->edid, link->connector.value_or("")};
+    }
+    const std::string connector = connectorOf(id);
+    if (connector.empty()) return std::nullopt;
+    for (const DrmLink& link : drmLinks(options_.paths))
+        if (link.connector == connector) return ColordDisplay{link.edid, connector};
+    return ColordDisplay{{}, connector};
 }
 
 void LinuxPlatform::describe() {

@@ -11,6 +11,7 @@
 #include "platform/linux/LinuxPaths.h"
 #include "platform/linux/LinuxSystem.h"
 #include "platform/linux/PlatformChoice.h"
+#include "platform/linux/desktop/ColordClient.h"
 
 #include <functional>
 #include <memory>
@@ -20,6 +21,7 @@ namespace vp {
 namespace x11 {
 class X11Displays;
 class CompositorWatch;
+class RootProfiles;
 }  // namespace x11
 namespace gnome {
 class GnomeDisplays;
@@ -60,7 +62,9 @@ public:
 private:
     void makeDisplays(const LinuxPlatformOptions& options);
     void makeX11Services(const LinuxPlatformOptions& options);
+    void makeProfiles();
     void describe();
+    std::optional<ColordDisplay> colordIdentity(DisplayID id);
     std::string connectorOf(DisplayID id);
     std::optional<DisplayID> displayOn(const std::string& connector);
 
@@ -80,6 +84,7 @@ private:
     std::unique_ptr<InputServices> input_;
     std::unique_ptr<ScreenCapture> capture_;
     std::unique_ptr<x11::CompositorWatch> compositor_;
+    std::unique_ptr<x11::RootProfiles> rootProfiles_;
     std::unique_ptr<ColorProfileServices> profiles_;
 };
 

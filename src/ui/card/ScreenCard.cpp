@@ -122,6 +122,7 @@ std::string ScreenCard::structure(const CardModel& m) const {
     key += m.hiDPINote.value_or("") + '\n';
     key += m.methodNote.value_or("") + '\n';
     key += m.hiDPIUnavailable.value_or("") + '\n';
+    key += m.profileNote.value_or("") + '\n';
     bool flags[] = {expanded_, m.expandButton, m.reconnectRow, m.brightnessRow, m.actionsRow,
                     m.xdrLevel.has_value(), m.volume.has_value(), m.profileMenu, m.inputMenu,
                     m.softwareOnlySwitch, m.hiDPIButton, m.hiDPIPrimary, m.pipPrimary};
@@ -177,6 +178,8 @@ void ScreenCard::updateValues() {
     if (auto* toggle = content_->findChild<Toggle*>("softwareOnly")) toggle->setChecked(model_.forceSoftware);
     if (auto* menu = content_->findChild<ChipMenuButton*>("input")) menu->setFace(q(model_.inputFace));
     if (auto* menu = content_->findChild<ChipMenuButton*>("profile")) menu->setFace(q(model_.profileFace));
+    if (auto* note = content_->findChild<QLabel*>("profileNote"))
+        note->setText(q(model_.profileFace + "\n" + model_.profileNote.value_or("")));
 }
 
 GlowSlider* ScreenCard::slider(const char* name, double value, const QColor& tint, const std::string& icon,
@@ -303,6 +306,7 @@ QWidget* ScreenCard::extras() {
             [this](bool on) { context_.keys().setVolumeEnabled(on); }));
     }
     if (model_.profileMenu) column->addWidget(profileMenu(), 0, Qt::AlignLeft);
+    else if (model_.profileNote) column->addWidget(profileNote());
     // A row of its own, as the profile's: "Input: DisplayPort 1" in the
     // longer languages would not fit beside the switch and the reset button.
     if (model_.inputMenu) column->addWidget(inputMenu(), 0, Qt::AlignLeft);
@@ -320,6 +324,12 @@ QWidget* ScreenCard::extras() {
     layout->addWidget(reset);
     column->addWidget(bottom);
     return section;
+}
+
+QWidget* ScreenCard::profileNote() {
+    QLabel* note = wrappingText(q(model_.profileFace + "\n" + *model_.profileNote), 10, DS::muted);
+    note->setObjectName("profileNote");
+    return note;
 }
 
 ChipMenuButton* ScreenCard::profileMenu() {

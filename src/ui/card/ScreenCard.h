@@ -56,6 +56,7 @@ private:
     QWidget* extras();
     QWidget* actions();
     ChipMenuButton* profileMenu();
+    QWidget* profileNote();
     ChipMenuButton* inputMenu();
     ChipMenuButton* resolutionMenu();
     ChipMenuButton* moreMenu();

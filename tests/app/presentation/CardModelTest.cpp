@@ -209,6 +209,16 @@ TEST(CardModel, InputAndProfileFacesAndChecks) {
     m = cardModel(f);
     EXPECT_EQ(m.inputFace, "Input: —");
     EXPECT_EQ(m.profileFace, "Color profile: —");
+    EXPECT_EQ(m.profileNote, std::nullopt);
+
+    // Where profiles cannot be assigned the current one is still shown, with why.
+    f.profilesAvailable = false;
+    f.profilesUnavailable = "Assigning profiles needs colord";
+    f.profileName = "Calibrated Studio";
+    m = cardModel(f);
+    EXPECT_FALSE(m.profileMenu);
+    EXPECT_EQ(m.profileFace, "Color profile: Calibrated Studio");
+    EXPECT_EQ(m.profileNote, "Assigning profiles needs colord");
 }
 
 TEST(CardModel, ModesSplitIntoHiDPIAndStandardKeepingOrder) {

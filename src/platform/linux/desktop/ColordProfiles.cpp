@@ -1,6 +1,10 @@
 #include "platform/linux/desktop/ColordProfiles.h"
 
+#include "platform/UserText.h"
+
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace vp {
 
@@ -10,6 +14,13 @@ namespace {
 // default, not something the user assigned.
 bool madeFromEdid(const std::string& filename) {
     return std::filesystem::path(filename).filename().string().rfind("edid-", 0) == 0;
+}
+
+bool holds(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::vector<std::uint8_t> there{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return there == bytes;
 }
 
 }  // namespace
@@ -43,7 +54,7 @@ bool ColordProfiles::openUserFolder() {
 std::string ColordProfiles::assignmentProblem() {
     std::string problem = colord_->problem();
     if (problem.empty()) return {};
-    return "Assigning profiles needs colord, the desktop's colour manager (" + problem + ")";
+    return R("Assigning profiles needs colord, the desktop's colour manager") + (" (" + problem + ")");
 }
 
 std::optional<std::string> ColordProfiles::deviceOf(DisplayID display) {
@@ -61,7 +72,27 @@ bool ColordProfiles::assign(DisplayID display, const std::optional<std::string>&
     return !current || colord_->remove(*device, *current).empty();
 }
 
+void ColordProfiles::showServerProfiles(ServerProfile read, std::string folder) {
+    serverProfile_ = std::move(read);
+    serverFolder_ = std::move(folder);
+}
+
+std::optional<std::string> ColordProfiles::serverProfileFile(DisplayID display) {
+    std::vector<std::uint8_t> bytes = serverProfile_(display);
+    if (bytes.empty()) return std::nullopt;
+    const std::string path = serverFolder_ + "/display-" + std::to_string(display) + ".icc";
+    if (holds(path, bytes)) return path;
+    std::error_code error;
+    std::filesystem::create_directories(serverFolder_, error);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    out.close();
+    if (!out) return std::nullopt;
+    return path;
+}
+
 std::optional<std::string> ColordProfiles::assigned(DisplayID display) {
+    if (serverProfile_ && !colord_->problem().empty()) return serverProfileFile(display);
     auto device = deviceOf(display);
     if (!device) return std::nullopt;
     auto profiles = colord_->profiles(*device);

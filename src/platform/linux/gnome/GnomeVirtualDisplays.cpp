@@ -1,5 +1,6 @@
 #include "platform/linux/gnome/GnomeVirtualDisplays.h"
 
+#include "platform/UserText.h"
 #include "platform/linux/gnome/PipeWireStream.h"
 #include "platform/linux/gnome/ScreenCastSession.h"
 
@@ -121,7 +122,7 @@ bool GnomeVirtualDisplays::isAvailable() {
 
 void GnomeVirtualDisplays::describe(Capabilities& capabilities) {
     capabilities.virtualDisplays =
-        isAvailable() ? Ability::yes() : Ability::no("mutter offers no screen casting in this session");
+        isAvailable() ? Ability::yes() : Ability::no(R("mutter offers no screen casting in this session"));
 }
 
 std::unique_ptr<VirtualDisplay> GnomeVirtualDisplays::create(const VirtualDisplayDescriptor& descriptor) {

@@ -66,7 +66,7 @@ std::vector<std::uint8_t> KeyGrabber::keycodes(KeySym key) const {
 
 std::string KeyGrabber::grab(KeySym key) {
     auto codes = keycodes(key);
-    if (codes.empty()) return "not on this keyboard";
+    if (codes.empty()) return kMissing;
     std::vector<xcb_void_cookie_t> cookies;
     for (std::uint8_t code : codes)
         for (std::uint16_t mods : modifierSets())
@@ -82,7 +82,7 @@ std::string KeyGrabber::grab(KeySym key) {
         for (std::uint8_t code : codes)
             for (std::uint16_t mods : modifierSets()) xcb_ungrab_key(c_, code, root_, mods);
         xcb_flush(c_);
-        return "held by another program";
+        return kHeld;
     }
     std::lock_guard lock(mutex_);
     for (std::uint8_t code : codes) byKeycode_[code] = key;

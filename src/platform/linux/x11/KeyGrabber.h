@@ -8,6 +8,7 @@
 // is reported per key and the other keys keep working. A grabbed key never
 // reaches anyone else, so callers grab only what they will act on.
 
+#include "platform/UserText.h"
 #include "platform/linux/x11/XcbEventLoop.h"
 
 #include <cstdint>
@@ -46,6 +47,9 @@ class KeyGrabber {
 public:
     // Runs on the grabber's own thread.
     using Handler = std::function<void(const KeyPress&)>;
+    // Why a key was not grabbed.
+    static constexpr const char* kHeld = "held by another program";
+    static constexpr const char* kMissing = R("not on this keyboard");
 
     // Connects to `display` ($DISPLAY when empty). `combination` is the
     // extra modifier set grabbed besides the bare key (0: none).

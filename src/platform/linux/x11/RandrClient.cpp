@@ -208,6 +208,7 @@ std::optional<RandrScreen> RandrClient::read(bool probe) {
         auto bytes = propertyBytes(edid.get());
         o.edid = parseEdid(bytes);
         o.edidBroken = !bytes.empty() && !o.edid;
+        o.edidBytes = std::move(bytes);
         if (type && type->format == 32 && type->num_items == 1)
             o.connectorType = atomName(*reinterpret_cast<const std::uint32_t*>(xcb_randr_get_output_property_data(type.get())));
         s.outputs.push_back(std::move(o));

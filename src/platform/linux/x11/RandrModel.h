@@ -45,6 +45,7 @@ struct RandrOutput {
     int preferredModes = 0;  // the first this many of `modes` are preferred
     int widthMM = 0, heightMM = 0;
     std::optional<Edid> edid;
+    std::vector<std::uint8_t> edidBytes;  // the block as the output gives it, for its digest
     bool edidBroken = false;    // a block was there but unusable
     std::string connectorType;  // the "ConnectorType" property, when given
     // Derived by assignDisplayIds().

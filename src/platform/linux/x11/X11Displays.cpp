@@ -1,5 +1,7 @@
 #include "platform/linux/x11/X11Displays.h"
 
+#include "platform/UserText.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -337,6 +339,13 @@ std::string X11Displays::connector(DisplayID id) {
     return o ? o->name : std::string();
 }
 
+std::vector<std::uint8_t> X11Displays::edid(DisplayID id) {
+    std::lock_guard lock(mutex_);
+    refresh();
+    const RandrOutput* o = output(id);
+    return o ? o->edidBytes : std::vector<std::uint8_t>();
+}
+
 std::optional<DisplayMode> X11Displays::currentMode(DisplayID id) {
     std::lock_guard lock(mutex_);
     refresh();
@@ -376,8 +385,7 @@ void X11Displays::describe(Capabilities& capabilities) const {
     // RandR could stretch a screen's picture (a CRTC transform), but nothing
     // makes programs draw it at twice the detail: that would be a blurred
     // imitation of HiDPI, so neither is offered.
-    capabilities.virtualDisplays =
-        Ability::no("X11 has no virtual displays, and so no HiDPI: RandR can only stretch a picture, not sharpen it");
+    capabilities.virtualDisplays = Ability::no(R("X11 has no virtual displays"));
 }
 
 // --- Transactions

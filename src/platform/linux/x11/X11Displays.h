@@ -86,6 +86,8 @@ public:
     // The display's name from its EDID, else its connector.
     std::string name(DisplayID id);
     std::string connector(DisplayID id);
+    // The EDID block as the output gives it; empty without one.
+    std::vector<std::uint8_t> edid(DisplayID id);
     // Puts back every original still recorded and clears the record.
     void restoreOriginals();
     // Waits until written gamma has reached the server.

@@ -18,6 +18,9 @@ constexpr std::pair<Key, KeySym> kKeys[] = {
 // elsewhere.
 constexpr std::uint16_t kFine = modifier::shift | modifier::mod1;
 
+constexpr const char* kHeldHere = R("held by another program (usually the desktop's own media keys): release it in "
+                                    "the desktop's keyboard shortcuts to use it here");
+
 KeySym symOf(Key key) {
     for (auto [k, sym] : kKeys)
         if (k == key) return sym;
@@ -70,8 +73,7 @@ std::unique_ptr<KeyWatch> X11Input::watchKeys(const std::vector<Key>& keys, KeyH
         problems_.clear();
         for (Key key : keys)
             if (const std::string& why = result[symOf(key)]; !why.empty())
-                problems_[key] = why + " (usually the desktop's own media keys): release it in the desktop's "
-                                       "keyboard shortcuts to use it here";
+                problems_[key] = why == KeyGrabber::kHeld ? kHeldHere : why;
     }
     return std::make_unique<GrabWatch>(std::move(grabber), alive);
 }
