@@ -111,7 +111,7 @@ class LinuxInterfaceTest : public QObject {
 private Q_SLOTS:
     void theInterfaceOnXvfb() {
         std::string why;
-        auto bed = test::XServerBed::start(test::XServerBed::Kind::xvfb, why);
+        auto bed = vp::test::XServerBed::start(vp::test::XServerBed::Kind::xvfb, why);
         if (!bed) QSKIP(why.c_str());
         if (std::system("command -v xcompmgr >/dev/null 2>&1") != 0) QSKIP("xcompmgr is not installed");
 
