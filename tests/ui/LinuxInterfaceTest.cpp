@@ -12,7 +12,6 @@
 #include "display/DisplayManager.h"
 #include "platform/qt/QtWindows.h"
 #include "ui/app/UiApplication.h"
-#include "ui/manager/KeyProblemsCard.h"
 #include "ui/manager/ManagerView.h"
 #include "ui/scenes/ManagerWindow.h"
 #include "x11/XServerBed.h"
@@ -93,7 +92,7 @@ private Q_SLOTS:
         auto* manager = program.scenes().managerWindow()->findChild<ManagerView*>();
         QVERIFY(manager);
         manager->select(ManagerSection::general);
-        auto* card = manager->findChild<KeyProblemsCard*>();
+        auto* card = manager->findChild<QWidget*>(QStringLiteral("keyProblems"));
         QVERIFY(card && card->isVisible());
         auto reasons = card->findChildren<QLabel*>(QStringLiteral("keyProblemReason"));
         QCOMPARE(reasons.size(), 1);
@@ -101,7 +100,7 @@ private Q_SLOTS:
 
         program.terminate();
         QVERIFY(shadeWindows().empty());
-        compositor.kill();
+        compositor.terminate();
         compositor.waitForFinished();
     }
 };

@@ -262,6 +262,7 @@ private Q_SLOTS:
 
     void aWindowForADisplayLandsOnTheScreenOfItsOutput() {
         NamedDesk desk;
+        if (desk.output.isEmpty()) QSKIP("this Qt platform leaves its screen unnamed");
         WindowConfig c = shadeConfig();
         c.screen = NamedDesk::kLeft;
         c.contentRect = desk.left();
@@ -280,6 +281,7 @@ private Q_SLOTS:
 
     void theHUDShowsOnTheScreenUnderThePointer() {
         NamedDesk desk;
+        if (desk.output.isEmpty()) QSKIP("this Qt platform leaves its screen unnamed");
         QCursor::setPos(QGuiApplication::primaryScreen()->geometry().center());
         auto window = desk.windows.createWindow(hudConfig());
         // Where the core puts it: low in the middle of the main screen.
