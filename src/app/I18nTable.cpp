@@ -391,6 +391,17 @@ const std::map<std::string, std::vector<std::string>>& table() {
          {"Couldn’t change opening at login.", "No se pudo cambiar la apertura al iniciar sesión.",
           "Impossibile modificare l’apertura al login.", "Impossible de modifier l’ouverture à la connexion.",
           "Öffnen beim Anmelden konnte nicht geändert werden."}},
+        {"Teclas em uso por outro programa",
+         {"Keys in use by another program", "Teclas en uso por otro programa", "Tasti in uso da un altro programma",
+          "Touches utilisées par un autre programme", "Von einem anderen Programm belegte Tasten"}},
+        {"Aumentar brilho",
+         {"Brightness up", "Subir brillo", "Aumenta luminosità", "Augmenter la luminosité", "Helligkeit erhöhen"}},
+        {"Diminuir brilho",
+         {"Brightness down", "Bajar brillo", "Diminuisci luminosità", "Diminuer la luminosité",
+          "Helligkeit verringern"}},
+        {"Aumentar volume", {"Volume up", "Subir volumen", "Alza il volume", "Augmenter le volume", "Lauter"}},
+        {"Diminuir volume", {"Volume down", "Bajar volumen", "Abbassa il volume", "Baisser le volume", "Leiser"}},
+        {"Silenciar", {"Mute", "Silenciar", "Muto", "Couper le son", "Stummschalten"}},
     };
     return rows;
 }

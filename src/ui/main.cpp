@@ -8,6 +8,7 @@
 #include "app/linux/LinuxHeadless.h"
 #include "ui/app/Snapshots.h"
 #include "ui/app/SingleInstance.h"
+#include "ui/app/InterfacePlatform.h"
 #include "ui/app/UiApplication.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@
 
 #include <iostream>
 #include <optional>
+#include <variant>
 #include <unistd.h>
 
 namespace {
@@ -112,6 +114,7 @@ int runInterface(int argc, char** argv, Command command) {
         std::cerr << "velvetpane: scenario " << e.what() << "\n";
         return 2;
     }
+    if (auto* real = program->linuxPlatform()) std::cerr << "velvetpane: " << real->summary() << "\n";
     instance->onURLs = [&program](const QStringList& urls) { program->openURLs(urls); };
     QObject::connect(&app, &QCoreApplication::aboutToQuit, [&program] { program->terminate(); });
     program->launch(command.urls);
@@ -142,8 +145,13 @@ int main(int argc, char** argv) {
                      "interface)\n";
         return vp::runHeadless(args, std::cout, std::cerr, terminal, vp::makeLinuxBed);
     }
-    if (command.platform == "linux")
-        std::cerr << "velvetpane: the interface still runs on the simulated platform; for real monitors use "
-                     "--headless --platform linux\n";
+    if (command.platform.empty()) command.platform = qEnvironmentVariable("VELVETPANE_PLATFORM").toStdString();
+    auto choice = vp::ui::chooseInterfacePlatform(command.platform, command.ui.scenario);
+    if (auto* error = std::get_if<std::string>(&choice)) {
+        std::cerr << "velvetpane: " << *error << "\n";
+        return 2;
+    }
+    command.ui.platform = std::get<vp::PlatformChoice>(choice);
+    std::cerr << "velvetpane: " << command.ui.platform.reason << "\n";
     return runInterface(argc, argv, std::move(command));
 }

@@ -51,6 +51,8 @@ QProcessEnvironment isolated(const QTemporaryDir& root) {
     // program itself draws offscreen and never connects to it.
     env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("velvetpane-test-no-display"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // The simulated screens: never the real ones of whoever runs the tests.
+    env.insert(QStringLiteral("VELVETPANE_PLATFORM"), QStringLiteral("sim"));
     return env;
 }
 

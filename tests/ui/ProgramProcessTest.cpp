@@ -24,6 +24,8 @@ struct Program {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        // Never the real displays of whoever runs the tests.
+        env.insert(QStringLiteral("VELVETPANE_PLATFORM"), QStringLiteral("sim"));
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(VELVETPANE_BINARY), args);
     }

@@ -10,6 +10,8 @@
 #include "ui/windows/WindowContents.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QScreen>
 #include <QTest>
 
 using namespace vp;
@@ -57,6 +59,29 @@ struct Desk {
     QtMainQueue main;
     QtWindowSystem windows{sim.simWindows, main, ui::makeWindowContent};
     Desk() { sim.loadScenarioFile(SimPlatform::defaultScenarioPath()); }
+};
+
+// Two displays: the main one, and one to its left that Qt shows as its own
+// (offscreen) screen, which Qt has put at the top left of its desktop.
+struct NamedDesk {
+    static constexpr DisplayID kMain = 1, kLeft = 2;
+    QtMainQueue main;
+    QString output = QGuiApplication::primaryScreen()->name();
+    QSize size = QGuiApplication::primaryScreen()->geometry().size();
+    bool named = true;
+    bool shade = true;
+    QtWindowSystem windows{QtScreenSource{[this] { return list(); }, 2000,
+                                          [this](DisplayID id) {
+                                              return id == kLeft && named ? output.toStdString() : std::string();
+                                          },
+                                          [this] { return shade; }},
+                           main, {}};
+    Rect left() const { return {-double(size.width()), 0, double(size.width()), double(size.height())}; }
+    std::vector<ScreenInfo> list() const {
+        ScreenInfo m{kMain, "Main", {0, 0, 1920, 1080}, {0, 0, 1920, 1080}, 1.0, std::nullopt};
+        ScreenInfo l{kLeft, "Left", left(), left(), 1.0, std::nullopt};
+        return {m, l};
+    }
 };
 
 int visibleTopLevels() {
@@ -233,6 +258,47 @@ private Q_SLOTS:
         widget->close();
         QVERIFY(!window);
         QTRY_VERIFY(!widget);
+    }
+
+    void aWindowForADisplayLandsOnTheScreenOfItsOutput() {
+        NamedDesk desk;
+        if (desk.output.isEmpty()) QSKIP("this Qt platform leaves its screen unnamed");
+        WindowConfig c = shadeConfig();
+        c.screen = NamedDesk::kLeft;
+        c.contentRect = desk.left();
+        auto window = desk.windows.createWindow(c);
+        window->setFrame(desk.left());
+        auto* widget = dynamic_cast<QtWindow*>(window.get())->widget();
+        QCOMPARE(widget->geometry(), QGuiApplication::primaryScreen()->geometry());
+        QCOMPARE(widget->screen(), QGuiApplication::primaryScreen());
+        QCOMPARE(window->frame(), desk.left());
+
+        // Without the output's name, by geometry: left of and below Qt's origin.
+        desk.named = false;
+        window->setFrame(desk.left());
+        QCOMPARE(widget->geometry().topLeft(), QPoint(-desk.size.width(), 1080 - desk.size.height()));
+    }
+
+    void theHUDShowsOnTheScreenUnderThePointer() {
+        NamedDesk desk;
+        if (desk.output.isEmpty()) QSKIP("this Qt platform leaves its screen unnamed");
+        QCursor::setPos(QGuiApplication::primaryScreen()->geometry().center());
+        auto window = desk.windows.createWindow(hudConfig());
+        // Where the core puts it: low in the middle of the main screen.
+        window->setFrameOrigin({960 - 110, 90});
+        auto* widget = dynamic_cast<QtWindow*>(window.get())->widget();
+        QRect screen = QGuiApplication::primaryScreen()->geometry();
+        QCOMPARE(widget->geometry().center().x(), screen.center().x());
+        QCOMPARE(widget->geometry().bottom(), screen.bottom() - 90);
+    }
+
+    void noShadeWhileNothingCanBlendIt() {
+        NamedDesk desk;
+        desk.shade = false;
+        QVERIFY(!desk.windows.createWindow(shadeConfig()));
+        QVERIFY(desk.windows.createWindow(hudConfig()));
+        desk.shade = true;
+        QVERIFY(desk.windows.createWindow(shadeConfig()));
     }
 
     void extraBrightnessKeepsTheFactorAndShowsNothing() {

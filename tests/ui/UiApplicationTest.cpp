@@ -59,9 +59,9 @@ private Q_SLOTS:
         options.trayAvailable = false;
         options.quit = [&] { ++quits; };
         UiApplication program(options);
-        QVERIFY(!program.platform().qtWindows().isAccessory());
+        QVERIFY(!program.qtWindows().isAccessory());
         program.launch({});
-        QVERIFY(program.platform().qtWindows().isAccessory());
+        QVERIFY(program.qtWindows().isAccessory());
 
         // The manager starts on the Qt main queue, in real time.
         QTRY_COMPARE(program.context().displayManager().screens.size(), std::size_t(3));
@@ -131,7 +131,7 @@ private Q_SLOTS:
         program.launch({});
         DisplayManager& dm = program.context().displayManager();
         QTRY_COMPARE(dm.screens.size(), std::size_t(3));
-        auto* panel = program.platform().sim().simDisplays.find(3);
+        auto* panel = program.simulated()->sim().simDisplays.find(3);
         GammaTable original = panel->gamma;
         // The 1080p monitor has no DDC/CI: this deep it is dimmed in
         // software and covered by a shade.

@@ -39,13 +39,10 @@ LinuxPlatform::LinuxPlatform(LinuxPlatformOptions options, Runtime runtime, Wind
     if (x11_) makeX11Services(options_);
     if (!input_) input_ = std::make_unique<NoKeys>();
     if (!capture_) capture_ = std::make_unique<NoCapture>(kNoCapture);
-    windows_ = windows;
-    if (!windows_) {
-        ownWindows_ = std::make_unique<PlainWindows>(*displays_, runtime_.main, [this](DisplayID id) {
-            return links_ ? links_->name(id) : x11_ ? x11_->name(id) : connectorOf(id);
-        });
-        windows_ = ownWindows_.get();
-    }
+    ownWindows_ = std::make_unique<PlainWindows>(*displays_, runtime_.main, [this](DisplayID id) {
+        return links_ ? links_->name(id) : x11_ ? x11_->name(id) : connectorOf(id);
+    });
+    windows_ = windows ? windows : ownWindows_.get();
     makeProfiles();
     describe();
 }
@@ -157,6 +154,10 @@ void LinuxPlatform::describe() {
     if (!x11_ && !gnome_) c.virtualDisplays = Ability::no(LinkDisplays::kWhy);
     summary_ += "; monitors: DDC/CI over i2c-dev; backlight: logind or sysfs";
     capabilities_ = c;
+}
+
+std::vector<ScreenInfo> LinuxPlatform::screens() {
+    return x11_ ? x11_->screens() : ownWindows_->screens();
 }
 
 std::string LinuxPlatform::connectorOf(DisplayID id) {

@@ -47,6 +47,11 @@ public:
     std::string name() const override { return "linux"; }
     // Which back-ends run, and what is missing: for standard error and the panel.
     const std::string& summary() const { return summary_; }
+    // The displays as the window system lists them, for a window system made
+    // before the platform, and the output each is on (the RandR output or
+    // connector, which is also what Qt names its screen; empty when unknown).
+    std::vector<ScreenInfo> screens();
+    std::string outputName(DisplayID id) { return connectorOf(id); }
 
     const Capabilities& capabilities() const override { return capabilities_; }
     Runtime runtime() override { return runtime_; }

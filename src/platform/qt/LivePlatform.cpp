@@ -3,8 +3,8 @@
 namespace vp {
 
 LivePlatform::LivePlatform(const std::string& home, WindowContentFactory contents)
-    : sim_(SimOptions{home, false}, Runtime{main_, ddc_, clock_, sleeper_}),
-      windows_(sim_.simWindows, main_, std::move(contents)),
+    : sim_(SimOptions{home, false}, runtime_.runtime()),
+      windows_(sim_.simWindows, runtime_.main(), std::move(contents)),
       capture_(sim_.simCapture) {
     sim_.simCapture.threaded = true;
 }
@@ -13,7 +13,7 @@ LivePlatform::~LivePlatform() {
     // DDC work in flight talks to the simulated monitors: let it finish
     // before they go.
     sim_.simDisplays.settle();
-    ddc_.waitIdle();
+    runtime_.finishDDC();
 }
 
 }  // namespace vp

@@ -1,14 +1,13 @@
 #pragma once
-// The program's platform: the simulated display system (displays, monitors,
+// The program's simulated platform: the simulated display system (displays, monitors,
 // virtual displays, capture, system services) running in real time — its
 // main queue on the Qt event loop, DDC/CI on a worker thread with real
 // pauses, a steady clock, capture answers on worker threads and frames at
 // their frame rate — and its windows as real Qt windows.
 
 #include "platform/Platform.h"
-#include "platform/VirtualRuntime.h"
 #include "platform/qt/PacedCapture.h"
-#include "platform/qt/QtMainQueue.h"
+#include "platform/qt/QtRuntime.h"
 #include "platform/qt/QtWindowSystem.h"
 #include "platform/sim/SimPlatform.h"
 
@@ -26,7 +25,7 @@ public:
 
     std::string name() const override { return sim_.name(); }
     const Capabilities& capabilities() const override { return sim_.capabilities(); }
-    Runtime runtime() override { return {main_, ddc_, clock_, sleeper_}; }
+    Runtime runtime() override { return runtime_.runtime(); }
     DisplayServices& displays() override { return sim_.displays(); }
     MonitorHardware& hardware() override { return sim_.hardware(); }
     VirtualDisplayFactory& virtualDisplays() override { return sim_.virtualDisplays(); }
@@ -40,10 +39,7 @@ public:
     QtWindowSystem& qtWindows() { return windows_; }
 
 private:
-    QtMainQueue main_;
-    ThreadSerialQueue ddc_;
-    SteadyClock clock_;
-    RealSleeper sleeper_;
+    QtRuntime runtime_;
     SimPlatform sim_;
     QtWindowSystem windows_;
     PacedCapture capture_;

@@ -4,6 +4,7 @@
 
 #include <QCloseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QTimer>
 #include <QVariantAnimation>
 
@@ -70,9 +71,8 @@ void PlatformWidget::closeEvent(QCloseEvent* event) {
     if (auto handler = onUserClose) handler();
 }
 
-QtWindow::QtWindow(const WindowConfig& config, std::function<double()> mainHeight,
-                   const WindowContentFactory& contents)
-    : mainHeight_(std::move(mainHeight)) {
+QtWindow::QtWindow(const WindowConfig& config, QtPlacement& placement, const WindowContentFactory& contents)
+    : placement_(placement), role_(config.role), screen_(config.screen) {
     QtWindowTraits traits = qtWindowTraits(config);
     widget_ = new PlatformWidget(config.role, traits.flags, contents);
     widget_->setAttribute(Qt::WA_TranslucentBackground, traits.translucent);
@@ -97,12 +97,27 @@ QtWindow::~QtWindow() {
 }
 
 Rect QtWindow::frame() const {
-    return widget_ ? fromQtRect(widget_->geometry(), mainHeight_()) : Rect{};
+    return widget_ ? placement_.fromQt(widget_->geometry(), display_) : Rect{};
 }
 
-void QtWindow::setFrame(const Rect& frame) {
+std::optional<DisplayID> QtWindow::displayFor(Rect& frame) const {
+    if (screen_) return screen_;
+    if (role_ == WindowRole::hud) {
+        if (auto pointer = placement_.displayUnderPointer()) {
+            frame = placement_.fromMainTo(frame, *pointer);
+            return pointer;
+        }
+    }
+    return placement_.displayAt(frame);
+}
+
+void QtWindow::setFrame(const Rect& wanted) {
     if (!widget_) return;
-    QRect r = toQtRect(frame, mainHeight_());
+    Rect frame = wanted;
+    display_ = displayFor(frame);
+    if (QScreen* screen = display_ ? placement_.screenOf(*display_) : nullptr; screen && screen != widget_->screen())
+        widget_->setScreen(screen);
+    QRect r = placement_.toQt(frame, display_);
     if (widget_->minimumSize() == widget_->maximumSize()) widget_->setFixedSize(r.size());
     widget_->setGeometry(r);
     widget_->fitContent();

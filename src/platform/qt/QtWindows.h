@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+class QScreen;
 class QVariantAnimation;
 
 namespace vp {
@@ -59,10 +60,31 @@ private:
     double aspect_ = 0;
 };
 
-// A shade, HUD or PiP window.
+// Where the core's windows go on Qt's desktop.
+class QtPlacement {
+public:
+    virtual ~QtPlacement() = default;
+    // A frame in global points as a Qt rectangle on the screen of `display`
+    // (none: by geometry alone); and back.
+    virtual QRect toQt(const Rect& frame, std::optional<DisplayID> display) = 0;
+    virtual Rect fromQt(const QRect& rect, std::optional<DisplayID> display) = 0;
+    // The Qt screen that shows the display; null when none does.
+    virtual QScreen* screenOf(DisplayID display) = 0;
+    // The display whose screen holds the frame's centre.
+    virtual std::optional<DisplayID> displayAt(const Rect& frame) = 0;
+    // The display whose screen the pointer is on; none when unknown.
+    virtual std::optional<DisplayID> displayUnderPointer() = 0;
+    // The frame moved from the main screen to the display's screen, as far
+    // from the bottom and the middle as it was there.
+    virtual Rect fromMainTo(const Rect& frame, DisplayID display) = 0;
+};
+
+// A shade, HUD or PiP window. A window made for a screen stays on it; the
+// others belong to the screen their frame is on, except the HUD, which the
+// core places on the main screen and which shows where the pointer is.
 class QtWindow : public Window {
 public:
-    QtWindow(const WindowConfig& config, std::function<double()> mainHeight, const WindowContentFactory& contents);
+    QtWindow(const WindowConfig& config, QtPlacement& placement, const WindowContentFactory& contents);
     ~QtWindow() override;
 
     Rect frame() const override;
@@ -86,8 +108,14 @@ public:
     PlatformWidget* widget() const { return widget_; }
 
 private:
+    // The display the frame is placed for, and the frame in Qt's terms.
+    std::optional<DisplayID> displayFor(Rect& frame) const;
+
     QPointer<PlatformWidget> widget_;
-    std::function<double()> mainHeight_;
+    QtPlacement& placement_;
+    WindowRole role_;
+    std::optional<DisplayID> screen_;  // as made
+    std::optional<DisplayID> display_;  // of the current frame
     double alpha_ = 1.0;
     bool closed_ = false;
     QPointer<QVariantAnimation> fade_;

@@ -8,23 +8,46 @@
 
 namespace vp::ui {
 
-UiApplication::UiApplication(const UiOptions& options)
-    : platform_(std::make_unique<LivePlatform>(options.home, makeWindowContent)) {
-    // The desktop's languages, unless the scenario names the user's own.
-    if (auto desktop = desktopLanguages(); !desktop.empty()) platform_->sim().simSystem.languages = desktop;
-    platform_->loadScenarioFile(options.scenario.empty() ? SimPlatform::defaultScenarioPath() : options.scenario);
-    if (!options.lang.empty()) platform_->sim().simSystem.languages = {options.lang};
-    I18n::initialize(platform_->system().preferredLanguages());
-    context_ = std::make_unique<AppContext>(*platform_);
+UiApplication::UiApplication(const UiOptions& options) {
+    if (options.platform.kind == PlatformKind::linux) startLinux(options);
+    else startSimulated(options);
+    context_ = std::make_unique<AppContext>(platform());
     context_->install();
     delegate_ = std::make_unique<AppDelegate>(*context_);
     auto quit = options.quit ? options.quit : [] { QCoreApplication::quit(); };
     scenes_ = std::make_unique<Scenes>(*context_, quit, options.trayAvailable);
 }
 
+void UiApplication::startSimulated(const UiOptions& options) {
+    simulated_ = std::make_unique<LivePlatform>(options.home, makeWindowContent);
+    // The desktop's languages, unless the scenario names the user's own.
+    if (auto desktop = desktopLanguages(); !desktop.empty()) simulated_->sim().simSystem.languages = desktop;
+    simulated_->loadScenarioFile(options.scenario.empty() ? SimPlatform::defaultScenarioPath() : options.scenario);
+    if (!options.lang.empty()) simulated_->sim().simSystem.languages = {options.lang};
+    I18n::initialize(simulated_->system().preferredLanguages());
+}
+
+void UiApplication::startLinux(const UiOptions& options) {
+    LinuxPlatformOptions platformOptions;
+    platformOptions.choice = options.platform;
+    platformOptions.folders = foldersUnder(options.home);
+    linux_ = std::make_unique<LinuxInterfacePlatform>(std::move(platformOptions), makeWindowContent);
+    I18n::initialize(options.lang.empty() ? linux_->platform().system().preferredLanguages()
+                                          : std::vector<std::string>{options.lang});
+}
+
 UiApplication::~UiApplication() {
     terminate();
     scenes_.reset();
+}
+
+Platform& UiApplication::platform() {
+    if (linux_) return linux_->platform();
+    return *simulated_;
+}
+
+QtWindowSystem& UiApplication::qtWindows() {
+    return linux_ ? linux_->windows() : simulated_->qtWindows();
 }
 
 void UiApplication::launch(const QStringList& urls) {
@@ -35,10 +58,11 @@ void UiApplication::launch(const QStringList& urls) {
 
 void UiApplication::terminate() {
     if (delegate_->hasTerminated()) return;
+    // On Linux the core's shutdown puts back what outlives the process.
     delegate_->applicationWillTerminate();
     // The simulated system undoes what was changed for this process only,
     // as the real one does when a process ends.
-    platform_->sim().simDisplays.endProcess();
+    if (simulated_) simulated_->sim().simDisplays.endProcess();
 }
 
 void UiApplication::openURLs(const QStringList& urls) {

@@ -4,7 +4,9 @@
 
 #include "app/AppContext.h"
 #include "app/AppDelegate.h"
+#include "platform/linux/PlatformChoice.h"
 #include "platform/qt/LivePlatform.h"
+#include "ui/app/InterfacePlatform.h"
 #include "ui/scenes/Scenes.h"
 
 #include <QStringList>
@@ -17,8 +19,9 @@ namespace vp::ui {
 
 struct UiOptions {
     std::string scenario;  // empty: the default scenario
-    std::string home;      // empty: defaults in memory
+    std::string home;      // empty: defaults in memory (simulated), the XDG folders (Linux)
     std::string lang;      // empty: the system's preferred languages
+    PlatformChoice platform;  // simulated unless chosen otherwise
     bool trayAvailable = true;
     // What the quit action does; unset: end the event loop.
     std::function<void()> quit;
@@ -38,12 +41,21 @@ public:
     void terminate();
     void openURLs(const QStringList& urls);
 
-    LivePlatform& platform() { return *platform_; }
+    Platform& platform();
+    QtWindowSystem& qtWindows();
+    // Null on the Linux platform.
+    LivePlatform* simulated() { return simulated_.get(); }
+    // Null on the simulated platform.
+    LinuxPlatform* linuxPlatform() { return linux_ ? &linux_->platform() : nullptr; }
     AppContext& context() { return *context_; }
     Scenes& scenes() { return *scenes_; }
 
 private:
-    std::unique_ptr<LivePlatform> platform_;
+    void startSimulated(const UiOptions& options);
+    void startLinux(const UiOptions& options);
+
+    std::unique_ptr<LivePlatform> simulated_;
+    std::unique_ptr<LinuxInterfacePlatform> linux_;
     std::unique_ptr<AppContext> context_;
     std::unique_ptr<AppDelegate> delegate_;
     std::unique_ptr<Scenes> scenes_;

@@ -10,6 +10,7 @@
 #include "ui/components/Symbols.h"
 #include "ui/controls/Text.h"
 #include "ui/controls/Toggle.h"
+#include "ui/manager/KeyProblemsCard.h"
 #include "ui/manager/PageHeader.h"
 
 #include <QHBoxLayout>
@@ -81,6 +82,8 @@ GeneralPage::GeneralPage(AppContext& context, QWidget* parent)
     column->setSpacing(16);
     column->addWidget(new PageHeader(q(L("Geral")), q(L("Como o Velvetpane")), q(L("se comporta."))));
     column->addWidget(behaviourCard());
+    keyProblems_ = new KeyProblemsCard(context_.platform().input());
+    column->addWidget(keyProblems_);
 
     QLabel* safety = wrappingText(
         q(L("Ao sair, o Velvetpane devolve as cores originais, religa telas desligadas e desfaz o HiDPI virtual. Se algo "
@@ -156,6 +159,7 @@ void GeneralPage::showEvent(QShowEvent* event) {
     // The persisted switches take their stored values every time the page shows.
     for (const GeneralRow& row : generalRows())
         if (auto* toggle = findChild<Toggle*>(switchName(row.id))) toggle->setChecked(settings_.value(row.id));
+    keyProblems_->refresh();
     syncWarning();
 }
 

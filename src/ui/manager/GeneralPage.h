@@ -17,6 +17,7 @@ class AppContext;
 namespace vp::ui {
 
 struct PillButtonStyle;
+class KeyProblemsCard;
 
 class GeneralPage : public QWidget {
 public:
@@ -38,6 +39,7 @@ private:
     AppContext& context_;
     GeneralSettings settings_;
     QWidget* warning_ = nullptr;
+    KeyProblemsCard* keyProblems_ = nullptr;
     QTimer* poll_ = nullptr;
 };
 
