@@ -33,6 +33,10 @@ DDCProbeOutcome probeDDC(MonitorHardware& hardware, Sleeper& sleeper, const std:
         outcome.probed.insert(display.id);
         auto it = pairing.paired.find(display.id);
         if (it == pairing.paired.end() || forced.contains(display.id)) continue;
+        if (const std::string& why = it->second->link().unreachable; !why.empty()) {
+            outcome.unreachable[display.id] = why;
+            continue;
+        }
         if (auto r = probeOne(display.id, it->second)) outcome.results.push_back(std::move(*r));
     }
     return outcome;

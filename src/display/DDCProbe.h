@@ -23,6 +23,8 @@ struct DDCProbeOutcome {
     std::vector<DDCProbeResult> results;
     std::set<DisplayID> probed;  // every display asked about
     std::set<DisplayID> twins;   // left on software: indistinguishable from another
+    // Left on software because the platform may not open their link: why.
+    std::map<DisplayID, std::string> unreachable;
 };
 
 // Discovers the services, pairs them with the displays and reads

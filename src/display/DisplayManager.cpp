@@ -75,6 +75,10 @@ void DisplayManager::start() {
         });
     });
 
+    platform_.hardware().watchBacklights([weak, this](DisplayID display) {
+        if (weak.lock()) backlightChangedOutside(display);
+    });
+
     createEnabledVirtuals();
     refresh();
 

@@ -47,8 +47,9 @@ public:
     std::map<DisplayID, double> volume;
     std::map<DisplayID, int> inputSource;
     std::map<DisplayID, BrightnessMethod> method;
-    // Why an external screen stays on software dimming, when it is not the
-    // user's choice and not a monitor without DDC/CI.
+    // Why a screen stays on software dimming, when it is not the user's
+    // choice and not a monitor without DDC/CI: a twin, a link the user may
+    // not open, a panel whose backlight the system keeps from the user.
     std::map<DisplayID, std::string> softwareReason;
     PrefsMap prefs;
     std::vector<VirtualSpec> specs;
@@ -152,6 +153,7 @@ private:
     // brightness
     void detectBrightness();
     void probeBuiltin(const Screen& screen);
+    void backlightChangedOutside(DisplayID display);
     void startDDCProbe(std::vector<DisplayIdentity> externals, std::set<DisplayID> forced);
     void applyDDCProbe(const DDCProbeOutcome& outcome);
     void ddcWriteRefused(const RefusedWrite& refused);

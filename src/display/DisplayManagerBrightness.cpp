@@ -67,14 +67,20 @@ void DisplayManager::dropDDC(const std::set<DisplayID>& externals) {
         if (methodOf(it->first) == BrightnessMethod::ddc) method[it->first] = BrightnessMethod::software;
         it = ddc.erase(it);
     }
-    std::erase_if(softwareReason, [&](const auto& entry) { return !externals.contains(entry.first); });
+    std::erase_if(softwareReason, [&](const auto& entry) {
+        auto s = screen(entry.first);
+        return !externals.contains(entry.first) && !(s && s->isBuiltin);
+    });
 }
 
 void DisplayManager::probeBuiltin(const Screen& screen) {
     std::shared_ptr<Backlight> panel = platform_.hardware().backlight(screen.id);
     float hardware = 0;
-    bool usable = panel && panel->canChange() && panel->get(hardware) == 0;
-    if (!usable) {
+    const bool changeable = panel && panel->canChange();
+    const std::string why = panel && !changeable ? panel->whyUnchangeable() : std::string();
+    if (why.empty()) softwareReason.erase(screen.id);
+    else softwareReason[screen.id] = why;
+    if (!changeable || panel->get(hardware) != 0) {
         method[screen.id] = BrightnessMethod::software;
         brightness[screen.id] = prefsFor(screen).dim;
         return;
@@ -83,6 +89,17 @@ void DisplayManager::probeBuiltin(const Screen& screen) {
     auto dimmed = subDim.find(screen.id);
     if (dimmed != subDim.end() && dimmed->second < kDimmedBelowMinimum) return;
     brightness[screen.id] = curve::userFromHardware(hardware, combinedDimming());
+}
+
+// The desktop moved the panel's backlight (its own keys): the panel shows
+// what it left, and software dimming below the minimum, which assumed the
+// panel at its minimum, is dropped.
+void DisplayManager::backlightChangedOutside(DisplayID display) {
+    auto s = screen(display);
+    if (!s || methodOf(display) != BrightnessMethod::builtin) return;
+    if (subDim.erase(display)) reapplyColor(*s);
+    probeBuiltin(*s);
+    publish();
 }
 
 void DisplayManager::startDDCProbe(std::vector<DisplayIdentity> externals, std::set<DisplayID> forced) {
@@ -109,6 +126,8 @@ void DisplayManager::applyDDCProbe(const DDCProbeOutcome& outcome) {
     for (DisplayID id : outcome.twins)
         if (ddcScanned.contains(id))
             softwareReason[id] = L("Há outro monitor idêntico e não dá para saber qual deles responde por DDC/CI.");
+    for (const auto& [id, why] : outcome.unreachable)
+        if (ddcScanned.contains(id)) softwareReason[id] = why;
     for (const DDCProbeResult& r : outcome.results) {
         auto s = screen(r.display);
         if (!s || !ddcScanned.contains(r.display) || prefsFor(*s).forceSoftware) continue;

@@ -123,7 +123,9 @@ std::vector<std::shared_ptr<DDCService>> DDCService::discover(MonitorHardware& h
         // The built-in panel's link does not speak DDC/CI.
         if (link.location != Location::external) continue;
         std::unique_ptr<I2CChannel> channel = hardware.open(link);
-        if (!channel) continue;
+        // A link the user may not open still pairs with its display, which
+        // can then say why it gets no DDC/CI.
+        if (!channel && link.unreachable.empty()) continue;
         found.push_back(std::make_shared<DDCService>(std::move(channel), sleeper, std::move(link)));
     }
     return found;

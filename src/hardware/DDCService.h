@@ -50,8 +50,9 @@ public:
     // A null channel fails every exchange.
     DDCService(std::unique_ptr<I2CChannel> channel, Sleeper& sleeper, MonitorLink link);
 
-    // A service for every external link that opens, in the platform's order;
-    // empty when enumeration fails.
+    // A service for every external link that opens or that the platform
+    // says why it cannot (such a service has no channel), in the platform's
+    // order; empty when enumeration fails.
     static std::vector<std::shared_ptr<DDCService>> discover(MonitorHardware& hardware, Sleeper& sleeper);
 
     // Pairs displays with services, each service used at most once, by what

@@ -54,6 +54,21 @@ TEST(Brightness, StartDetectsEachScreensMethod) {
     EXPECT_FALSE(m.hasDDC(kPlain));
 }
 
+// The desktop's own keys move the panel: the program shows the new level,
+// and drops the software dimming it had added below the panel's minimum.
+TEST(Brightness, ThePanelFollowsBacklightChangesMadeOutsideTheProgram) {
+    Started sim;
+    sim.set(kBuiltin, 0.1);
+    EXPECT_LT(sim.topOfGamma(kBuiltin), 0.99f);
+    int published = 0;
+    auto counting = sim.manager().changed.connect([&] { ++published; });
+    sim.platform->simHardware.changeBacklightOutside(0.5f);
+    sim.idle();
+    EXPECT_NEAR(sim.manager().brightness.at(kBuiltin), 0.6, 1e-6);
+    EXPECT_TRUE(sim.neutralGamma(kBuiltin));
+    EXPECT_GE(published, 1);
+}
+
 TEST(Brightness, CombinedDimmingCurveOnADDCMonitor) {
     Started sim;
     sim.set(kDDC, 0.6);
