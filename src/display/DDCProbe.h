@@ -28,10 +28,11 @@ struct DDCProbeOutcome {
 };
 
 // Discovers the services, pairs them with the displays and reads
-// brightness, volume and input of every paired display not in `forced`.
-// Displays whose brightness cannot be read get no result.
-DDCProbeOutcome probeDDC(MonitorHardware& hardware, Sleeper& sleeper,
-                                     const std::vector<DisplayIdentity>& externals,
-                                     const std::set<DisplayID>& forced);
+// brightness, volume and input of every paired display not in `forced`,
+// unless `memory` has them from an earlier run (then nothing is sent), and
+// remembers what it read. Displays whose brightness cannot be read get no
+// result.
+DDCProbeOutcome probeDDC(MonitorHardware& hardware, Sleeper& sleeper, const std::vector<DisplayIdentity>& externals,
+                         const std::set<DisplayID>& forced, const std::shared_ptr<ProbeMemory>& memory);
 
 }  // namespace vp

@@ -4,6 +4,7 @@
 #include "display/PendingDDC.h"
 #include "display/VirtualEngine.h"
 #include "hardware/DDCService.h"
+#include "hardware/ProbeMemory.h"
 #include "overlay/ColorProfiles.h"
 
 #include <algorithm>
@@ -16,6 +17,7 @@ namespace {
 constexpr Seconds kRefreshQuietPeriod = 0.6s;
 constexpr Seconds kHiDPIRestoreDelay = 1.0s;
 constexpr Seconds kStartGammaDelay = 1.5s;
+constexpr const char* kProbeMemoryKey = "ddcProbes";
 
 std::string joined(const std::vector<std::string>& parts, const std::string& separator) {
     std::string text;
@@ -52,6 +54,13 @@ DisplayManager::DisplayManager(Platform& platform, Gamma& gamma, Shade& shade, X
       pendingDDC(std::make_shared<PendingDDC>()) {
     MainQueue& main = platform.runtime().main;
     WeakLife weak = life_;
+    // Saved from the DDC queue; the defaults are the main queue's.
+    probeMemory_ = std::make_shared<ProbeMemory>(
+        defaults_.data(kProbeMemoryKey).value_or(""), [&main, weak, this](const std::string& text) {
+            main.post([weak, this, text] {
+                if (weak.lock()) defaults_.setData(kProbeMemoryKey, text);
+            });
+        });
     pendingDDC->setOnRefused([&main, weak, this](RefusedWrite refused) {
         if (weak.expired()) return;
         main.post([weak, this, refused = std::move(refused)] {

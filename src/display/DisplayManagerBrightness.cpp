@@ -102,16 +102,58 @@ void DisplayManager::backlightChangedOutside(DisplayID display) {
     publish();
 }
 
+void DisplayManager::readBrightness(DisplayID display) {
+    auto s = screen(display);
+    if (!s) return;
+    if (methodOf(display) == BrightnessMethod::builtin) {
+        probeBuiltin(*s);
+        publish();
+        return;
+    }
+    auto it = ddc.find(display);
+    if (it == ddc.end()) return;
+    MainQueue& main = platform_.runtime().main;
+    WeakLife weak = life_;
+    platform_.runtime().ddc.async([&main, weak, this, display, service = it->second] {
+        if (weak.expired()) return;
+        auto reading = service->read(vcpCode(VCP::brightness));
+        if (!reading || reading->max <= 0) return;
+        service->noteRead(vcpCode(VCP::brightness), *reading);
+        main.post([weak, this, display, service, reading = *reading] {
+            if (weak.lock()) applyBrightnessReading(display, service, reading);
+        });
+    });
+}
+
+// A fresh reading for a monitor still driven by the same service. When the
+// monitor shows what the program sent, nothing moves; otherwise the value
+// follows the monitor and software dimming below its minimum is dropped.
+void DisplayManager::applyBrightnessReading(DisplayID display, const std::shared_ptr<DDCService>& service,
+                                            const ddc::VCPReading& reading) {
+    auto it = ddc.find(display);
+    auto s = screen(display);
+    if (it == ddc.end() || it->second != service || !s) return;
+    const std::uint8_t code = vcpCode(VCP::brightness);
+    ddcMax[display][code] = reading.max;
+    auto shown = brightness.find(display);
+    const bool combined = combinedDimming();
+    if (shown == brightness.end() || scaled(display, code, curve::split(shown->second, combined).hardware) != reading.current) {
+        brightness[display] = curve::userFromHardware(std::min(double(reading.current) / reading.max, 1.0), combined);
+        if (subDim.erase(display)) reapplyColor(*s);
+    }
+    publish();
+}
+
 void DisplayManager::startDDCProbe(std::vector<DisplayIdentity> externals, std::set<DisplayID> forced) {
     Runtime runtime = platform_.runtime();
     MonitorHardware& hardware = platform_.hardware();
     Sleeper& sleeper = runtime.sleeper;
     MainQueue& main = runtime.main;
     WeakLife weak = life_;
-    runtime.ddc.async([&hardware, &sleeper, &main, weak, this, externals = std::move(externals),
+    runtime.ddc.async([&hardware, &sleeper, &main, weak, this, memory = probeMemory_, externals = std::move(externals),
                        forced = std::move(forced)] {
         if (weak.expired()) return;
-        auto outcome = probeDDC(hardware, sleeper, externals, forced);
+        auto outcome = probeDDC(hardware, sleeper, externals, forced, memory);
         main.post([weak, this, outcome = std::move(outcome)] {
             if (weak.lock()) applyDDCProbe(outcome);
         });

@@ -114,10 +114,12 @@ private:
 
 }  // namespace
 
-DDCService::DDCService(std::unique_ptr<I2CChannel> channel, Sleeper& sleeper, MonitorLink link)
-    : channel_(std::move(channel)), sleeper_(sleeper), link_(std::move(link)) {}
+DDCService::DDCService(std::unique_ptr<I2CChannel> channel, Sleeper& sleeper, MonitorLink link,
+                       std::shared_ptr<ProbeMemory> memory)
+    : channel_(std::move(channel)), sleeper_(sleeper), link_(std::move(link)), memory_(std::move(memory)) {}
 
-std::vector<std::shared_ptr<DDCService>> DDCService::discover(MonitorHardware& hardware, Sleeper& sleeper) {
+std::vector<std::shared_ptr<DDCService>> DDCService::discover(MonitorHardware& hardware, Sleeper& sleeper,
+                                                             std::shared_ptr<ProbeMemory> memory) {
     std::vector<std::shared_ptr<DDCService>> found;
     for (MonitorLink& link : hardware.links().links) {
         // The built-in panel's link does not speak DDC/CI.
@@ -126,7 +128,7 @@ std::vector<std::shared_ptr<DDCService>> DDCService::discover(MonitorHardware& h
         // A link the user may not open still pairs with its display, which
         // can then say why it gets no DDC/CI.
         if (!channel && link.unreachable.empty()) continue;
-        found.push_back(std::make_shared<DDCService>(std::move(channel), sleeper, std::move(link)));
+        found.push_back(std::make_shared<DDCService>(std::move(channel), sleeper, std::move(link), memory));
     }
     return found;
 }
@@ -198,7 +200,23 @@ std::optional<ddc::VCPReading> DDCService::read(std::uint8_t code) {
 }
 
 bool DDCService::write(std::uint8_t code, long long value) {
-    return transact(ddc::writeArguments(code, value), 0).has_value();
+    if (!transact(ddc::writeArguments(code, value), 0)) return false;
+    if (memory_) memory_->noteWritten(link_.edid, code, value);
+    return true;
+}
+
+// A monitor without an EDID cannot be told from another next time.
+std::optional<RememberedProbe> DDCService::remembered() const {
+    if (!memory_ || !hasIdentity()) return std::nullopt;
+    return memory_->recall(link_.edid);
+}
+
+void DDCService::noteRead(std::uint8_t code, const ddc::VCPReading& reading) {
+    if (memory_) memory_->noteWritten(link_.edid, code, reading.current);
+}
+
+void DDCService::remember(const RememberedProbe& probe) {
+    if (memory_ && hasIdentity()) memory_->remember(link_.edid, probe);
 }
 
 }  // namespace vp
