@@ -199,10 +199,16 @@ std::optional<ddc::VCPReading> DDCService::read(std::uint8_t code) {
     return ddc::parseFeatureReply(*reply);
 }
 
+// A write that failed may still have reached the monitor (one of its two
+// packets did): what was remembered of it is no longer known to hold, so
+// the next probe reads it again.
 bool DDCService::write(std::uint8_t code, long long value) {
-    if (!transact(ddc::writeArguments(code, value), 0)) return false;
-    if (memory_) memory_->noteWritten(link_.edid, code, value);
-    return true;
+    const bool sent = transact(ddc::writeArguments(code, value), 0).has_value();
+    if (memory_ && hasIdentity()) {
+        if (sent) memory_->noteWritten(link_.edid, code, value);
+        else memory_->forget(link_.edid);
+    }
+    return sent;
 }
 
 // A monitor without an EDID cannot be told from another next time.

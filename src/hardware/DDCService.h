@@ -50,7 +50,8 @@ struct DDCPairing {
 class DDCService {
 public:
     // A null channel fails every exchange. Values written are noted in
-    // `memory` when there is one, so the next run starts from them.
+    // `memory` when there is one, so the next run starts from them; a
+    // failed write makes it forget the monitor.
     DDCService(std::unique_ptr<I2CChannel> channel, Sleeper& sleeper, MonitorLink link,
                std::shared_ptr<ProbeMemory> memory = nullptr);
 
