@@ -54,13 +54,6 @@ DisplayManager::DisplayManager(Platform& platform, Gamma& gamma, Shade& shade, X
       pendingDDC(std::make_shared<PendingDDC>()) {
     MainQueue& main = platform.runtime().main;
     WeakLife weak = life_;
-    // Saved from the DDC queue; the defaults are the main queue's.
-    probeMemory_ = std::make_shared<ProbeMemory>(
-        defaults_.data(kProbeMemoryKey).value_or(""), [&main, weak, this](const std::string& text) {
-            main.post([weak, this, text] {
-                if (weak.lock()) defaults_.setData(kProbeMemoryKey, text);
-            });
-        });
     pendingDDC->setOnRefused([&main, weak, this](RefusedWrite refused) {
         if (weak.expired()) return;
         main.post([weak, this, refused = std::move(refused)] {
@@ -77,6 +70,13 @@ void DisplayManager::start() {
 
     MainQueue& main = platform_.runtime().main;
     WeakLife weak = life_;
+    // Saved from the DDC queue; the defaults are the main queue's.
+    probeMemory_ = std::make_shared<ProbeMemory>(
+        defaults_.data(kProbeMemoryKey).value_or(""), [&main, weak, this](const std::string& text) {
+            main.post([weak, this, text] {
+                if (weak.lock()) defaults_.setData(kProbeMemoryKey, text);
+            });
+        });
     platform_.displays().registerReconfigurationCallback([&main, weak, this](DisplayID, std::uint32_t flags) {
         if (flags & kReconfigurationBeginFlag) return;
         main.post([weak, this] {
