@@ -26,8 +26,9 @@ void remember(const DDCProbeResult& r) {
     r.service->remember({r.brightness, r.volume, r.input, r.maxima});
 }
 
-std::optional<DDCProbeResult> probeOne(DisplayID display, const std::shared_ptr<DDCService>& service) {
-    if (auto known = recalled(display, service)) return known;
+std::optional<DDCProbeResult> probeOne(DisplayID display, const std::shared_ptr<DDCService>& service, bool recall) {
+    if (recall)
+        if (auto known = recalled(display, service)) return known;
     auto brightness = service->read(vcpCode(VCP::brightness));
     if (!brightness || brightness->max <= 0) return std::nullopt;
     DDCProbeResult r;
@@ -47,7 +48,7 @@ std::optional<DDCProbeResult> probeOne(DisplayID display, const std::shared_ptr<
 }  // namespace
 
 DDCProbeOutcome probeDDC(MonitorHardware& hardware, Sleeper& sleeper, const std::vector<DisplayIdentity>& externals,
-                         const std::set<DisplayID>& forced, const std::shared_ptr<ProbeMemory>& memory) {
+                         const std::set<DisplayID>& forced, const std::shared_ptr<ProbeMemory>& memory, bool recall) {
     DDCPairing pairing = DDCService::match(externals, DDCService::discover(hardware, sleeper, memory));
     DDCProbeOutcome outcome;
     outcome.twins = std::move(pairing.twins);
@@ -59,7 +60,7 @@ DDCProbeOutcome probeDDC(MonitorHardware& hardware, Sleeper& sleeper, const std:
             outcome.unreachable[display.id] = why;
             continue;
         }
-        if (auto r = probeOne(display.id, it->second)) outcome.results.push_back(std::move(*r));
+        if (auto r = probeOne(display.id, it->second, recall)) outcome.results.push_back(std::move(*r));
     }
     return outcome;
 }

@@ -29,10 +29,10 @@ struct DDCProbeOutcome {
 
 // Discovers the services, pairs them with the displays and reads
 // brightness, volume and input of every paired display not in `forced`,
-// unless `memory` has them from an earlier run (then nothing is sent), and
-// remembers what it read. Displays whose brightness cannot be read get no
-// result.
+// unless `recall` and `memory` has them from an earlier run (then nothing
+// is sent), and remembers what it read. Displays whose brightness cannot be
+// read get no result.
 DDCProbeOutcome probeDDC(MonitorHardware& hardware, Sleeper& sleeper, const std::vector<DisplayIdentity>& externals,
-                         const std::set<DisplayID>& forced, const std::shared_ptr<ProbeMemory>& memory);
+                         const std::set<DisplayID>& forced, const std::shared_ptr<ProbeMemory>& memory, bool recall);
 
 }  // namespace vp

@@ -150,10 +150,15 @@ void DisplayManager::startDDCProbe(std::vector<DisplayIdentity> externals, std::
     Sleeper& sleeper = runtime.sleeper;
     MainQueue& main = runtime.main;
     WeakLife weak = life_;
-    runtime.ddc.async([&hardware, &sleeper, &main, weak, this, memory = probeMemory_, externals = std::move(externals),
+    // Remembered values stand in for a probe only while no monitor is driven
+    // yet (a start): a later probe, after a monitor came or went, reads the
+    // monitors again.
+    const bool recall = ddc.empty();
+    runtime.ddc.async([&hardware, &sleeper, &main, weak, this, memory = probeMemory_, recall,
+                       externals = std::move(externals),
                        forced = std::move(forced)] {
         if (weak.expired()) return;
-        auto outcome = probeDDC(hardware, sleeper, externals, forced, memory);
+        auto outcome = probeDDC(hardware, sleeper, externals, forced, memory, recall);
         main.post([weak, this, outcome = std::move(outcome)] {
             if (weak.lock()) applyDDCProbe(outcome);
         });
