@@ -23,13 +23,16 @@ struct DDCProbeOutcome {
     std::vector<DDCProbeResult> results;
     std::set<DisplayID> probed;  // every display asked about
     std::set<DisplayID> twins;   // left on software: indistinguishable from another
+    // Left on software because the platform may not open their link: why.
+    std::map<DisplayID, std::string> unreachable;
 };
 
 // Discovers the services, pairs them with the displays and reads
-// brightness, volume and input of every paired display not in `forced`.
-// Displays whose brightness cannot be read get no result.
-DDCProbeOutcome probeDDC(MonitorHardware& hardware, Sleeper& sleeper,
-                                     const std::vector<DisplayIdentity>& externals,
-                                     const std::set<DisplayID>& forced);
+// brightness, volume and input of every paired display not in `forced`,
+// unless `recall` and `memory` has them from an earlier run (then nothing
+// is sent), and remembers what it read. Displays whose brightness cannot be
+// read get no result.
+DDCProbeOutcome probeDDC(MonitorHardware& hardware, Sleeper& sleeper, const std::vector<DisplayIdentity>& externals,
+                         const std::set<DisplayID>& forced, const std::shared_ptr<ProbeMemory>& memory, bool recall);
 
 }  // namespace vp

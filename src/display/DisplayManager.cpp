@@ -4,6 +4,7 @@
 #include "display/PendingDDC.h"
 #include "display/VirtualEngine.h"
 #include "hardware/DDCService.h"
+#include "hardware/ProbeMemory.h"
 #include "overlay/ColorProfiles.h"
 
 #include <algorithm>
@@ -16,6 +17,7 @@ namespace {
 constexpr Seconds kRefreshQuietPeriod = 0.6s;
 constexpr Seconds kHiDPIRestoreDelay = 1.0s;
 constexpr Seconds kStartGammaDelay = 1.5s;
+constexpr const char* kProbeMemoryKey = "ddcProbes";
 
 std::string joined(const std::vector<std::string>& parts, const std::string& separator) {
     std::string text;
@@ -68,11 +70,22 @@ void DisplayManager::start() {
 
     MainQueue& main = platform_.runtime().main;
     WeakLife weak = life_;
+    // Saved from the DDC queue; the defaults are the main queue's.
+    probeMemory_ = std::make_shared<ProbeMemory>(
+        defaults_.data(kProbeMemoryKey).value_or(""), [&main, weak, this](const std::string& text) {
+            main.post([weak, this, text] {
+                if (weak.lock()) defaults_.setData(kProbeMemoryKey, text);
+            });
+        });
     platform_.displays().registerReconfigurationCallback([&main, weak, this](DisplayID, std::uint32_t flags) {
         if (flags & kReconfigurationBeginFlag) return;
         main.post([weak, this] {
             if (weak.lock()) scheduleRefresh();
         });
+    });
+
+    platform_.hardware().watchBacklights([weak, this](DisplayID display) {
+        if (weak.lock()) backlightChangedOutside(display);
     });
 
     createEnabledVirtuals();

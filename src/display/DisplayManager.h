@@ -7,6 +7,7 @@
 #include "display/Screen.h"
 #include "display/ScreenPrefs.h"
 #include "display/VirtualSpec.h"
+#include "hardware/DDCPackets.h"
 #include "platform/Platform.h"
 #include "util/Signal.h"
 
@@ -25,6 +26,7 @@ class Shade;
 class VirtualEngine;
 class XDR;
 class PendingDDC;
+class ProbeMemory;
 struct DDCProbeOutcome;
 struct RefusedWrite;
 struct DisplayIdentity;
@@ -47,8 +49,9 @@ public:
     std::map<DisplayID, double> volume;
     std::map<DisplayID, int> inputSource;
     std::map<DisplayID, BrightnessMethod> method;
-    // Why an external screen stays on software dimming, when it is not the
-    // user's choice and not a monitor without DDC/CI.
+    // Why a screen stays on software dimming, when it is not the user's
+    // choice and not a monitor without DDC/CI: a twin, a link the user may
+    // not open, a panel whose backlight the system keeps from the user.
     std::map<DisplayID, std::string> softwareReason;
     PrefsMap prefs;
     std::vector<VirtualSpec> specs;
@@ -88,6 +91,10 @@ public:
     void stepAllBrightness(double step);
     double averageBrightness() const;
     void setForceSoftware(const Screen& screen, bool on);
+    // Reads the screen's brightness afresh from its hardware (a start may
+    // show remembered DDC/CI values, which the monitor's own buttons may
+    // have changed since); publishes when the answer comes.
+    void readBrightness(DisplayID display);
 
     // --- Colour
     void setWarmth(const Screen& screen, double value);
@@ -152,6 +159,9 @@ private:
     // brightness
     void detectBrightness();
     void probeBuiltin(const Screen& screen);
+    void backlightChangedOutside(DisplayID display);
+    void applyBrightnessReading(DisplayID display, const std::shared_ptr<DDCService>& service,
+                                const ddc::VCPReading& reading);
     void startDDCProbe(std::vector<DisplayIdentity> externals, std::set<DisplayID> forced);
     void applyDDCProbe(const DDCProbeOutcome& outcome);
     void ddcWriteRefused(const RefusedWrite& refused);
@@ -216,6 +226,9 @@ private:
     // The writes waiting for the DDC queue (pendingDDC under pendingLock),
     // shared with the drain jobs.
     std::shared_ptr<PendingDDC> pendingDDC;
+    // What earlier probes learned per monitor, kept in the defaults; shared
+    // with the probe and write jobs on the DDC queue.
+    std::shared_ptr<ProbeMemory> probeMemory_;
     WorkItemRef refreshWork;
     // The last name the window system gave each display. A display that
     // mirrors another has no screen of its own in the window system while it

@@ -67,14 +67,20 @@ void DisplayManager::dropDDC(const std::set<DisplayID>& externals) {
         if (methodOf(it->first) == BrightnessMethod::ddc) method[it->first] = BrightnessMethod::software;
         it = ddc.erase(it);
     }
-    std::erase_if(softwareReason, [&](const auto& entry) { return !externals.contains(entry.first); });
+    std::erase_if(softwareReason, [&](const auto& entry) {
+        auto s = screen(entry.first);
+        return !externals.contains(entry.first) && !(s && s->isBuiltin);
+    });
 }
 
 void DisplayManager::probeBuiltin(const Screen& screen) {
     std::shared_ptr<Backlight> panel = platform_.hardware().backlight(screen.id);
     float hardware = 0;
-    bool usable = panel && panel->canChange() && panel->get(hardware) == 0;
-    if (!usable) {
+    const bool changeable = panel && panel->canChange();
+    const std::string why = panel && !changeable ? panel->whyUnchangeable() : std::string();
+    if (why.empty()) softwareReason.erase(screen.id);
+    else softwareReason[screen.id] = why;
+    if (!changeable || panel->get(hardware) != 0) {
         method[screen.id] = BrightnessMethod::software;
         brightness[screen.id] = prefsFor(screen).dim;
         return;
@@ -85,16 +91,74 @@ void DisplayManager::probeBuiltin(const Screen& screen) {
     brightness[screen.id] = curve::userFromHardware(hardware, combinedDimming());
 }
 
+// The desktop moved the panel's backlight (its own keys): the panel shows
+// what it left, and software dimming below the minimum, which assumed the
+// panel at its minimum, is dropped.
+void DisplayManager::backlightChangedOutside(DisplayID display) {
+    auto s = screen(display);
+    if (!s || methodOf(display) != BrightnessMethod::builtin) return;
+    if (subDim.erase(display)) reapplyColor(*s);
+    probeBuiltin(*s);
+    publish();
+}
+
+void DisplayManager::readBrightness(DisplayID display) {
+    auto s = screen(display);
+    if (!s) return;
+    if (methodOf(display) == BrightnessMethod::builtin) {
+        probeBuiltin(*s);
+        publish();
+        return;
+    }
+    auto it = ddc.find(display);
+    if (it == ddc.end()) return;
+    MainQueue& main = platform_.runtime().main;
+    WeakLife weak = life_;
+    platform_.runtime().ddc.async([&main, weak, this, display, service = it->second] {
+        if (weak.expired()) return;
+        auto reading = service->read(vcpCode(VCP::brightness));
+        if (!reading || reading->max <= 0) return;
+        service->noteRead(vcpCode(VCP::brightness), *reading);
+        main.post([weak, this, display, service, reading = *reading] {
+            if (weak.lock()) applyBrightnessReading(display, service, reading);
+        });
+    });
+}
+
+// A fresh reading for a monitor still driven by the same service. When the
+// monitor shows what the program sent, nothing moves; otherwise the value
+// follows the monitor and software dimming below its minimum is dropped.
+void DisplayManager::applyBrightnessReading(DisplayID display, const std::shared_ptr<DDCService>& service,
+                                            const ddc::VCPReading& reading) {
+    auto it = ddc.find(display);
+    auto s = screen(display);
+    if (it == ddc.end() || it->second != service || !s) return;
+    const std::uint8_t code = vcpCode(VCP::brightness);
+    ddcMax[display][code] = reading.max;
+    auto shown = brightness.find(display);
+    const bool combined = combinedDimming();
+    if (shown == brightness.end() || scaled(display, code, curve::split(shown->second, combined).hardware) != reading.current) {
+        brightness[display] = curve::userFromHardware(std::min(double(reading.current) / reading.max, 1.0), combined);
+        if (subDim.erase(display)) reapplyColor(*s);
+    }
+    publish();
+}
+
 void DisplayManager::startDDCProbe(std::vector<DisplayIdentity> externals, std::set<DisplayID> forced) {
     Runtime runtime = platform_.runtime();
     MonitorHardware& hardware = platform_.hardware();
     Sleeper& sleeper = runtime.sleeper;
     MainQueue& main = runtime.main;
     WeakLife weak = life_;
-    runtime.ddc.async([&hardware, &sleeper, &main, weak, this, externals = std::move(externals),
+    // Remembered values stand in for a probe only while no monitor is driven
+    // yet (a start): a later probe, after a monitor came or went, reads the
+    // monitors again.
+    const bool recall = ddc.empty();
+    runtime.ddc.async([&hardware, &sleeper, &main, weak, this, memory = probeMemory_, recall,
+                       externals = std::move(externals),
                        forced = std::move(forced)] {
         if (weak.expired()) return;
-        auto outcome = probeDDC(hardware, sleeper, externals, forced);
+        auto outcome = probeDDC(hardware, sleeper, externals, forced, memory, recall);
         main.post([weak, this, outcome = std::move(outcome)] {
             if (weak.lock()) applyDDCProbe(outcome);
         });
@@ -109,6 +173,8 @@ void DisplayManager::applyDDCProbe(const DDCProbeOutcome& outcome) {
     for (DisplayID id : outcome.twins)
         if (ddcScanned.contains(id))
             softwareReason[id] = L("Há outro monitor idêntico e não dá para saber qual deles responde por DDC/CI.");
+    for (const auto& [id, why] : outcome.unreachable)
+        if (ddcScanned.contains(id)) softwareReason[id] = why;
     for (const DDCProbeResult& r : outcome.results) {
         auto s = screen(r.display);
         if (!s || !ddcScanned.contains(r.display) || prefsFor(*s).forceSoftware) continue;

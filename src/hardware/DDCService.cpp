@@ -114,17 +114,21 @@ private:
 
 }  // namespace
 
-DDCService::DDCService(std::unique_ptr<I2CChannel> channel, Sleeper& sleeper, MonitorLink link)
-    : channel_(std::move(channel)), sleeper_(sleeper), link_(std::move(link)) {}
+DDCService::DDCService(std::unique_ptr<I2CChannel> channel, Sleeper& sleeper, MonitorLink link,
+                       std::shared_ptr<ProbeMemory> memory)
+    : channel_(std::move(channel)), sleeper_(sleeper), link_(std::move(link)), memory_(std::move(memory)) {}
 
-std::vector<std::shared_ptr<DDCService>> DDCService::discover(MonitorHardware& hardware, Sleeper& sleeper) {
+std::vector<std::shared_ptr<DDCService>> DDCService::discover(MonitorHardware& hardware, Sleeper& sleeper,
+                                                             std::shared_ptr<ProbeMemory> memory) {
     std::vector<std::shared_ptr<DDCService>> found;
     for (MonitorLink& link : hardware.links().links) {
         // The built-in panel's link does not speak DDC/CI.
         if (link.location != Location::external) continue;
         std::unique_ptr<I2CChannel> channel = hardware.open(link);
-        if (!channel) continue;
-        found.push_back(std::make_shared<DDCService>(std::move(channel), sleeper, std::move(link)));
+        // A link the user may not open still pairs with its display, which
+        // can then say why it gets no DDC/CI.
+        if (!channel && link.unreachable.empty()) continue;
+        found.push_back(std::make_shared<DDCService>(std::move(channel), sleeper, std::move(link), memory));
     }
     return found;
 }
@@ -195,8 +199,30 @@ std::optional<ddc::VCPReading> DDCService::read(std::uint8_t code) {
     return ddc::parseFeatureReply(*reply);
 }
 
+// A write that failed may still have reached the monitor (one of its two
+// packets did): what was remembered of it is no longer known to hold, so
+// the next probe reads it again.
 bool DDCService::write(std::uint8_t code, long long value) {
-    return transact(ddc::writeArguments(code, value), 0).has_value();
+    const bool sent = transact(ddc::writeArguments(code, value), 0).has_value();
+    if (memory_ && hasIdentity()) {
+        if (sent) memory_->noteWritten(link_.edid, code, value);
+        else memory_->forget(link_.edid);
+    }
+    return sent;
+}
+
+// A monitor without an EDID cannot be told from another next time.
+std::optional<RememberedProbe> DDCService::remembered() const {
+    if (!memory_ || !hasIdentity()) return std::nullopt;
+    return memory_->recall(link_.edid);
+}
+
+void DDCService::noteRead(std::uint8_t code, const ddc::VCPReading& reading) {
+    if (memory_) memory_->noteWritten(link_.edid, code, reading.current);
+}
+
+void DDCService::remember(const RememberedProbe& probe) {
+    if (memory_ && hasIdentity()) memory_->remember(link_.edid, probe);
 }
 
 }  // namespace vp

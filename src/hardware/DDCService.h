@@ -15,6 +15,7 @@
 //   caller drops it.
 
 #include "hardware/DDCPackets.h"
+#include "hardware/ProbeMemory.h"
 #include "platform/Hardware.h"
 #include "platform/Runtime.h"
 
@@ -35,6 +36,7 @@ struct DisplayIdentity {
 };
 
 class DDCService;
+class ProbeMemory;
 
 // Which service drives which display. `twins` are displays left without a
 // service because nothing the platform proves tells them from an identical
@@ -47,12 +49,17 @@ struct DDCPairing {
 
 class DDCService {
 public:
-    // A null channel fails every exchange.
-    DDCService(std::unique_ptr<I2CChannel> channel, Sleeper& sleeper, MonitorLink link);
+    // A null channel fails every exchange. Values written are noted in
+    // `memory` when there is one, so the next run starts from them; a
+    // failed write makes it forget the monitor.
+    DDCService(std::unique_ptr<I2CChannel> channel, Sleeper& sleeper, MonitorLink link,
+               std::shared_ptr<ProbeMemory> memory = nullptr);
 
-    // A service for every external link that opens, in the platform's order;
-    // empty when enumeration fails.
-    static std::vector<std::shared_ptr<DDCService>> discover(MonitorHardware& hardware, Sleeper& sleeper);
+    // A service for every external link that opens or that the platform
+    // says why it cannot (such a service has no channel), in the platform's
+    // order; empty when enumeration fails.
+    static std::vector<std::shared_ptr<DDCService>> discover(MonitorHardware& hardware, Sleeper& sleeper,
+                                                             std::shared_ptr<ProbeMemory> memory = nullptr);
 
     // Pairs displays with services, each service used at most once, by what
     // can be trusted first:
@@ -72,6 +79,11 @@ public:
     // Sets one VCP feature (clamped to 0…0xFFFF); true when the monitor
     // accepted the packet.
     bool write(std::uint8_t code, long long value);
+    // What an earlier run learned of this monitor (by its EDID), if anything.
+    std::optional<RememberedProbe> remembered() const;
+    void remember(const RememberedProbe& probe);
+    // A value read later, so that the next run starts from it.
+    void noteRead(std::uint8_t code, const ddc::VCPReading& reading);
 
     const MonitorLink& link() const { return link_; }
     // From the link's EDID; none without an EDID of at least 16 bytes.
@@ -88,6 +100,7 @@ private:
     std::unique_ptr<I2CChannel> channel_;
     Sleeper& sleeper_;
     MonitorLink link_;
+    std::shared_ptr<ProbeMemory> memory_;
 };
 
 }  // namespace vp

@@ -1,14 +1,10 @@
 #include "hardware/ProbeMemory.h"
 
-#include "platform/FileDefaults.h"
-
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 
 namespace vp {
 
@@ -45,11 +41,8 @@ std::optional<RememberedProbe> fromJson(const json& j) {
 
 }  // namespace
 
-ProbeMemory::ProbeMemory(std::string path) : path_(std::move(path)) {
-    if (path_.empty()) return;
-    std::ifstream in(path_);
-    if (!in) return;
-    json j = json::parse(in, nullptr, false);
+ProbeMemory::ProbeMemory(const std::string& saved, Saver save) : save_(std::move(save)) {
+    json j = json::parse(saved, nullptr, false);
     if (!j.is_object()) return;
     for (const auto& [k, v] : j.items())
         if (auto p = fromJson(v)) entries_[k] = *p;
@@ -110,12 +103,10 @@ void ProbeMemory::noteWritten(const Bytes& edid, std::uint8_t code, long long va
 }
 
 void ProbeMemory::save() const {
-    if (path_.empty()) return;
+    if (!save_) return;
     json j = json::object();
     for (const auto& [k, p] : entries_) j[k] = toJson(p);
-    std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), ec);
-    writeFileAtomically(path_, j.dump(2) + "\n");
+    save_(j.dump());
 }
 
 }  // namespace vp

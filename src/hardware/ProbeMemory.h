@@ -4,10 +4,11 @@
 // (a Get costs about 70 ms of DDC/CI pauses; probing three features most of
 // a quarter second). The values are those last seen: another program or the
 // monitor's own buttons may have changed them since, which is why a set does
-// not depend on them and why the file may be deleted to probe again.
+// not depend on them and why a fresh read is one command away.
 
 #include "hardware/DDCPackets.h"
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -25,13 +26,16 @@ struct RememberedProbe {
 
 class ProbeMemory {
 public:
-    // Loads the file when it exists and parses; an empty path keeps the
-    // memory in this process only.
-    explicit ProbeMemory(std::string path = {});
+    // Called with the whole memory as text after each change, on the thread
+    // that changed it; the text given back to the constructor restores it.
+    using Saver = std::function<void(const std::string& text)>;
+
+    // Starts from `saved` when it parses (else empty); without a saver the
+    // memory lasts for this process only.
+    explicit ProbeMemory(const std::string& saved = {}, Saver save = {});
 
     std::optional<RememberedProbe> recall(const Bytes& edid) const;
-    // Stores and writes the file at once (atomically); a write that fails
-    // leaves the previous file.
+    // Stores and saves at once.
     void remember(const Bytes& edid, const RememberedProbe& probe);
     void forget(const Bytes& edid);
     // A value set over DDC/CI, so that the next run starts from it: the
@@ -46,7 +50,7 @@ public:
 private:
     void save() const;
 
-    std::string path_;
+    Saver save_;
     mutable std::mutex mutex_;  // the probe runs on the DDC queue
     std::map<std::string, RememberedProbe> entries_;
 };

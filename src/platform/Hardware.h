@@ -28,6 +28,7 @@
 
 #include "platform/Types.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,6 +50,10 @@ struct MonitorLink {
     std::optional<DisplayID> display;
     // As read from the monitor; empty when it could not be read.
     Bytes edid;
+    // Why open() cannot reach this link's bus, when the platform knows it
+    // ahead (the user may not open the device): one sentence naming the fix,
+    // shown as the display's reason to stay on software dimming.
+    std::string unreachable;
 };
 
 // What links() found. When enumeration itself fails the list is empty and
@@ -75,6 +80,9 @@ class Backlight {
 public:
     virtual ~Backlight() = default;
     virtual bool canChange() = 0;
+    // Why canChange() is false, in one sentence naming the fix; empty when
+    // the system gives no reason.
+    virtual std::string whyUnchangeable() { return {}; }
     virtual Status get(float& fraction) = 0;
     virtual Status set(float fraction) = 0;
 };
@@ -89,6 +97,10 @@ public:
     virtual std::unique_ptr<I2CChannel> open(const MonitorLink& link) = 0;
     // Null when the display has no backlight of its own.
     virtual std::shared_ptr<Backlight> backlight(DisplayID display) = 0;
+    // `changed` runs on the main queue each time something other than this
+    // program changes a display's backlight (the desktop's own keys); the
+    // core then reads the new level. A system that cannot tell never calls it.
+    virtual void watchBacklights(std::function<void(DisplayID)> changed) { (void)changed; }
 };
 
 }  // namespace vp

@@ -11,10 +11,11 @@ constexpr Seconds kBusyPoll{0.005};
 }  // namespace
 
 struct RealMainQueue::Timed : WorkItem {
-    explicit Timed(Task t) : task(std::move(t)) {}
+    Timed(Task t, Seconds at) : task(std::move(t)), posted(at) {}
     void cancel() override { cancelled = true; }
     bool isCancelled() const override { return cancelled; }
     Task task;
+    Seconds posted;
     std::atomic<bool> cancelled{false};
 };
 
@@ -27,10 +28,11 @@ void RealMainQueue::post(Task task) {
 }
 
 WorkItemRef RealMainQueue::postAfter(Seconds delay, Task task) {
-    auto item = std::make_shared<Timed>(std::move(task));
+    const Seconds now = clock_.now();
+    auto item = std::make_shared<Timed>(std::move(task), now);
     {
         std::lock_guard lock(mutex_);
-        timed_.emplace(clock_.now() + delay, item);
+        timed_.emplace(now + delay, item);
     }
     wake_.notify_all();
     return item;
@@ -50,7 +52,13 @@ std::optional<Task> RealMainQueue::next(Seconds now) {
     return std::nullopt;
 }
 
-bool RealMainQueue::runUntilIdle(Seconds limit, const std::function<bool()>& busyElsewhere) {
+bool RealMainQueue::awaitedTimer(Seconds deadline, Seconds since) const {
+    for (auto it = timed_.begin(); it != timed_.end() && it->first < deadline; ++it)
+        if (it->second->posted >= since && !it->second->cancelled) return true;
+    return false;
+}
+
+bool RealMainQueue::runUntilIdle(Seconds limit, const std::function<bool()>& busyElsewhere, Seconds since) {
     const Seconds deadline = clock_.now() + limit;
     for (;;) {
         std::unique_lock lock(mutex_);
@@ -63,7 +71,7 @@ bool RealMainQueue::runUntilIdle(Seconds limit, const std::function<bool()>& bus
         if (now >= deadline) return false;
         const bool busy = busyElsewhere && busyElsewhere();
         const bool timerBeforeDeadline = !timed_.empty() && timed_.begin()->first < deadline;
-        if (!busy && !timerBeforeDeadline) return true;
+        if (!busy && !awaitedTimer(deadline, since)) return true;
         Seconds wait = deadline - now;
         if (timerBeforeDeadline) wait = std::min(wait, timed_.begin()->first - now);
         if (busy) wait = std::min(wait, kBusyPoll);

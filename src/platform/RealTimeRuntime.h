@@ -10,6 +10,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <limits>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -23,14 +24,18 @@ public:
     WorkItemRef postAfter(Seconds delay, Task task) override;
 
     // Runs tasks on the calling thread as they come and fall due, until
-    // nothing is queued, nothing is due before `limit` has passed and
-    // `busyElsewhere` (work on other threads that will post back) is false.
-    // False when the limit ended the wait.
-    bool runUntilIdle(Seconds limit, const std::function<bool()>& busyElsewhere);
+    // nothing is queued, no timer posted at or after `since` is due before
+    // `limit` has passed and `busyElsewhere` (work on other threads that
+    // will post back) is false. Timers posted earlier still run when they
+    // fall due meanwhile. False when the limit ended the wait.
+    bool runUntilIdle(Seconds limit, const std::function<bool()>& busyElsewhere,
+                      Seconds since = Seconds(-std::numeric_limits<double>::infinity()));
 
 private:
     struct Timed;
     std::optional<Task> next(Seconds now);
+    // The first timer due before `deadline` that was posted at or after `since`.
+    bool awaitedTimer(Seconds deadline, Seconds since) const;
 
     const Clock& clock_;
     std::mutex mutex_;
@@ -57,8 +62,9 @@ struct RealTimeRuntime {
     CountingSerialQueue ddc;
     RealSleeper sleeper;
     Runtime runtime() { return {main, ddc, clock, sleeper}; }
-    bool runUntilIdle(Seconds limit) {
-        return main.runUntilIdle(limit, [this] { return ddc.busy(); });
+    // `since` as for RealMainQueue::runUntilIdle.
+    bool runUntilIdle(Seconds limit, Seconds since = Seconds(-std::numeric_limits<double>::infinity())) {
+        return main.runUntilIdle(limit, [this] { return ddc.busy(); }, since);
     }
 };
 

@@ -54,6 +54,55 @@ TEST(Brightness, StartDetectsEachScreensMethod) {
     EXPECT_FALSE(m.hasDDC(kPlain));
 }
 
+// The desktop's own keys move the panel: the program shows the new level,
+// and drops the software dimming it had added below the panel's minimum.
+TEST(Brightness, ThePanelFollowsBacklightChangesMadeOutsideTheProgram) {
+    Started sim;
+    sim.set(kBuiltin, 0.1);
+    EXPECT_LT(sim.topOfGamma(kBuiltin), 0.99f);
+    int published = 0;
+    auto counting = sim.manager().changed.connect([&] { ++published; });
+    sim.platform->simHardware.changeBacklightOutside(0.5f);
+    sim.idle();
+    EXPECT_NEAR(sim.manager().brightness.at(kBuiltin), 0.6, 1e-6);
+    EXPECT_TRUE(sim.neutralGamma(kBuiltin));
+    EXPECT_GE(published, 1);
+}
+
+// A later run drives a monitor it has met without asking it anything first
+// (the value shown is the one it left, though the monitor's own buttons may
+// have moved it since); readBrightness asks afresh.
+TEST(Brightness, ALaterRunStartsFromWhatTheMonitorReportedBefore) {
+    std::string remembered;
+    {
+        Started first;
+        first.set(kDDC, 0.6);
+        remembered = first.defaults().data("ddcProbes").value_or("");
+    }
+    ASSERT_FALSE(remembered.empty());
+    Sim later;
+    later.defaults().setData("ddcProbes", remembered);
+    later.start();
+    auto monitor = later.platform->simHardware.monitorFor(kDDC);
+    auto& m = later.manager();
+    EXPECT_TRUE(monitor->packets().empty());
+    EXPECT_EQ(m.method.at(kDDC), BrightnessMethod::ddc);
+    EXPECT_NEAR(m.brightness.at(kDDC), 0.6, 1e-9);
+    EXPECT_EQ(m.inputSource.at(kDDC), 15);
+
+    // This run's monitor was left at 70 by its own buttons.
+    m.readBrightness(kDDC);
+    later.idle();
+    EXPECT_EQ(packetTexts(*monitor).front(), "82 01 10 AC");
+    EXPECT_NEAR(m.brightness.at(kDDC), 0.76, 1e-9);
+
+    monitor->clearRecords();
+    m.setBrightness(kDDC, 0.68);
+    later.idle();
+    EXPECT_EQ(packetTexts(*monitor).size(), writesOf(*monitor).size()) << "a set sends no read";
+    EXPECT_EQ(sentBrightness(*monitor), 60);
+}
+
 TEST(Brightness, CombinedDimmingCurveOnADDCMonitor) {
     Started sim;
     sim.set(kDDC, 0.6);

@@ -4,6 +4,7 @@
 #include "hardware/DDCService.h"
 #include "platform/VirtualRuntime.h"
 #include "platform/linux/LinuxHardware.h"
+#include "platform/linux/UdevBacklightEvents.h"
 
 #include <gtest/gtest.h>
 
@@ -89,14 +90,56 @@ TEST_F(LinuxHardwareTest, IdenticalMonitorsPairByConnectorAndTalkOverTheirOwnBus
     EXPECT_EQ(pairing.twins, (std::set<DisplayID>{5, 6}));
 }
 
-TEST_F(LinuxHardwareTest, ABusThatCannotBeOpenedGivesNoChannel) {
+// A bus the user may not open gives no channel, yet its link still pairs
+// with its display, carrying the reason with both fixes.
+TEST_F(LinuxHardwareTest, ABusTheUserMayNotOpenGivesNoChannelButSaysWhy) {
     fake.addConnector("card0-DP-1", twin, 4);
     fake.addMonitor(4, twin, "deny");
-    LinuxHardware hardware(fake.paths(), outputs({}));
+    fake.addConnector("card0-DP-2", makeEdid("VPS", 2, 9, "Open"), 5);
+    fake.addMonitor(5, makeEdid("VPS", 2, 9, "Open"));
+    LinuxHardware hardware(fake.paths(), outputs({{"DP-1", 3}}));
     auto scan = hardware.links();
-    ASSERT_EQ(scan.links.size(), 1u);
+    ASSERT_EQ(scan.links.size(), 2u);
     EXPECT_FALSE(hardware.open(scan.links[0]));
-    EXPECT_FALSE(hardware.open(MonitorLink{"HDMI-A-9", Location::external, "HDMI-A-9", std::nullopt, {}}));
+    const std::string& why = scan.links[0].unreachable;
+    EXPECT_NE(why.find(fake.device(4)), std::string::npos) << why;
+    EXPECT_NE(why.find("i2c group"), std::string::npos) << why;
+    EXPECT_NE(why.find("udev rule"), std::string::npos) << why;
+    EXPECT_EQ(scan.links[1].unreachable, "");
+    EXPECT_FALSE(hardware.open(MonitorLink{"HDMI-A-9", Location::external, "HDMI-A-9", std::nullopt, {}, {}}));
+
+    auto services = DDCService::discover(hardware, sleeper);
+    ASSERT_EQ(services.size(), 2u);
+    EXPECT_EQ(DDCService::match({{3, 0x10AC, 0x4100, 0}}, services).paired.at(3)->link().unreachable, why);
+    EXPECT_FALSE(services[0]->read(0x10));
+}
+
+// The desktop's keys change the level: the watcher hears of it with the
+// panel's display; the echo of the program's own write is not a change.
+TEST_F(LinuxHardwareTest, BacklightChangesByOthersReachTheWatcherButNotTheEchoOfOurOwn) {
+    fake.addConnector("card0-eDP-1", makeEdid("BOE", 1, 0, "Panel"), 0, FakeLinux::Bus::none);
+    fake.addBacklight("intel_backlight", "raw", "1000", 500);
+    LinuxHardware hardware(fake.paths(), outputs({{"eDP-1", 7}}));
+    std::vector<DisplayID> heard;
+    hardware.watchBacklights([&](DisplayID id) { heard.push_back(id); });
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + fake.root() + "/no-bus").c_str(), 1);
+    EXPECT_EQ(hardware.backlight(7)->set(0.3f), 0);
+    ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    hardware.backlightEvent("intel_backlight");
+    EXPECT_TRUE(heard.empty());
+
+    test::writeFile(fake.backlightFile("intel_backlight", "brightness"), "800\n");
+    hardware.backlightEvent("intel_backlight");
+    hardware.backlightEvent("intel_backlight");  // one change reported twice
+    hardware.backlightEvent("acpi_video0");      // a device that is not there
+    EXPECT_EQ(heard, std::vector<DisplayID>{7});
+}
+
+// Nothing can raise an event without root; the watch must at least start
+// and stop cleanly, with or without udev.
+TEST(UdevBacklightEvents, StopsWithoutAnEvent) {
+    UdevBacklightEvents events([](const std::string&) {});
+    SUCCEED() << (events.watching() ? "watching" : "no udev here");
 }
 
 TEST_F(LinuxHardwareTest, ThePanelsBacklightIsWrittenThroughLogindAndReadFromSysfs) {

@@ -4,6 +4,8 @@
 // sysfs files themselves, not only in the program's own state.
 
 #include "linux/FakeLinux.h"
+#include "linux/LogindStandIn.h"
+#include "linux/TestFiles.h"
 
 #include "BuildPaths.h"
 
@@ -12,11 +14,14 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sys/wait.h>
 
 namespace vp::test {
 namespace {
+
+const std::string kStandIn = besideTestBinary("logind-standin.py");
 
 class LinuxHeadlessTest : public ::testing::Test {
 protected:
@@ -79,6 +84,78 @@ TEST_F(LinuxHeadlessTest, SetsBrightnessOnAStrictMonitorAndVolumeWhereThereIsOne
     EXPECT_EQ(fake_.values(3)[0x10], 25) << "the strict monitor took the checksummed request";
     EXPECT_EQ(fake_.values(4)[0x62], 50);
     EXPECT_FALSE(state.contains("lastError") && state["lastError"].is_string()) << state["lastError"];
+}
+
+// 0.4 on the slider is a quarter of the panel's range: the lowest fifth is
+// software dimming below the panel's minimum.
+TEST_F(LinuxHeadlessTest, ThePanelsBacklightGoesThroughLogindAndToSysfsWhenLogindRefusesOrIsMissing) {
+    const std::string panel = idOf(run(""), "Built-in");
+    const std::string calls = fake_.sysfs() + "/logind-calls";
+    {
+        LogindStandIn logind(kStandIn, fake_.sysfs());
+        if (logind.address().empty()) GTEST_SKIP() << "no dbus-daemon or python3-dbusmock for the stand-in logind";
+        auto state = run("--do \"setBrightness " + panel + " 0.4\"");
+        EXPECT_EQ(state["method"][panel], "builtin") << state.dump();
+        EXPECT_DOUBLE_EQ(state["brightness"][panel].get<double>(), 0.4);
+        EXPECT_EQ(readFile(calls), "backlight intel_backlight 250\n");
+        EXPECT_EQ(readFile(fake_.backlightFile("intel_backlight", "actual_brightness")), "250\n");
+    }
+    {
+        LogindStandIn refusing(kStandIn, fake_.sysfs(), true);
+        ASSERT_FALSE(refusing.address().empty());
+        auto state = run("--do \"setBrightness " + panel + " 1\"");
+        EXPECT_EQ(state["method"][panel], "builtin") << state.dump();
+        EXPECT_EQ(readFile(fake_.backlightFile("intel_backlight", "brightness")), "1000\n");
+    }
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + fake_.root() + "/no-bus").c_str(), 1);
+    run("--do \"setBrightness " + panel + " 0.4\"");
+    ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    EXPECT_EQ(readFile(fake_.backlightFile("intel_backlight", "brightness")), "250\n");
+    EXPECT_EQ(readFile(calls), "backlight intel_backlight 250\n") << "only the first run reached logind";
+}
+
+// Without logind and without write access to sysfs the panel cannot be
+// changed: it is dimmed in software, and the card says why. (A link to
+// nowhere stands for the file nobody may write, root included.)
+TEST_F(LinuxHeadlessTest, APanelNobodyMayChangeIsDimmedInSoftwareWithTheReason) {
+    const std::string panel = idOf(run(""), "Built-in");
+    const std::string file = fake_.backlightFile("intel_backlight", "brightness");
+    std::filesystem::remove(file);
+    std::filesystem::create_symlink(fake_.root() + "/nowhere/brightness", file);
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + fake_.root() + "/no-bus").c_str(), 1);
+    auto state = run("--do \"setBrightness " + panel + " 0.4\"");
+    ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    EXPECT_EQ(state["method"][panel], "software") << state.dump();
+    const std::string reason = state["softwareReason"].value(panel, "");
+    EXPECT_NE(reason.find("logind"), std::string::npos) << reason;
+    EXPECT_NE(reason.find(file), std::string::npos) << reason;
+    EXPECT_EQ(readFile(fake_.backlightFile("intel_backlight", "actual_brightness")), "500\n");
+}
+
+// Checked in the monitor itself: its input register and its mute feature.
+TEST_F(LinuxHeadlessTest, SwitchesInputAndMutesTheMonitorThatHasThem) {
+    const std::string sound = idOf(run(""), "Sound View");
+    int status = -1;
+    auto state = run("--do \"setInput " + sound + " 15\" --do toggleDDCMute", &status);
+    EXPECT_EQ(status, 0) << stderrText();
+    EXPECT_EQ(state["inputSource"][sound], 15) << state.dump();
+    EXPECT_EQ(fake_.values(4)[0x60], 15);
+    EXPECT_EQ(fake_.values(4)[0x8D], 1) << "muted";
+}
+
+TEST_F(LinuxHeadlessTest, AMonitorThisUserMayNotOpenSaysWhyOnceAndOnItsCard) {
+    fake_.addMonitor(3, makeEdid("VPS", 0x0A01, 700123, "Velvet Studio"), "deny");
+    auto state = run("");
+    const std::string studio = idOf(state, "Velvet Studio"), sound = idOf(state, "Sound View");
+    EXPECT_EQ(state["method"][studio], "software") << state.dump();
+    const std::string reason = state["softwareReason"].value(studio, "");
+    EXPECT_NE(reason.find("i2c group"), std::string::npos) << reason;
+    EXPECT_NE(reason.find("udev rule"), std::string::npos) << reason;
+    EXPECT_EQ(state["method"][sound], "ddc") << "the other monitor is reached as before";
+    const std::string err = stderrText();
+    const auto first = err.find("i2c group");
+    EXPECT_NE(first, std::string::npos) << err;
+    EXPECT_EQ(err.find("i2c group", first + 1), std::string::npos) << "said once: " << err;
 }
 
 TEST_F(LinuxHeadlessTest, ABadPlatformNameIsAUsageError) {

@@ -28,6 +28,22 @@ TEST(RealTimeRuntime, WaitsForWorkerResultsAndDueTimersButNotForTheFarFuture) {
     EXPECT_LT((rt.clock.now() - start).count(), 1.0) << "a timer past the limit is not waited for";
 }
 
+// Timers posted before `since` (a start's housekeeping) are not waited for,
+// yet run when they fall due while later work is awaited.
+TEST(RealTimeRuntime, TimersPostedBeforeTheWaitBeganAreNotAwaited) {
+    RealTimeRuntime rt;
+    std::vector<std::string> order;
+    rt.main.postAfter(Seconds(0.02), [&] { order.push_back("housekeeping"); });
+    rt.main.postAfter(Seconds(1.5), [&] { order.push_back("late housekeeping"); });
+    rt.sleeper.sleep(Seconds(0.002));
+    const Seconds since = rt.clock.now();
+    rt.main.postAfter(Seconds(0.05), [&] { order.push_back("operation"); });
+    const Seconds start = rt.clock.now();
+    EXPECT_TRUE(rt.runUntilIdle(Seconds(5), since));
+    EXPECT_EQ(order, (std::vector<std::string>{"housekeeping", "operation"}));
+    EXPECT_LT((rt.clock.now() - start).count(), 1.0);
+}
+
 TEST(RealTimeRuntime, ARepeatingTimerRunsOnlyUntilTheLimit) {
     RealTimeRuntime rt;
     int runs = 0;

@@ -56,6 +56,10 @@ void registerBrightnessCommands(DoRegistry& r) {
         requireArgs(args, 2, "setBrightness <id> <value>");
         manager(session).setBrightness(listedScreen(session, args[0]).id, parseNumber(args[1], "brightness"));
     };
+    r["readBrightness"] = [](HeadlessSession& session, const std::vector<std::string>& args) {
+        requireArgs(args, 1, "readBrightness <id>");
+        manager(session).readBrightness(listedScreen(session, args[0]).id);
+    };
     r["setAllBrightness"] = [](HeadlessSession& session, const std::vector<std::string>& args) {
         requireArgs(args, 1, "setAllBrightness <value>");
         manager(session).setAllBrightness(parseNumber(args[0], "brightness"));

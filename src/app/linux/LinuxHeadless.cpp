@@ -4,6 +4,7 @@
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/LookAround.h"
 
+#include <optional>
 #include <ostream>
 
 namespace vp {
@@ -19,7 +20,15 @@ public:
     LinuxBed(LinuxPlatformOptions options) : platform_(std::move(options), runtime_.runtime()) {}
     Platform& platform() override { return platform_; }
     const std::string& summary() const { return platform_.summary(); }
-    void settle() override { runtime_.runUntilIdle(kSettleLimit); }
+    // A command-line run waits for what its operations set in motion (DDC/CI
+    // exchanges, configuration steps); the start's own delayed housekeeping
+    // (gamma re-applied once the desktop has settled, HiDPI pairs restored)
+    // is for a program that stays, so timers posted before the first wait
+    // are not waited for.
+    void settle() override {
+        if (!since_) since_ = runtime_.clock.now();
+        runtime_.runUntilIdle(kSettleLimit, *since_);
+    }
     void pressKey(const KeyEvent&) override {
         throw UsageError("--key plays a key on the simulated platform only; on a real one, press it");
     }
@@ -28,6 +37,7 @@ public:
 private:
     RealTimeRuntime runtime_;
     LinuxPlatform platform_;
+    std::optional<Seconds> since_;
 };
 
 XdgFolders foldersFor(const HeadlessOptions& options) {

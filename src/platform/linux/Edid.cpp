@@ -37,11 +37,37 @@ std::string descriptorText(const Bytes& edid, std::size_t at) {
     return text;
 }
 
+EdidTiming detailedTiming(const Bytes& edid, std::size_t at) {
+    const std::uint8_t* d = &edid[at];
+    const double clockHz = double(d[0] | (d[1] << 8)) * 10000.0;
+    const int hActive = d[2] | ((d[4] & 0xF0) << 4), hBlank = d[3] | ((d[4] & 0x0F) << 8);
+    const int vActive = d[5] | ((d[7] & 0xF0) << 4), vBlank = d[6] | ((d[7] & 0x0F) << 8);
+    const double total = double(hActive + hBlank) * double(vActive + vBlank);
+    return {hActive, vActive, total > 0 ? clockHz / total : 0};
+}
+
+// The first detailed timing is the monitor's preferred mode and carries the
+// image size in millimetres.
+void readPreferred(const Bytes& edid, std::size_t at, EdidInfo& info) {
+    info.preferred = detailedTiming(edid, at);
+    const std::uint8_t* d = &edid[at];
+    const int w = d[12] | ((d[14] & 0xF0) << 4), h = d[13] | ((d[14] & 0x0F) << 8);
+    if (w > 0 && h > 0) {
+        info.widthMM = w;
+        info.heightMM = h;
+    }
+}
+
 void readDescriptors(const Bytes& edid, EdidInfo& info) {
+    info.widthMM = edid[21] * 10;
+    info.heightMM = edid[22] * 10;
     for (int d = 0; d < kDescriptorCount; ++d) {
         std::size_t at = kFirstDescriptor + std::size_t(d) * kDescriptorSize;
         // A display descriptor, not a timing, starts with a zero pixel clock.
-        if (edid[at] != 0 || edid[at + 1] != 0) continue;
+        if (edid[at] != 0 || edid[at + 1] != 0) {
+            if (!info.preferred) readPreferred(edid, at, info);
+            continue;
+        }
         if (edid[at + 3] == kNameTag) info.name = descriptorText(edid, at);
         if (edid[at + 3] == kSerialTag) info.serialText = descriptorText(edid, at);
     }

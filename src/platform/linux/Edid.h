@@ -1,9 +1,12 @@
 #pragma once
 // What a monitor's EDID says about it, read defensively: EDIDs come from the
-// monitor's own EEPROM over a flaky bus, and some are short (a read cut off
-// by a bad cable) or carry a wrong checksum (a corrupted byte, or firmware
-// that never computed it). Identity is taken from the first 16 bytes when
-// the header is right; the name only from a whole block whose checksum holds.
+// monitor's own EEPROM over a flaky bus (or through a display server that
+// passes it on), and some are short (a read cut off by a bad cable) or carry
+// a wrong checksum (a corrupted byte, or firmware that never computed it).
+// Identity is taken from the first 16 bytes when the header is right; the
+// name, the size and the preferred timing only from a whole base block whose
+// checksum holds. Extension blocks after it are not read. Two units of one
+// model often both report serial 0.
 
 #include <cstdint>
 #include <optional>
@@ -14,6 +17,11 @@ namespace vp {
 
 using Bytes = std::vector<std::uint8_t>;
 
+struct EdidTiming {
+    int width = 0, height = 0;
+    double refresh = 0;  // Hz, from the pixel clock and the totals
+};
+
 struct EdidInfo {
     // The same numbers the core pairs displays with: the manufacturer id as
     // the two big-endian bytes at offset 8, product and serial little-endian.
@@ -23,6 +31,10 @@ struct EdidInfo {
     std::string manufacturer;  // three letters, e.g. "SAM"
     std::string name;          // the monitor name descriptor; may be empty
     std::string serialText;    // the serial number descriptor; may be empty
+    // The image size: the preferred timing's, else the block's centimetres.
+    int widthMM = 0, heightMM = 0;
+    // The first detailed timing: the monitor's preferred mode.
+    std::optional<EdidTiming> preferred;
     // Why the EDID is not wholly trusted (short, checksum); empty when sound.
     std::string problem;
 };

@@ -80,4 +80,10 @@ bool isPermissionError(Status status) {
     return status == EACCES || status == EPERM;
 }
 
+std::string i2cAccessFix(const std::string& device) {
+    return "no permission to open " + device +
+           ", so monitors are dimmed in software: join the i2c group (then log in again) or install "
+           "Velvetpane's udev rule 70-velvetpane-i2c.rules, which gives the user at the seat access";
+}
+
 }  // namespace vp

@@ -53,4 +53,7 @@ std::vector<std::uint8_t> readEdidOverI2C(I2CDevice& device);
 // The errno values that mean the user lacks access to the device file.
 bool isPermissionError(Status status);
 
+// What to tell the user who may not open `device`, naming both fixes.
+std::string i2cAccessFix(const std::string& device);
+
 }  // namespace vp

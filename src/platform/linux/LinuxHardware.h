@@ -14,8 +14,11 @@
 //
 // The backlight belongs to the display driven by a built-in connector (eDP,
 // LVDS, DSI); without such a connector mapped to a display there is none.
+// Its changes by others reach the core through backlightEvent(), which the
+// platform calls for each change the system reports.
 
 #include "platform/Hardware.h"
+#include "platform/linux/BacklightChanges.h"
 #include "platform/linux/LinuxPaths.h"
 
 #include <functional>
@@ -36,12 +39,20 @@ public:
     LinkScan links() override;
     std::unique_ptr<I2CChannel> open(const MonitorLink& link) override;
     std::shared_ptr<Backlight> backlight(DisplayID display) override;
+    void watchBacklights(std::function<void(DisplayID)> changed) override;
+    // The system says a backlight device changed (main thread).
+    void backlightEvent(const std::string& device) { changes_.changed(device); }
 
 private:
+    std::string devicePath(int bus) const;
+    // The display of the built-in panel, whose backlight this is.
+    std::optional<DisplayID> panelDisplay();
+
     LinuxPaths paths_;
     ConnectorDisplays displayOf_;
     std::mutex busesMutex_;
     std::map<std::string, int> buses_;  // link key → N of /dev/i2c-N, from the last scan
+    BacklightChanges changes_;
 };
 
 }  // namespace vp

@@ -1,8 +1,11 @@
 #include "platform/linux/LinuxPlatform.h"
 
 #include "platform/UserText.h"
+#include "platform/linux/DrmLinks.h"
+#include "platform/linux/I2CDevice.h"
 #include "platform/linux/LinkDisplays.h"
 #include "platform/linux/LinuxHardware.h"
+#include "platform/linux/UdevBacklightEvents.h"
 #include "platform/linux/Unavailable.h"
 #include "platform/linux/desktop/ColordProfiles.h"
 #include "platform/linux/gnome/GnomeDisplays.h"
@@ -35,6 +38,11 @@ LinuxPlatform::LinuxPlatform(LinuxPlatformOptions options, Runtime runtime, Wind
     makeDisplays(options_);
     hardware_ = std::make_unique<LinuxHardware>(options_.paths,
                                                 [this](const std::string& connector) { return displayOn(connector); });
+    backlightEvents_ = std::make_unique<UdevBacklightEvents>([this, weak = WeakLife(life_)](const std::string& device) {
+        runtime_.main.post([this, weak, device] {
+            if (weak.lock()) hardware_->backlightEvent(device);
+        });
+    });
     if (!virtualDisplays_) virtualDisplays_ = std::make_unique<NoVirtualDisplays>();
     if (x11_) makeX11Services(options_);
     if (!input_) input_ = std::make_unique<NoKeys>();
@@ -153,6 +161,7 @@ void LinuxPlatform::describe() {
     }
     if (!x11_ && !gnome_) c.virtualDisplays = Ability::no(LinkDisplays::kWhy);
     summary_ += "; monitors: DDC/CI over i2c-dev; backlight: logind or sysfs";
+    if (auto denied = deniedI2CDevice(options_.paths)) summary_.append("; ").append(i2cAccessFix(*denied));
     capabilities_ = c;
 }
 

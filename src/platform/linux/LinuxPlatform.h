@@ -28,6 +28,7 @@ class GnomeDisplays;
 }  // namespace gnome
 class LinkDisplays;
 class LinuxHardware;
+class UdevBacklightEvents;
 
 struct LinuxPlatformOptions {
     PlatformChoice choice;
@@ -83,6 +84,9 @@ private:
     gnome::GnomeDisplays* gnome_ = nullptr;
     LinkDisplays* links_ = nullptr;
     std::unique_ptr<LinuxHardware> hardware_;
+    LifeToken life_ = std::make_shared<int>(0);
+    // Declared after the hardware, which its posted events reach: stopped first.
+    std::unique_ptr<UdevBacklightEvents> backlightEvents_;
     std::unique_ptr<VirtualDisplayFactory> virtualDisplays_;
     std::unique_ptr<WindowSystem> ownWindows_;
     WindowSystem* windows_ = nullptr;

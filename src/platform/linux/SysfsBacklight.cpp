@@ -65,9 +65,13 @@ std::string SysfsBacklight::folder() const {
 
 std::optional<double> SysfsBacklight::read() const {
     auto raw = readNumber(fs::path(folder()) / "actual_brightness");
-    if (!raw) raw = readNumber(fs::path(folder()) / "brightness");
+    if (!raw) raw = requested();
     if (!raw) return std::nullopt;
     return std::clamp(double(*raw) / device_.max, 0.0, 1.0);
+}
+
+std::optional<int> SysfsBacklight::requested() const {
+    return readNumber(fs::path(folder()) / "brightness");
 }
 
 int SysfsBacklight::rawValue(double fraction) const {

@@ -33,6 +33,8 @@ public:
     // actual_brightness (what the hardware shows), else brightness; as a
     // fraction of max_brightness, none when unreadable.
     std::optional<double> read() const;
+    // The raw level last asked of the device (`brightness`), none when unreadable.
+    std::optional<int> requested() const;
     // The raw value for a fraction, rounded, within 0…max.
     int rawValue(double fraction) const;
     // Writes `brightness` directly; 0 or the errno.

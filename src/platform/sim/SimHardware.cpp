@@ -142,6 +142,12 @@ std::shared_ptr<Backlight> SimHardware::backlight(DisplayID display) {
     return std::make_shared<Panel>(*this);
 }
 
+void SimHardware::changeBacklightOutside(float value) {
+    if (!backlight_) return;
+    backlight_->value = value;
+    if (backlightWatch_) backlightWatch_(backlight_->display);
+}
+
 bool SimHardware::reaches(const std::shared_ptr<SimMonitor>& monitor) const {
     std::lock_guard lock(linksMutex_);
     return i2cAvailable_ && monitor &&
@@ -154,7 +160,7 @@ LinkScan SimHardware::links() {
     LinkScan scan;
     for (const Listed& listed : links_) {
         const SimLink& l = listed.link;
-        MonitorLink link{listed.key, l.location, l.connector, std::nullopt, l.edid};
+        MonitorLink link{listed.key, l.location, l.connector, std::nullopt, l.edid, l.unreachable};
         if (l.proven && l.monitor) link.display = l.monitor->display();
         scan.links.push_back(std::move(link));
     }
@@ -165,7 +171,7 @@ std::unique_ptr<I2CChannel> SimHardware::open(const MonitorLink& link) {
     if (!i2cAvailable_) return nullptr;
     std::lock_guard lock(linksMutex_);
     auto listed = std::find_if(links_.begin(), links_.end(), [&](const Listed& l) { return l.key == link.key; });
-    if (listed == links_.end() || !listed->link.monitor) return nullptr;
+    if (listed == links_.end() || !listed->link.monitor || !listed->link.unreachable.empty()) return nullptr;
     return std::make_unique<Channel>(*this, listed->link.monitor);
 }
 

@@ -30,6 +30,7 @@ struct SimLink {
     std::shared_ptr<SimMonitor> monitor;  // what answers on the I2C channel
     std::string connector;
     bool proven = false;  // the system proves the link drives its monitor's display
+    std::string unreachable;  // the user may not open the link: why, and open() fails
 };
 
 class SimHardware : public MonitorHardware {
@@ -43,6 +44,7 @@ public:
     LinkScan links() override;
     std::unique_ptr<I2CChannel> open(const MonitorLink& link) override;
     std::shared_ptr<Backlight> backlight(DisplayID display) override;
+    void watchBacklights(std::function<void(DisplayID)> changed) override { backlightWatch_ = std::move(changed); }
 
     // --- Simulation controls and inspection
     // Installs a built-in panel; `entryPoints` names which of "canChange",
@@ -50,6 +52,8 @@ public:
     // changeable, without the others they fail).
     void setBacklight(SimBacklight panel, const std::set<std::string>& entryPoints = {"canChange", "get", "set"});
     std::optional<SimBacklight> backlightPanel() const { return backlight_; }
+    // The desktop changes the panel's level (its own keys); call on the main queue.
+    void changeBacklightOutside(float value);
     // Adds a link (a monitor plugged in).
     std::shared_ptr<SimMonitor> addLink(SimLink link);
     // An external link with the EDID of a listed display.
@@ -79,6 +83,7 @@ private:
     const Clock& clock_;
     std::optional<SimBacklight> backlight_;
     std::set<std::string> backlightEntryPoints_;
+    std::function<void(DisplayID)> backlightWatch_;
     std::atomic<bool> i2cAvailable_ = true;
     mutable std::mutex linksMutex_;  // links are listed and used on the DDC queue
     std::vector<Listed> links_;

@@ -121,5 +121,36 @@ TEST(CardFacts, ResolutionMenuOfTheBuiltInPanelSplitsHiDPIAndStandard) {
     EXPECT_FALSE(monitor.standardModes.empty());
 }
 
+// The platform may know a monitor's link is there but closed to this user;
+// the card of that monitor says so in the platform's words (with the fix),
+// and the reason goes once the link opens on a later probe.
+TEST(CardFacts, AMonitorTheUserMayNotReachSaysWhyOnItsCard) {
+    test::Sim sim;
+    const std::string why = "no permission to open the monitor's bus: join the i2c group";
+    const SimDisplay& plain = *sim.displays().find(3);
+    SimLink link;
+    link.edid = SimHardware::makeEDID(plain.vendor, plain.model, plain.serial);
+    SimMonitorConfig config;
+    config.display = 3;
+    config.vcp = {{0x10, {40, 100}}};
+    link.monitor = std::make_shared<SimMonitor>(config, sim.platform->clock);
+    link.unreachable = why;
+    sim.platform->simHardware.removeLinksOf(3);  // its silent monitor
+    sim.platform->simHardware.addLink(link);
+    sim.start();
+    DisplayManager& dm = sim.manager();
+    EXPECT_EQ(dm.method.at(3), BrightnessMethod::software);
+    EXPECT_EQ(cardModel(cardFacts(*sim.context, *dm.screen(3))).methodNote, why);
+    EXPECT_TRUE(link.monitor->packets().empty()) << "nothing is sent over a link that cannot open";
+
+    sim.platform->simHardware.removeLinksOf(3);
+    link.unreachable.clear();
+    sim.platform->simHardware.addLink(link);
+    dm.setForceSoftware(*dm.screen(3), false);  // asks for a new probe
+    sim.idle();
+    EXPECT_EQ(dm.method.at(3), BrightnessMethod::ddc);
+    EXPECT_FALSE(cardModel(cardFacts(*sim.context, *dm.screen(3))).methodNote);
+}
+
 }  // namespace
 }  // namespace vp

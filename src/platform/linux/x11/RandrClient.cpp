@@ -207,7 +207,7 @@ std::optional<RandrScreen> RandrClient::read(bool probe) {
         o.clones.assign(clones, clones + info->num_clones);
         auto bytes = propertyBytes(edid.get());
         o.edid = parseEdid(bytes);
-        o.edidBroken = !bytes.empty() && !o.edid;
+        o.edidBroken = !bytes.empty() && (!o.edid || !o.edid->problem.empty());
         o.edidBytes = std::move(bytes);
         if (type && type->format == 32 && type->num_items == 1)
             o.connectorType = atomName(*reinterpret_cast<const std::uint32_t*>(xcb_randr_get_output_property_data(type.get())));

@@ -20,9 +20,9 @@ std::uint32_t fnv1a(const std::string& text) {
     return h;
 }
 
-std::string edidKey(const Edid& e) {
+std::string edidKey(const EdidInfo& e) {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%s-%04x-", e.vendorCode.c_str(), unsigned(e.product));
+    std::snprintf(buffer, sizeof buffer, "%s-%04x-", e.manufacturer.c_str(), unsigned(e.product));
     std::string serial = e.serial != 0 ? std::to_string(e.serial) : e.serialText.empty() ? "0" : e.serialText;
     return buffer + serial;
 }

@@ -4,7 +4,7 @@
 // turns wanted output placements into CRTC configurations.
 
 #include "platform/Types.h"
-#include "platform/linux/x11/Edid.h"
+#include "platform/linux/Edid.h"
 
 #include <cstdint>
 #include <map>
@@ -44,7 +44,7 @@ struct RandrOutput {
     std::vector<XId> crtcs, clones, modes;
     int preferredModes = 0;  // the first this many of `modes` are preferred
     int widthMM = 0, heightMM = 0;
-    std::optional<Edid> edid;
+    std::optional<EdidInfo> edid;
     std::vector<std::uint8_t> edidBytes;  // the block as the output gives it, for its digest
     bool edidBroken = false;    // a block was there but unusable
     std::string connectorType;  // the "ConnectorType" property, when given
