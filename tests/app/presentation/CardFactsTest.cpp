@@ -19,7 +19,7 @@ std::vector<MoreAction> moreActions(const CardModel& m) {
 }
 
 DisplayID ownVirtual(DisplayManager& dm) {
-    for (const Screen& s : dm.screens)
+    for (const Screen& s : dm.state().screens)
         if (s.isOurVirtual) return s.id;
     return 0;
 }
