@@ -75,7 +75,7 @@ void dragBenchmark() {
     ddcQueue.waitIdle();  // the probe, with its real pauses
     main.runReady();      // its results
     auto monitor = platform.simHardware.monitorFor(kMonitor);
-    if (manager.method[kMonitor] != BrightnessMethod::ddc || !monitor) {
+    if (manager.state().method[kMonitor] != BrightnessMethod::ddc || !monitor) {
         std::printf("the monitor was not probed as a DDC/CI monitor\n");
         return;
     }

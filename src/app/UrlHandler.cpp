@@ -31,7 +31,7 @@ void handleURLs(DisplayManager& manager, Log& log, const std::vector<std::string
             continue;
         }
         // A copy: changing colours must not disturb the list being walked.
-        const std::vector<Screen> screens = manager.screens;
+        const std::vector<Screen> screens = manager.state().screens;
         for (const Screen& screen : screens)
             if (screen.isActive && !screen.isOurVirtual) manager.setWarmth(screen, command->fraction);
     }

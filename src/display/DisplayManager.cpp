@@ -126,7 +126,7 @@ void DisplayManager::scheduleRefresh() {
 
 std::vector<DisplayID> DisplayManager::onlineIdsWithDisabled() {
     std::vector<DisplayID> ids = platform_.displays().onlineDisplays();
-    for (const auto& [id, name] : disabled)
+    for (const auto& [id, name] : state_.disabled)
         if (std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
     return ids;
 }
@@ -140,9 +140,9 @@ std::map<DisplayID, std::string> DisplayManager::windowSystemNames() {
 
 std::string DisplayManager::virtualSpecName(DisplayID id) const {
     VirtualEngine& engine = virtualEngine_;
-    for (const VirtualSpec& spec : specs)
+    for (const VirtualSpec& spec : state_.specs)
         if (engine.displayID(spec.id) == id) return spec.name;
-    for (const auto& [uuid, spec] : hiDPIMap)
+    for (const auto& [uuid, spec] : state_.hiDPIMap)
         if (engine.displayID(spec.id) == id) return spec.name;
     return {};
 }
@@ -155,7 +155,7 @@ Screen DisplayManager::makeScreen(DisplayID id, const std::map<DisplayID, std::s
     s.isBuiltin = ds.location(id) == Location::builtIn;
     s.isMain = ds.isMain(id);
     s.isOurVirtual = virtualEngine_.isOurs(id);
-    s.isActive = ds.isActive(id) && !disabled.contains(id);
+    s.isActive = ds.isActive(id) && !state_.disabled.contains(id);
     if (DisplayID master = ds.mirrorsDisplay(id)) s.mirrorOf = master;
     s.bounds = ds.bounds(id);
     if (auto mode = ds.currentMode(id)) {
@@ -167,7 +167,7 @@ Screen DisplayManager::makeScreen(DisplayID id, const std::map<DisplayID, std::s
     s.nativePixels = nativePixels(id);
 
     if (auto it = names.find(id); it != names.end()) s.name = it->second;
-    else if (auto off = disabled.find(id); off != disabled.end()) s.name = off->second;
+    else if (auto off = state_.disabled.find(id); off != state_.disabled.end()) s.name = off->second;
     else if (auto known = knownNames_.find(id); known != knownNames_.end()) s.name = known->second;
     else s.name = s.isBuiltin ? L("Tela integrada") : L("Tela");
     if (s.isOurVirtual)
@@ -189,7 +189,7 @@ std::vector<Screen> DisplayManager::listScreens() {
 }
 
 void DisplayManager::refresh() {
-    screens = listScreens();
+    state_.screens = listScreens();
 
     rebuildModeCache();
     reapplyXDR();
@@ -198,48 +198,48 @@ void DisplayManager::refresh() {
 }
 
 std::optional<Screen> DisplayManager::screen(DisplayID id) const {
-    for (const Screen& s : screens)
+    for (const Screen& s : state_.screens)
         if (s.id == id) return s;
     return std::nullopt;
 }
 
 ScreenPrefs DisplayManager::prefsFor(const Screen& screen) const {
-    auto it = prefs.find(screen.uuid);
-    return it == prefs.end() ? ScreenPrefs{} : it->second;
+    auto it = state_.prefs.find(screen.uuid);
+    return it == state_.prefs.end() ? ScreenPrefs{} : it->second;
 }
 
 void DisplayManager::setPrefs(PrefsMap value) {
-    prefs = std::move(value);
+    state_.prefs = std::move(value);
     savePrefs();
 }
 
 void DisplayManager::setPrefs(const std::string& uuid, const ScreenPrefs& value) {
-    prefs[uuid] = value;
+    state_.prefs[uuid] = value;
     savePrefs();
 }
 
 void DisplayManager::setSpecs(std::vector<VirtualSpec> value) {
-    specs = std::move(value);
+    state_.specs = std::move(value);
     saveSpecs();
 }
 
 void DisplayManager::setHiDPIMap(HiDPIMap value) {
-    hiDPIMap = std::move(value);
+    state_.hiDPIMap = std::move(value);
     saveHiDPI();
 }
 
 // An encoding failure writes nothing: the stored value keeps what the last
 // successful save wrote.
 void DisplayManager::savePrefs() {
-    if (auto bytes = encodePrefs(prefs)) defaults_.setData("prefs", *bytes);
+    if (auto bytes = encodePrefs(state_.prefs)) defaults_.setData("prefs", *bytes);
 }
 
 void DisplayManager::saveSpecs() {
-    if (auto bytes = encodeSpecs(specs)) defaults_.setData("specs", *bytes);
+    if (auto bytes = encodeSpecs(state_.specs)) defaults_.setData("specs", *bytes);
 }
 
 void DisplayManager::saveHiDPI() {
-    if (auto bytes = encodeHiDPI(hiDPIMap)) defaults_.setData("hidpi", *bytes);
+    if (auto bytes = encodeHiDPI(state_.hiDPIMap)) defaults_.setData("hidpi", *bytes);
 }
 
 bool DisplayManager::combinedDimming() const {
@@ -247,17 +247,23 @@ bool DisplayManager::combinedDimming() const {
 }
 
 void DisplayManager::setLastError(std::string message) {
-    lastError = std::move(message);
+    state_.lastError = std::move(message);
     publish();
 }
 
 void DisplayManager::clearLastError() {
-    lastError.reset();
+    state_.lastError.reset();
+    publish();
+}
+
+void DisplayManager::setPiPOpen(DisplayID display, bool open) {
+    if (open) state_.pipOpen.insert(display);
+    else state_.pipOpen.erase(display);
     publish();
 }
 
 void DisplayManager::publish() {
-    changed.emit();
+    changed_.emit();
 }
 
 }  // namespace vp

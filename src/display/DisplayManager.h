@@ -3,6 +3,7 @@
 // screens. Every member is touched on the main queue only, except
 // pendingDDC, which the DDC queue drains under pendingLock.
 
+#include "display/DisplayState.h"
 #include "display/ModeOption.h"
 #include "display/Screen.h"
 #include "display/ScreenPrefs.h"
@@ -43,28 +44,10 @@ public:
     // banding or go black while still lit, so the shade takes over there.
     static constexpr double gammaFloor = 0.06;
 
-    // --- Published state; `changed` fires after an operation altered any of it.
-    std::vector<Screen> screens;
-    std::map<DisplayID, double> brightness;
-    std::map<DisplayID, double> volume;
-    std::map<DisplayID, int> inputSource;
-    std::map<DisplayID, BrightnessMethod> method;
-    // Why a screen stays on software dimming, when it is not the user's
-    // choice and not a monitor without DDC/CI: a twin, a link the user may
-    // not open, a panel whose backlight the system keeps from the user.
-    std::map<DisplayID, std::string> softwareReason;
-    PrefsMap prefs;
-    std::vector<VirtualSpec> specs;
-    HiDPIMap hiDPIMap;
-    std::map<DisplayID, std::string> disabled;
-    std::optional<std::string> lastError;
-    std::set<DisplayID> pipOpen;
-    std::int64_t profileTick = 0;
-    std::map<DisplayID, double> xdrLevel;
-    Signal changed;
-
-    // Readable by the key handling, not published.
-    bool ddcMuted = false;
+    // What the manager publishes; `onChange` callbacks run after an
+    // operation altered any of it.
+    const DisplayState& state() const { return state_; }
+    [[nodiscard]] Signal::Connection onChange(Signal::Slot slot) { return changed_.connect(std::move(slot)); }
 
     // --- Screens and settings
     void start();
@@ -83,6 +66,8 @@ public:
     void setCombinedDimming(bool on);
     void setLastError(std::string message);
     void clearLastError();
+    // Whether a picture in picture of the display is open, for its card.
+    void setPiPOpen(DisplayID display, bool open);
     void shutdown();
 
     // --- Brightness
@@ -209,6 +194,8 @@ private:
     void switchOnDisabledScreens();
     void endMirrorsOntoOurVirtuals();
 
+    DisplayState state_;
+    Signal changed_;
     Platform& platform_;
     Gamma& gamma_;
     Shade& shade_;

@@ -18,13 +18,13 @@ constexpr double kDimmedBelowMinimum = 0.999;
 }  // namespace
 
 BrightnessMethod DisplayManager::methodOf(DisplayID display) const {
-    auto it = method.find(display);
-    return it == method.end() ? BrightnessMethod::software : it->second;
+    auto it = state_.method.find(display);
+    return it == state_.method.end() ? BrightnessMethod::software : it->second;
 }
 
 std::vector<DisplayID> DisplayManager::adjustableScreens() const {
     std::vector<DisplayID> ids;
-    for (const Screen& s : screens)
+    for (const Screen& s : state_.screens)
         if (s.isActive && !s.isOurVirtual) ids.push_back(s.id);
     return ids;
 }
@@ -33,24 +33,24 @@ void DisplayManager::detectBrightness() {
     DisplayServices& ds = platform_.displays();
     std::vector<DisplayIdentity> externals;
     std::set<DisplayID> externalIDs;
-    for (const Screen& s : screens) {
+    for (const Screen& s : state_.screens) {
         if (!s.isActive || s.isBuiltin || s.isOurVirtual) continue;
         externals.push_back({s.id, ds.vendorNumber(s.id), ds.modelNumber(s.id), ds.serialNumber(s.id)});
         externalIDs.insert(s.id);
     }
-    for (const Screen& s : screens) {
+    for (const Screen& s : state_.screens) {
         if (s.isBuiltin) {
             probeBuiltin(s);
         } else if (methodOf(s.id) == BrightnessMethod::software) {
-            method[s.id] = BrightnessMethod::software;
-            brightness[s.id] = prefsFor(s).dim;
+            state_.method[s.id] = BrightnessMethod::software;
+            state_.brightness[s.id] = prefsFor(s).dim;
         }
     }
     dropDDC(externalIDs);
     if (externalIDs == ddcScanned) return;
     ddcScanned = externalIDs;
     std::set<DisplayID> forced;
-    for (const Screen& s : screens)
+    for (const Screen& s : state_.screens)
         if (prefsFor(s).forceSoftware) forced.insert(s.id);
     startDDCProbe(std::move(externals), std::move(forced));
 }
@@ -64,10 +64,10 @@ void DisplayManager::dropDDC(const std::set<DisplayID>& externals) {
             ++it;
             continue;
         }
-        if (methodOf(it->first) == BrightnessMethod::ddc) method[it->first] = BrightnessMethod::software;
+        if (methodOf(it->first) == BrightnessMethod::ddc) state_.method[it->first] = BrightnessMethod::software;
         it = ddc.erase(it);
     }
-    std::erase_if(softwareReason, [&](const auto& entry) {
+    std::erase_if(state_.softwareReason, [&](const auto& entry) {
         auto s = screen(entry.first);
         return !externals.contains(entry.first) && !(s && s->isBuiltin);
     });
@@ -78,17 +78,17 @@ void DisplayManager::probeBuiltin(const Screen& screen) {
     float hardware = 0;
     const bool changeable = panel && panel->canChange();
     const std::string why = panel && !changeable ? panel->whyUnchangeable() : std::string();
-    if (why.empty()) softwareReason.erase(screen.id);
-    else softwareReason[screen.id] = why;
+    if (why.empty()) state_.softwareReason.erase(screen.id);
+    else state_.softwareReason[screen.id] = why;
     if (!changeable || panel->get(hardware) != 0) {
-        method[screen.id] = BrightnessMethod::software;
-        brightness[screen.id] = prefsFor(screen).dim;
+        state_.method[screen.id] = BrightnessMethod::software;
+        state_.brightness[screen.id] = prefsFor(screen).dim;
         return;
     }
-    method[screen.id] = BrightnessMethod::builtin;
+    state_.method[screen.id] = BrightnessMethod::builtin;
     auto dimmed = subDim.find(screen.id);
     if (dimmed != subDim.end() && dimmed->second < kDimmedBelowMinimum) return;
-    brightness[screen.id] = curve::userFromHardware(hardware, combinedDimming());
+    state_.brightness[screen.id] = curve::userFromHardware(hardware, combinedDimming());
 }
 
 // The desktop moved the panel's backlight (its own keys): the panel shows
@@ -135,10 +135,10 @@ void DisplayManager::applyBrightnessReading(DisplayID display, const std::shared
     if (it == ddc.end() || it->second != service || !s) return;
     const std::uint8_t code = vcpCode(VCP::brightness);
     ddcMax[display][code] = reading.max;
-    auto shown = brightness.find(display);
+    auto shown = state_.brightness.find(display);
     const bool combined = combinedDimming();
-    if (shown == brightness.end() || scaled(display, code, curve::split(shown->second, combined).hardware) != reading.current) {
-        brightness[display] = curve::userFromHardware(std::min(double(reading.current) / reading.max, 1.0), combined);
+    if (shown == state_.brightness.end() || scaled(display, code, curve::split(shown->second, combined).hardware) != reading.current) {
+        state_.brightness[display] = curve::userFromHardware(std::min(double(reading.current) / reading.max, 1.0), combined);
         if (subDim.erase(display)) reapplyColor(*s);
     }
     publish();
@@ -169,21 +169,21 @@ void DisplayManager::startDDCProbe(std::vector<DisplayIdentity> externals, std::
 // monitors that have left since or that the user forced to software meanwhile.
 void DisplayManager::applyDDCProbe(const DDCProbeOutcome& outcome) {
     const bool combined = combinedDimming();
-    for (DisplayID id : outcome.probed) softwareReason.erase(id);
+    for (DisplayID id : outcome.probed) state_.softwareReason.erase(id);
     for (DisplayID id : outcome.twins)
         if (ddcScanned.contains(id))
-            softwareReason[id] = L("Há outro monitor idêntico e não dá para saber qual deles responde por DDC/CI.");
+            state_.softwareReason[id] = L("Há outro monitor idêntico e não dá para saber qual deles responde por DDC/CI.");
     for (const auto& [id, why] : outcome.unreachable)
-        if (ddcScanned.contains(id)) softwareReason[id] = why;
+        if (ddcScanned.contains(id)) state_.softwareReason[id] = why;
     for (const DDCProbeResult& r : outcome.results) {
         auto s = screen(r.display);
         if (!s || !ddcScanned.contains(r.display) || prefsFor(*s).forceSoftware) continue;
         ddc[r.display] = r.service;
         ddcMax[r.display] = r.maxima;
-        method[r.display] = BrightnessMethod::ddc;
-        brightness[r.display] = curve::userFromHardware(r.brightness, combined);
-        if (r.volume) volume[r.display] = std::min(*r.volume, 1.0);
-        if (r.input) inputSource[r.display] = *r.input;
+        state_.method[r.display] = BrightnessMethod::ddc;
+        state_.brightness[r.display] = curve::userFromHardware(r.brightness, combined);
+        if (r.volume) state_.volume[r.display] = std::min(*r.volume, 1.0);
+        if (r.input) state_.inputSource[r.display] = *r.input;
     }
     publish();
 }
@@ -197,7 +197,7 @@ void DisplayManager::applyBrightness(DisplayID display, double value) {
     auto s = screen(display);
     if (!s || !std::isfinite(value)) return;
     const double v = std::clamp(value, 0.0, 1.0);
-    brightness[display] = v;
+    state_.brightness[display] = v;
 
     if (methodOf(display) == BrightnessMethod::software) {
         ScreenPrefs p = prefsFor(*s);
@@ -236,13 +236,13 @@ void DisplayManager::ddcWriteRefused(const RefusedWrite& refused) {
     if (refused.now && refused.now->max > 0) {
         const double fraction = std::min(double(refused.now->current) / refused.now->max, 1.0);
         if (refused.code == vcpCode(VCP::brightness)) {
-            brightness[display] = curve::userFromHardware(fraction, combinedDimming());
+            state_.brightness[display] = curve::userFromHardware(fraction, combinedDimming());
             if (subDim.erase(display))
                 if (auto s = screen(display)) reapplyColor(*s);
-        } else if (refused.code == vcpCode(VCP::volume) && volume.contains(display)) {
-            volume[display] = fraction;
-        } else if (refused.code == vcpCode(VCP::inputSource) && inputSource.contains(display)) {
-            inputSource[display] = refused.now->current & 0xFF;
+        } else if (refused.code == vcpCode(VCP::volume) && state_.volume.contains(display)) {
+            state_.volume[display] = fraction;
+        } else if (refused.code == vcpCode(VCP::inputSource) && state_.inputSource.contains(display)) {
+            state_.inputSource[display] = refused.now->current & 0xFF;
         }
     }
     setLastError(L("O monitor recusou a mudança por DDC/CI."));
@@ -252,9 +252,9 @@ void DisplayManager::setCombinedDimming(bool on) {
     const bool before = combinedDimming();
     defaults_.setBool("dimBelowMinimum", on);
     if (on == before) return;
-    for (const Screen& s : screens) {
-        auto shown = brightness.find(s.id);
-        if (methodOf(s.id) == BrightnessMethod::software || shown == brightness.end()) continue;
+    for (const Screen& s : state_.screens) {
+        auto shown = state_.brightness.find(s.id);
+        if (methodOf(s.id) == BrightnessMethod::software || shown == state_.brightness.end()) continue;
         shown->second = curve::userFromHardware(curve::split(shown->second, before).hardware, on);
         if (subDim.erase(s.id)) reapplyColor(s);
     }
@@ -268,8 +268,8 @@ void DisplayManager::setAllBrightness(double value) {
 
 void DisplayManager::stepAllBrightness(double step) {
     for (DisplayID id : adjustableScreens()) {
-        auto it = brightness.find(id);
-        applyBrightness(id, curve::snapStep(it == brightness.end() ? 1.0 : it->second, step));
+        auto it = state_.brightness.find(id);
+        applyBrightness(id, curve::snapStep(it == state_.brightness.end() ? 1.0 : it->second, step));
     }
     publish();
 }
@@ -278,7 +278,7 @@ double DisplayManager::averageBrightness() const {
     double sum = 0;
     int known = 0;
     for (DisplayID id : adjustableScreens())
-        if (auto it = brightness.find(id); it != brightness.end()) {
+        if (auto it = state_.brightness.find(id); it != state_.brightness.end()) {
             sum += it->second;
             ++known;
         }
@@ -292,8 +292,8 @@ void DisplayManager::setForceSoftware(const Screen& screen, bool on) {
     setPrefs(screen.uuid, p);
     if (on) {
         ddc.erase(screen.id);
-        method[screen.id] = BrightnessMethod::software;
-        brightness[screen.id] = before.dim;
+        state_.method[screen.id] = BrightnessMethod::software;
+        state_.brightness[screen.id] = before.dim;
     }
     ddcScanned.clear();
     refresh();

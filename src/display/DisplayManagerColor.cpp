@@ -15,13 +15,13 @@ constexpr double kShadeTolerance = 0.001;
 }  // namespace
 
 double DisplayManager::gammaDim(const Screen& screen) const {
-    const auto& source = methodOf(screen.id) == BrightnessMethod::software ? brightness : subDim;
+    const auto& source = methodOf(screen.id) == BrightnessMethod::software ? state_.brightness : subDim;
     auto it = source.find(screen.id);
     return std::max(it == source.end() ? 1.0 : it->second, gammaFloor);
 }
 
 void DisplayManager::updateShade(const Screen& screen) {
-    const auto& source = methodOf(screen.id) == BrightnessMethod::software ? brightness : subDim;
+    const auto& source = methodOf(screen.id) == BrightnessMethod::software ? state_.brightness : subDim;
     auto it = source.find(screen.id);
     const double alpha = curve::shadeAlpha(it == source.end() ? std::nullopt : std::optional(it->second), gammaFloor);
     auto stored = shadeAlpha.find(screen.id);
@@ -64,7 +64,7 @@ void DisplayManager::resetColor(const Screen& screen) {
     const ScreenPrefs p = prefsFor(screen);
     double dim = p.dim;
     if (methodOf(screen.id) == BrightnessMethod::software) {
-        brightness[screen.id] = 1.0;
+        state_.brightness[screen.id] = 1.0;
         dim = 1.0;
     }
     setPrefs(screen.uuid, ScreenPrefs{dim, 0.0, 0.5, p.forceSoftware});
@@ -73,7 +73,7 @@ void DisplayManager::resetColor(const Screen& screen) {
 }
 
 void DisplayManager::reapplyGamma() {
-    for (const Screen& s : screens) {
+    for (const Screen& s : state_.screens) {
         if (!s.isActive) continue;
         const ScreenPrefs p = prefsFor(s);
         if (!Gamma::isNeutral(gammaDim(s), p.warmth, p.contrast)) reapplyColor(s);

@@ -11,7 +11,7 @@ bool DisplayManager::canDisable() const {
 
 bool DisplayManager::isOnlyStandaloneScreen(DisplayID display) const {
     std::vector<DisplayID> standalone;
-    for (const Screen& s : screens)
+    for (const Screen& s : state_.screens)
         if (s.isActive && !s.mirrorOf && !s.isOurVirtual) standalone.push_back(s.id);
     return standalone.size() == 1 && standalone.front() == display;
 }
@@ -19,7 +19,7 @@ bool DisplayManager::isOnlyStandaloneScreen(DisplayID display) const {
 // Virtual screens show nothing by themselves: with the last physical screen
 // off, nothing would be visible at all.
 bool DisplayManager::isLastLitPhysicalScreen(DisplayID display) const {
-    for (const Screen& s : screens)
+    for (const Screen& s : state_.screens)
         if (s.isActive && !s.isOurVirtual && s.id != display) return false;
     return true;
 }
@@ -31,18 +31,18 @@ void DisplayManager::setEnabled(DisplayID display, bool enabled) {
         return;
     }
 
-    std::map<DisplayID, std::string> before = disabled;
+    std::map<DisplayID, std::string> before = state_.disabled;
     if (!enabled) {
         auto listed = screen(display);
-        disabled[display] = listed ? listed->name : L("Tela");
+        state_.disabled[display] = listed ? listed->name : L("Tela");
     }
     DisplayServices& ds = platform_.displays();
     bool succeeded = configure(ConfigureOption::forAppOnly,
                                [&](ConfigHandle handle) { return ds.configureEnabled(handle, display, enabled); });
-    if (enabled && succeeded) disabled.erase(display);
+    if (enabled && succeeded) state_.disabled.erase(display);
     // A refused switch-off leaves the screen on and showing its picture, so
     // it must not stay listed as switched off.
-    if (!enabled && !succeeded) disabled = std::move(before);
+    if (!enabled && !succeeded) state_.disabled = std::move(before);
     publish();
 }
 

@@ -39,11 +39,11 @@ bool DisplayManager::canOfferHiDPI(const Screen& screen) const {
 }
 
 bool DisplayManager::hiDPIOn(const Screen& screen) const {
-    return hiDPIMap.contains(screen.uuid);
+    return state_.hiDPIMap.contains(screen.uuid);
 }
 
 std::optional<Screen> DisplayManager::physicalForHiDPI(DisplayID virtualDisplay) const {
-    for (const Screen& s : screens)
+    for (const Screen& s : state_.screens)
         if (s.mirrorOf == virtualDisplay && !s.isOurVirtual) return s;
     return std::nullopt;
 }
@@ -55,8 +55,8 @@ void DisplayManager::enableHiDPI(const Screen& screen) {
     std::int64_t nh = std::int64_t(screen.nativePixels.height);
     if (nw < 1 || nh < 1) return;
 
-    auto stored = hiDPIMap.find(screen.uuid);
-    VirtualSpec spec = stored != hiDPIMap.end() ? stored->second : hiDPISpec(screen);
+    auto stored = state_.hiDPIMap.find(screen.uuid);
+    VirtualSpec spec = stored != state_.hiDPIMap.end() ? stored->second : hiDPISpec(screen);
     if (!beforeHiDPI_) rememberArrangement();
     std::optional<Size> sizeMM;
     if (Size size = platform_.displays().screenSizeMM(screen.id); size.width > 0) sizeMM = size;
@@ -65,7 +65,7 @@ void DisplayManager::enableHiDPI(const Screen& screen) {
         setLastError(L("Não foi possível criar a tela virtual."));
         return;
     }
-    hiDPIMap[screen.uuid] = spec;
+    state_.hiDPIMap[screen.uuid] = spec;
     saveHiDPI();
     publish();
 
@@ -101,8 +101,8 @@ void DisplayManager::finishHiDPI(DisplayID virtualDisplay, std::int64_t nw, std:
 }
 
 void DisplayManager::disableHiDPI(const Screen& screen) {
-    auto stored = hiDPIMap.find(screen.uuid);
-    if (stored == hiDPIMap.end()) return;
+    auto stored = state_.hiDPIMap.find(screen.uuid);
+    if (stored == state_.hiDPIMap.end()) return;
     Uuid specID = stored->second.id;
     std::string uuid = screen.uuid;
     mirror(screen.id, std::nullopt);
@@ -111,9 +111,9 @@ void DisplayManager::disableHiDPI(const Screen& screen) {
     platform_.runtime().main.postAfter(kDestroyDelay, [=, this] {
         if (!weak.lock()) return;
         virtualEngine_.destroy(specID);
-        hiDPIMap.erase(uuid);
+        state_.hiDPIMap.erase(uuid);
         saveHiDPI();
-        if (hiDPIMap.empty()) restoreArrangement();
+        if (state_.hiDPIMap.empty()) restoreArrangement();
         scheduleRefresh();
         publish();
     });
@@ -122,7 +122,7 @@ void DisplayManager::disableHiDPI(const Screen& screen) {
 void DisplayManager::rememberArrangement() {
     DisplayServices& ds = platform_.displays();
     Arrangement arrangement;
-    for (const Screen& s : screens) {
+    for (const Screen& s : state_.screens) {
         if (!s.isActive || s.mirrorOf || s.isOurVirtual) continue;
         Rect frame = ds.bounds(s.id);
         arrangement.origins[s.id] = {std::int32_t(frame.x), std::int32_t(frame.y)};
@@ -153,9 +153,9 @@ void DisplayManager::restoreArrangement() {
 
 void DisplayManager::restoreHiDPIAtLaunch() {
     if (!platform_.capabilities().virtualDisplays) return;
-    std::vector<Screen> list = screens;
+    std::vector<Screen> list = state_.screens;
     for (const Screen& s : list)
-        if (hiDPIMap.contains(s.uuid) && !s.mirrorOf) enableHiDPI(s);
+        if (state_.hiDPIMap.contains(s.uuid) && !s.mirrorOf) enableHiDPI(s);
 }
 
 }  // namespace vp

@@ -9,7 +9,7 @@ std::vector<ModeOption> DisplayManager::loadModes(DisplayID display) {
 
 void DisplayManager::rebuildModeCache() {
     std::map<DisplayID, std::vector<ModeOption>> cache;
-    for (const Screen& s : screens)
+    for (const Screen& s : state_.screens)
         if (s.isActive) cache[s.id] = loadModes(s.id);
     modeCache = std::move(cache);
 }

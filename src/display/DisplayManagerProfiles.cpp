@@ -41,7 +41,7 @@ void DisplayManager::setColorProfile(const Screen& screen, const std::optional<s
         if (!weak.lock()) return;
         gamma_.forget(id);
         reapplyGamma();
-        ++profileTick;
+        ++state_.profileTick;
         publish();
     });
 }

@@ -23,7 +23,7 @@ void DisplayManager::shutdown() {
     // restored. The list itself is brought up to date at once.
     life_ = std::make_shared<int>(0);
     if (refreshWork) refreshWork->cancel();
-    screens = listScreens();
+    state_.screens = listScreens();
     publish();
 }
 
@@ -31,16 +31,16 @@ void DisplayManager::switchOnDisabledScreens() {
     if (!platform_.capabilities().switchOff) return;
     DisplayServices& ds = platform_.displays();
     std::vector<DisplayID> ids;
-    for (const auto& [id, name] : disabled) ids.push_back(id);
+    for (const auto& [id, name] : state_.disabled) ids.push_back(id);
     for (DisplayID id : ids)
         if (configure(ConfigureOption::forAppOnly,
                       [&](ConfigHandle handle) { return ds.configureEnabled(handle, id, true); }))
-            disabled.erase(id);
+            state_.disabled.erase(id);
 }
 
 void DisplayManager::endMirrorsOntoOurVirtuals() {
     VirtualEngine& engine = virtualEngine_;
-    const std::vector<Screen> list = screens;
+    const std::vector<Screen> list = state_.screens;
     for (const Screen& s : list) {
         if (s.isOurVirtual || !s.mirrorOf || !engine.isOurs(*s.mirrorOf)) continue;
         configure(ConfigureOption::permanently,

@@ -16,8 +16,8 @@ bool DisplayManager::hasDDC(DisplayID display) const {
 // Only a monitor whose probe found the feature over DDC/CI takes it.
 bool DisplayManager::hasFeature(DisplayID display, std::uint8_t code) const {
     if (!ddc.contains(display)) return false;
-    if (code == vcpCode(VCP::volume)) return volume.contains(display);
-    if (code == vcpCode(VCP::inputSource)) return inputSource.contains(display);
+    if (code == vcpCode(VCP::volume)) return state_.volume.contains(display);
+    if (code == vcpCode(VCP::inputSource)) return state_.inputSource.contains(display);
     return false;
 }
 
@@ -28,7 +28,7 @@ void DisplayManager::setVolume(DisplayID display, double value) {
         return;
     }
     const double v = std::clamp(value, 0.0, 1.0);
-    volume[display] = v;
+    state_.volume[display] = v;
     queueDDC(ddc.at(display), vcpCode(VCP::volume), scaled(display, vcpCode(VCP::volume), v));
     publish();
 }
@@ -39,15 +39,15 @@ void DisplayManager::setInput(DisplayID display, int code) {
         setLastError(L("Esta tela não permite trocar a entrada."));
         return;
     }
-    inputSource[display] = code;
+    state_.inputSource[display] = code;
     queueDDC(ddc.at(display), vcpCode(VCP::inputSource), code);
     publish();
 }
 
 std::vector<DisplayID> DisplayManager::volumeTargets() const {
     std::vector<DisplayID> ids;
-    for (const Screen& s : screens)
-        if (s.isActive && ddc.contains(s.id) && volume.contains(s.id)) ids.push_back(s.id);
+    for (const Screen& s : state_.screens)
+        if (s.isActive && ddc.contains(s.id) && state_.volume.contains(s.id)) ids.push_back(s.id);
     return ids;
 }
 
@@ -59,16 +59,16 @@ double DisplayManager::averageDDCVolume() const {
     auto targets = volumeTargets();
     if (targets.empty()) return 0;
     double sum = 0;
-    for (DisplayID id : targets) sum += volume.at(id);
+    for (DisplayID id : targets) sum += state_.volume.at(id);
     return sum / double(targets.size());
 }
 
 void DisplayManager::stepDDCVolume(double step) {
     // A volume key press unmutes first.
-    if (ddcMuted) toggleDDCMute();
+    if (state_.ddcMuted) toggleDDCMute();
     for (DisplayID id : volumeTargets()) {
-        const double next = curve::snapStep(volume[id], step);
-        volume[id] = next;
+        const double next = curve::snapStep(state_.volume[id], step);
+        state_.volume[id] = next;
         queueDDC(ddc.at(id), vcpCode(VCP::volume), scaled(id, vcpCode(VCP::volume), next));
     }
     publish();
@@ -76,9 +76,9 @@ void DisplayManager::stepDDCVolume(double step) {
 
 // The flag is what this program last sent; monitors are not asked.
 void DisplayManager::toggleDDCMute() {
-    ddcMuted = !ddcMuted;
+    state_.ddcMuted = !state_.ddcMuted;
     for (DisplayID id : volumeTargets())
-        queueDDC(ddc.at(id), vcpCode(VCP::mute), ddcMuted ? kMuteOn : kMuteOff);
+        queueDDC(ddc.at(id), vcpCode(VCP::mute), state_.ddcMuted ? kMuteOn : kMuteOff);
 }
 
 }  // namespace vp

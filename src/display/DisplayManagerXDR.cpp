@@ -19,8 +19,8 @@ bool DisplayManager::supportsXDR(const Screen& screen) const {
 
 void DisplayManager::setXDR(const Screen& screen, double level) {
     double clamped = std::isnan(level) ? 0.0 : std::clamp(level, 0.0, 1.0);
-    if (clamped < kStoredLevelMinimum) xdrLevel.erase(screen.id);
-    else xdrLevel[screen.id] = clamped;
+    if (clamped < kStoredLevelMinimum) state_.xdrLevel.erase(screen.id);
+    else state_.xdrLevel[screen.id] = clamped;
     xdr_.set(screen.id, clamped);
     publish();
 }
@@ -29,8 +29,8 @@ void DisplayManager::reapplyXDR() {
     XDR& xdr = xdr_;
     // An overlay shown for a level too small to keep goes at the next refresh.
     for (DisplayID id : xdr.displays())
-        if (!xdrLevel.contains(id)) xdr.set(id, 0.0);
-    for (const auto& [id, level] : xdrLevel) {
+        if (!state_.xdrLevel.contains(id)) xdr.set(id, 0.0);
+    for (const auto& [id, level] : state_.xdrLevel) {
         auto listed = screen(id);
         xdr.set(id, listed && listed->isActive ? level : 0.0);
     }

@@ -10,6 +10,13 @@ constexpr std::size_t kCapacity = 256;
 constexpr double kTolerance = 0.001;
 constexpr double kWarmGreenCut = 0.18;
 constexpr double kWarmBlueCut = 0.5;
+// The contrast slider (0 to 1, neutral at the middle) scales each value's
+// distance from mid-grey by 0.6 to 1.4: wide enough to be seen, narrow
+// enough that neither end flattens the picture to grey or clips it to two
+// tones.
+constexpr double kContrastNeutral = 0.5;
+constexpr double kContrastLowestGain = 0.6;
+constexpr double kContrastGainSpan = 0.8;
 
 double unit(double v) {
     return std::clamp(v, 0.0, 1.0);
@@ -28,11 +35,11 @@ double sample(const std::vector<float>& table, double x) {
 Gamma::Gamma(DisplayServices& displays) : displays_(displays) {}
 
 bool Gamma::isNeutral(double dim, double warmth, double contrast) {
-    return std::abs(dim - 1) < kTolerance && warmth < kTolerance && std::abs(contrast - 0.5) < kTolerance;
+    return std::abs(dim - 1) < kTolerance && warmth < kTolerance && std::abs(contrast - kContrastNeutral) < kTolerance;
 }
 
 Gamma::Table Gamma::compute(const Table& capture, double dim, double warmth, double contrast) {
-    const double k = contrast * 0.8 + 0.6;
+    const double k = kContrastLowestGain + kContrastGainSpan * contrast;
     const double red = dim, green = dim * (1 - kWarmGreenCut * warmth), blue = dim * (1 - kWarmBlueCut * warmth);
     // The adjustment acts on the input level and the capture (the profile's
     // calibration) still corrects what comes out of it, so a calibrated

@@ -136,7 +136,7 @@ void BrightnessKeys::queueVolume(Key key, double stepSize) {
         if (key == Key::volumeUp) manager_.stepDDCVolume(stepSize);
         else if (key == Key::volumeDown) manager_.stepDDCVolume(-stepSize);
         else manager_.toggleDDCMute();
-        if (manager_.ddcMuted) {
+        if (manager_.state().ddcMuted) {
             hud_.show(0, "speaker.slash.fill");
             return;
         }

@@ -201,9 +201,7 @@ void PiPController::teardown() {
     if (it == registry_.active.end() || it->second != self) return;
     registry_.active.erase(it);
     if (target_.kind == Target::Kind::display) {
-        DisplayManager& manager = registry_.manager();
-        manager.pipOpen.erase(target_.id);
-        manager.changed.emit();
+        registry_.manager().setPiPOpen(target_.id, false);
     }
 }
 
@@ -221,9 +219,7 @@ void PiPRegistry::toggle(const PiPController::Target& target, const std::string&
     auto controller = std::make_shared<PiPController>(*this, target);
     active[target.key()] = controller;
     if (target.kind == PiPController::Target::Kind::display) {
-        DisplayManager& manager = manager_;
-        manager.pipOpen.insert(target.id);
-        manager.changed.emit();
+        manager_.setPiPOpen(target.id, true);
     }
     controller->start(name);
 }

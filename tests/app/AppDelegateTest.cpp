@@ -16,7 +16,7 @@ struct DelegateSim : Sim {
 TEST(AppDelegate, LaunchMakesAnAccessoryAndStartsTheManager) {
     DelegateSim sim;
     EXPECT_TRUE(sim.platform->simWindows.accessory);
-    EXPECT_EQ(sim.manager().screens.size(), 3u);
+    EXPECT_EQ(sim.manager().state().screens.size(), 3u);
     EXPECT_TRUE(sim.platform->simWindows.records().empty());
 }
 
@@ -25,7 +25,7 @@ TEST(AppDelegate, URLsAreHandledInOrder) {
     auto& m = sim.manager();
     sim.delegate.applicationOpenURLs({"velvetpane://brightness?value=50"});
     sim.idle();
-    for (const Screen& s : m.screens) EXPECT_DOUBLE_EQ(m.brightness.at(s.id), 0.5) << s.id;
+    for (const Screen& s : m.state().screens) EXPECT_DOUBLE_EQ(m.state().brightness.at(s.id), 0.5) << s.id;
 
     m.setEnabled(3, false);
     sim.idle();
@@ -35,8 +35,8 @@ TEST(AppDelegate, URLsAreHandledInOrder) {
     EXPECT_DOUBLE_EQ(m.prefsFor(*m.screen(1)).warmth, 0.7);
     EXPECT_DOUBLE_EQ(m.prefsFor(*m.screen(2)).warmth, 0.7);
     EXPECT_DOUBLE_EQ(m.prefsFor(*m.screen(3)).warmth, ScreenPrefs{}.warmth);
-    EXPECT_DOUBLE_EQ(m.brightness.at(1), 0.5);
-    EXPECT_FALSE(m.lastError);
+    EXPECT_DOUBLE_EQ(m.state().brightness.at(1), 0.5);
+    EXPECT_FALSE(m.state().lastError);
 }
 
 TEST(AppDelegate, TerminationRunsOnce) {

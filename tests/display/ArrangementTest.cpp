@@ -56,7 +56,7 @@ TEST(MakeMain, TheArrangementKeepsItsShape) {
     EXPECT_EQ(sim.manager().screen(1)->bounds, (Rect{-1920, -100, 1920, 1080}));
     EXPECT_EQ(sim.manager().screen(2)->bounds, (Rect{0, 0, 2560, 1440}));
     EXPECT_EQ(sim.manager().screen(3)->bounds, (Rect{2560, -150, 1280, 720}));
-    EXPECT_FALSE(sim.manager().lastError);
+    EXPECT_FALSE(sim.manager().state().lastError);
 }
 
 // The system refuses to move one of the screens the change would move.
@@ -68,7 +68,7 @@ TEST(MakeMain, ARefusalCancelsEverything) {
     sim.manager().makeMain(3);
     sim.idle();
     EXPECT_EQ(callsSince(sim.displays(), mark), (Calls{"begin", "main 3 -> 1001", "cancel"}));
-    EXPECT_EQ(sim.manager().lastError, refusedText(1001));
+    EXPECT_EQ(sim.manager().state().lastError, refusedText(1001));
     EXPECT_EQ(sim.manager().screen(1)->bounds.x, 0);
     EXPECT_EQ(sim.manager().screen(3)->bounds.x, 3840);
     EXPECT_TRUE(sim.manager().screen(1)->isMain);
@@ -96,7 +96,7 @@ TEST(Mirror, StartAndStopMirroring) {
     sim.idle();
     EXPECT_EQ(callsSince(sim.displays(), mark), (Calls{"begin", "mirror 3 0", "complete 2"}));
     EXPECT_EQ(m.screen(3)->name, "Renamed");
-    EXPECT_FALSE(m.lastError);
+    EXPECT_FALSE(m.state().lastError);
 }
 
 }  // namespace

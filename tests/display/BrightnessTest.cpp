@@ -42,14 +42,14 @@ struct Started : Sim {
 TEST(Brightness, StartDetectsEachScreensMethod) {
     Started sim;
     auto& m = sim.manager();
-    EXPECT_EQ(m.method.at(kBuiltin), BrightnessMethod::builtin);
-    EXPECT_EQ(m.method.at(kDDC), BrightnessMethod::ddc);
-    EXPECT_EQ(m.method.at(kPlain), BrightnessMethod::software);
-    EXPECT_NEAR(m.brightness.at(kBuiltin), 0.6, 1e-6);  // panel at 0.5
-    EXPECT_NEAR(m.brightness.at(kDDC), 0.76, 1e-9);     // 70 of 100
-    EXPECT_EQ(m.brightness.at(kPlain), 1.0);
-    EXPECT_NEAR(m.volume.at(kDDC), 0.4, 1e-9);
-    EXPECT_EQ(m.inputSource.at(kDDC), 15);
+    EXPECT_EQ(m.state().method.at(kBuiltin), BrightnessMethod::builtin);
+    EXPECT_EQ(m.state().method.at(kDDC), BrightnessMethod::ddc);
+    EXPECT_EQ(m.state().method.at(kPlain), BrightnessMethod::software);
+    EXPECT_NEAR(m.state().brightness.at(kBuiltin), 0.6, 1e-6);  // panel at 0.5
+    EXPECT_NEAR(m.state().brightness.at(kDDC), 0.76, 1e-9);     // 70 of 100
+    EXPECT_EQ(m.state().brightness.at(kPlain), 1.0);
+    EXPECT_NEAR(m.state().volume.at(kDDC), 0.4, 1e-9);
+    EXPECT_EQ(m.state().inputSource.at(kDDC), 15);
     EXPECT_TRUE(m.hasDDC(kDDC));
     EXPECT_FALSE(m.hasDDC(kPlain));
 }
@@ -61,10 +61,10 @@ TEST(Brightness, ThePanelFollowsBacklightChangesMadeOutsideTheProgram) {
     sim.set(kBuiltin, 0.1);
     EXPECT_LT(sim.topOfGamma(kBuiltin), 0.99f);
     int published = 0;
-    auto counting = sim.manager().changed.connect([&] { ++published; });
+    auto counting = sim.manager().onChange([&] { ++published; });
     sim.platform->simHardware.changeBacklightOutside(0.5f);
     sim.idle();
-    EXPECT_NEAR(sim.manager().brightness.at(kBuiltin), 0.6, 1e-6);
+    EXPECT_NEAR(sim.manager().state().brightness.at(kBuiltin), 0.6, 1e-6);
     EXPECT_TRUE(sim.neutralGamma(kBuiltin));
     EXPECT_GE(published, 1);
 }
@@ -86,15 +86,15 @@ TEST(Brightness, ALaterRunStartsFromWhatTheMonitorReportedBefore) {
     auto monitor = later.platform->simHardware.monitorFor(kDDC);
     auto& m = later.manager();
     EXPECT_TRUE(monitor->packets().empty());
-    EXPECT_EQ(m.method.at(kDDC), BrightnessMethod::ddc);
-    EXPECT_NEAR(m.brightness.at(kDDC), 0.6, 1e-9);
-    EXPECT_EQ(m.inputSource.at(kDDC), 15);
+    EXPECT_EQ(m.state().method.at(kDDC), BrightnessMethod::ddc);
+    EXPECT_NEAR(m.state().brightness.at(kDDC), 0.6, 1e-9);
+    EXPECT_EQ(m.state().inputSource.at(kDDC), 15);
 
     // This run's monitor was left at 70 by its own buttons.
     m.readBrightness(kDDC);
     later.idle();
     EXPECT_EQ(packetTexts(*monitor).front(), "82 01 10 AC");
-    EXPECT_NEAR(m.brightness.at(kDDC), 0.76, 1e-9);
+    EXPECT_NEAR(m.state().brightness.at(kDDC), 0.76, 1e-9);
 
     monitor->clearRecords();
     m.setBrightness(kDDC, 0.68);
@@ -148,7 +148,7 @@ TEST(Brightness, SoftwareScreenDimsByGammaThenShade) {
     EXPECT_NEAR(shade->background.a, 0.5, 1e-9);
     auto screen = *sim.manager().screen(kPlain);
     EXPECT_EQ(sim.manager().prefsFor(screen).dim, 0.06);
-    EXPECT_EQ(sim.manager().brightness.at(kPlain), 0.03);
+    EXPECT_EQ(sim.manager().state().brightness.at(kPlain), 0.03);
 
     sim.set(kPlain, 0.7);
     EXPECT_NEAR(sim.topOfGamma(kPlain), 0.7, 1e-6);
@@ -165,7 +165,7 @@ TEST(Brightness, BuiltinPanelGetsTheHardwareFraction) {
 
     // A refresh while dimmed below the minimum keeps the user's value.
     sim.manager().refresh();
-    EXPECT_EQ(sim.manager().brightness.at(kBuiltin), 0.1);
+    EXPECT_EQ(sim.manager().state().brightness.at(kBuiltin), 0.1);
 }
 
 nlohmann::json withBacklight(const nlohmann::json& backlight) {
@@ -183,12 +183,12 @@ TEST(Brightness, BuiltinPanelFallsBackToSoftware) {
     };
     for (const auto& [what, backlight] : cases) {
         Started sim(withBacklight(backlight));
-        EXPECT_EQ(sim.manager().method.at(kBuiltin), BrightnessMethod::software) << what;
-        EXPECT_EQ(sim.manager().brightness.at(kBuiltin), 1.0) << what;
+        EXPECT_EQ(sim.manager().state().method.at(kBuiltin), BrightnessMethod::software) << what;
+        EXPECT_EQ(sim.manager().state().brightness.at(kBuiltin), 1.0) << what;
     }
     Started noCanChange(withBacklight({{"display", 1}, {"value", 0.25}, {"entryPoints", {"get", "set"}}}));
-    EXPECT_EQ(noCanChange.manager().method.at(kBuiltin), BrightnessMethod::builtin);
-    EXPECT_NEAR(noCanChange.manager().brightness.at(kBuiltin), 0.4, 1e-6);
+    EXPECT_EQ(noCanChange.manager().state().method.at(kBuiltin), BrightnessMethod::builtin);
+    EXPECT_NEAR(noCanChange.manager().state().brightness.at(kBuiltin), 0.4, 1e-6);
 }
 
 TEST(Brightness, StepsSnapAndAllScreensFollow) {
@@ -197,12 +197,12 @@ TEST(Brightness, StepsSnapAndAllScreensFollow) {
     m.setAllBrightness(0.53);
     m.stepAllBrightness(0.1);
     sim.idle();
-    for (DisplayID id : {kBuiltin, kDDC, kPlain}) EXPECT_NEAR(m.brightness.at(id), 0.6, 1e-12) << id;
+    for (DisplayID id : {kBuiltin, kDDC, kPlain}) EXPECT_NEAR(m.state().brightness.at(id), 0.6, 1e-12) << id;
     EXPECT_NEAR(m.averageBrightness(), 0.6, 1e-12);
     EXPECT_EQ(sentBrightness(*sim.monitor), 50);
     m.setAllBrightness(0.97);
     m.stepAllBrightness(0.1);
-    EXPECT_EQ(m.brightness.at(kPlain), 1.0);
+    EXPECT_EQ(m.state().brightness.at(kPlain), 1.0);
 }
 
 TEST(Brightness, ForcingSoftwareDropsTheMonitorAndProbesWithoutIt) {
@@ -210,7 +210,7 @@ TEST(Brightness, ForcingSoftwareDropsTheMonitorAndProbesWithoutIt) {
     auto& m = sim.manager();
     m.setForceSoftware(*m.screen(kDDC), true);
     sim.idle();
-    EXPECT_EQ(m.method.at(kDDC), BrightnessMethod::software);
+    EXPECT_EQ(m.state().method.at(kDDC), BrightnessMethod::software);
     EXPECT_FALSE(m.hasDDC(kDDC));
     sim.monitor->clearRecords();
     sim.set(kDDC, 0.5);
@@ -219,7 +219,7 @@ TEST(Brightness, ForcingSoftwareDropsTheMonitorAndProbesWithoutIt) {
 
     m.setForceSoftware(*m.screen(kDDC), false);
     sim.idle();
-    EXPECT_EQ(m.method.at(kDDC), BrightnessMethod::ddc);
+    EXPECT_EQ(m.state().method.at(kDDC), BrightnessMethod::ddc);
 }
 
 TEST(Brightness, ProbeOnlyWhenTheExternalsChange) {
@@ -246,8 +246,8 @@ TEST(Brightness, ProbeOnlyWhenTheExternalsChange) {
     sim.platform->simHardware.addMonitor(plugged);
     ds.addDisplay(added);
     sim.idle();
-    EXPECT_EQ(sim.manager().method.at(4), BrightnessMethod::ddc);
-    EXPECT_NEAR(sim.manager().brightness.at(4), 0.36, 1e-9);
+    EXPECT_EQ(sim.manager().state().method.at(4), BrightnessMethod::ddc);
+    EXPECT_NEAR(sim.manager().state().brightness.at(4), 0.36, 1e-9);
     EXPECT_EQ(packetTexts(*sim.monitor).front(), "82 01 10 AC");
 }
 
@@ -263,10 +263,10 @@ TEST(Brightness, IdenticalMonitorsWithoutProofStayOnSoftwareAndSayWhy) {
     auto& m = sim.manager();
     auto speaking = sim.platform->simHardware.monitorFor(6);
     for (DisplayID id : {5u, 6u}) {
-        EXPECT_EQ(m.method.at(id), BrightnessMethod::software) << id;
+        EXPECT_EQ(m.state().method.at(id), BrightnessMethod::software) << id;
         EXPECT_FALSE(m.hasDDC(id)) << id;
-        ASSERT_TRUE(m.softwareReason.contains(id)) << id;
-        EXPECT_NE(m.softwareReason.at(id).find("DDC/CI"), std::string::npos);
+        ASSERT_TRUE(m.state().softwareReason.contains(id)) << id;
+        EXPECT_NE(m.state().softwareReason.at(id).find("DDC/CI"), std::string::npos);
     }
     sim.set(5, 0.3);
     EXPECT_TRUE(writesOf(*speaking).empty());
@@ -278,18 +278,18 @@ TEST(Brightness, IdenticalMonitorsWithoutProofStayOnSoftwareAndSayWhy) {
     sim.platform->simHardware.removeLinksOf(5);
     sim.displays().removeDisplay(5);
     sim.idle();
-    EXPECT_EQ(m.method.at(6), BrightnessMethod::ddc);
-    EXPECT_TRUE(m.softwareReason.empty());
+    EXPECT_EQ(m.state().method.at(6), BrightnessMethod::ddc);
+    EXPECT_TRUE(m.state().softwareReason.empty());
 }
 
 TEST(Brightness, IdenticalMonitorsOnProvenLinksPairByProof) {
     Started sim(twinsScenario("ddc-identical-proven.json"));
     auto& m = sim.manager();
     auto speaking = sim.platform->simHardware.monitorFor(6);
-    EXPECT_EQ(m.method.at(6), BrightnessMethod::ddc);
-    EXPECT_NEAR(m.brightness.at(6), 0.8, 1e-9);
-    EXPECT_EQ(m.method.at(5), BrightnessMethod::software);
-    EXPECT_TRUE(m.softwareReason.empty());
+    EXPECT_EQ(m.state().method.at(6), BrightnessMethod::ddc);
+    EXPECT_NEAR(m.state().brightness.at(6), 0.8, 1e-9);
+    EXPECT_EQ(m.state().method.at(5), BrightnessMethod::software);
+    EXPECT_TRUE(m.state().softwareReason.empty());
     sim.set(5, 0.3);
     EXPECT_TRUE(writesOf(*speaking).empty());
     EXPECT_LT(sim.topOfGamma(5), 0.99f);
@@ -328,8 +328,8 @@ TEST(Brightness, DragWhileAWriteIsInFlightOnTheWorkerThread) {
 TEST(Brightness, UnlistedDisplayIsLeftAlone) {
     Started sim;
     sim.set(99, 1.4);
-    EXPECT_FALSE(sim.manager().brightness.contains(99));
-    EXPECT_FALSE(sim.manager().method.contains(99));
+    EXPECT_FALSE(sim.manager().state().brightness.contains(99));
+    EXPECT_FALSE(sim.manager().state().method.contains(99));
 }
 
 }  // namespace

@@ -35,16 +35,16 @@ TEST(ColorProfileOperations, AppliedProfileRebuildsColoursAfterTheSystemSettles)
     m.setColorProfile(p.screen(2), p.warm());
     EXPECT_EQ(p.sim->platform->simSystem.profileAssignments.at(uuid), p.warm());
     p.sim->platform->advance(Seconds(0.5));
-    EXPECT_EQ(m.profileTick, 0);
+    EXPECT_EQ(m.state().profileTick, 0);
     p.sim->platform->advance(Seconds(0.2));
-    EXPECT_EQ(m.profileTick, 1);
+    EXPECT_EQ(m.state().profileTick, 1);
     EXPECT_EQ(p.sim->displays().find(2)->gamma, tinted);
-    EXPECT_FALSE(m.lastError);
+    EXPECT_FALSE(m.state().lastError);
 
     m.setColorProfile(p.screen(2), std::nullopt);
     p.sim->idle();
     EXPECT_FALSE(p.sim->platform->simSystem.profileAssignments.contains(uuid));
-    EXPECT_EQ(m.profileTick, 2);
+    EXPECT_EQ(m.state().profileTick, 2);
 }
 
 TEST(ColorProfileOperations, RefusedAssignmentReportsAndChangesNothing) {
@@ -53,8 +53,8 @@ TEST(ColorProfileOperations, RefusedAssignmentReportsAndChangesNothing) {
     p.sim->platform->simSystem.refuseProfiles = true;
     m.setColorProfile(p.screen(2), p.warm());
     p.sim->idle();
-    EXPECT_EQ(m.lastError, "The system refused the change");
-    EXPECT_EQ(m.profileTick, 0);
+    EXPECT_EQ(m.state().lastError, "The system refused the change");
+    EXPECT_EQ(m.state().profileTick, 0);
 }
 
 TEST(ColorProfileOperations, AssignmentWithoutColourManagementReportsWhy) {
@@ -63,8 +63,8 @@ TEST(ColorProfileOperations, AssignmentWithoutColourManagementReportsWhy) {
     p.sim->platform->simSystem.colorManagement = false;
     m.setColorProfile(p.screen(2), p.warm());
     p.sim->idle();
-    EXPECT_EQ(m.lastError, "This system has no colour management to assign profiles with");
-    EXPECT_EQ(m.profileTick, 0);
+    EXPECT_EQ(m.state().lastError, "This system has no colour management to assign profiles with");
+    EXPECT_EQ(m.state().profileTick, 0);
 }
 
 TEST(ColorProfileOperations, ListIsKeptUntilReloaded) {

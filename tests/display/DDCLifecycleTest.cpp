@@ -60,8 +60,8 @@ struct Started : Sim {
         displays().addDisplay(display);
     }
     std::optional<BrightnessMethod> method(DisplayID id) {
-        auto it = manager().method.find(id);
-        return it == manager().method.end() ? std::nullopt : std::optional(it->second);
+        auto it = manager().state().method.find(id);
+        return it == manager().state().method.end() ? std::nullopt : std::optional(it->second);
     }
     bool drivenByDDC(DisplayID id) { return manager().hasDDC(id) || method(id) == BrightnessMethod::ddc; }
     float topOfGamma(DisplayID id) { return gammaOf(*platform, id).r.back(); }
@@ -120,7 +120,7 @@ TEST(DDCLifecycle, UnpluggedWhileAWriteIsQueued) {
     sim.replug(gone, monitor);
     sim.idle();
     EXPECT_EQ(sim.method(kDDC), BrightnessMethod::ddc);
-    EXPECT_NEAR(sim.manager().brightness.at(kDDC), 0.76, 1e-9);  // 70 of 100, as before
+    EXPECT_NEAR(sim.manager().state().brightness.at(kDDC), 0.76, 1e-9);  // 70 of 100, as before
     monitor->clearRecords();
     sim.manager().setBrightness(kDDC, 0.6);
     sim.idle();
@@ -153,7 +153,7 @@ TEST(DDCLifecycle, UnpluggedWhileAWriteIsInFlight) {
     sim.replug(gone, monitor);
     sim.idle();
     EXPECT_EQ(sim.method(kDDC), BrightnessMethod::ddc);
-    EXPECT_NEAR(sim.manager().brightness.at(kDDC), 0.6, 1e-9);  // what reached it
+    EXPECT_NEAR(sim.manager().state().brightness.at(kDDC), 0.6, 1e-9);  // what reached it
 }
 
 // Monitors answer with ranges that cannot be right; what is read is never
@@ -181,8 +181,8 @@ TEST(DDCReplies, ImpossibleRangesAreNotTrusted) {
         auto& m = sim.manager();
         auto monitor = sim.platform->simHardware.monitorFor(kDDC);
         EXPECT_EQ(sim.drivenByDDC(kDDC), c.ddc) << c.what;
-        EXPECT_NEAR(m.brightness.at(kDDC), c.brightness, 1e-9) << c.what;
-        EXPECT_EQ(m.volume.contains(kDDC) ? std::optional(m.volume.at(kDDC)) : std::nullopt, c.volume) << c.what;
+        EXPECT_NEAR(m.state().brightness.at(kDDC), c.brightness, 1e-9) << c.what;
+        EXPECT_EQ(m.state().volume.contains(kDDC) ? std::optional(m.state().volume.at(kDDC)) : std::nullopt, c.volume) << c.what;
         EXPECT_EQ(m.hasDDCVolume(), c.volume.has_value()) << c.what;
 
         monitor->clearRecords();

@@ -12,7 +12,7 @@ TEST(SetEnabled, SwitchOffAndOnAgain) {
     ASSERT_TRUE(m.canDisable());
 
     m.setEnabled(3, false);
-    EXPECT_EQ(m.disabled, (std::map<DisplayID, std::string>{{3, "Office 24"}}));
+    EXPECT_EQ(m.state().disabled, (std::map<DisplayID, std::string>{{3, "Office 24"}}));
     sim.idle();
     auto online = sim.displays().onlineDisplays();
     EXPECT_EQ(std::count(online.begin(), online.end(), 3u), 0);
@@ -23,9 +23,9 @@ TEST(SetEnabled, SwitchOffAndOnAgain) {
 
     m.setEnabled(3, true);
     sim.idle();
-    EXPECT_TRUE(m.disabled.empty());
+    EXPECT_TRUE(m.state().disabled.empty());
     EXPECT_TRUE(m.screen(3)->isActive);
-    EXPECT_FALSE(m.lastError);
+    EXPECT_FALSE(m.state().lastError);
 }
 
 TEST(SetEnabled, TheSystemTurnsTheScreenBackOnWhenTheProcessEnds) {
@@ -70,10 +70,10 @@ TEST(SetEnabled, RefusedSwitchOffLeavesTheScreenListedOn) {
         sim.displays().refusals = row.refusals;
         sim.manager().setEnabled(3, false);
         sim.idle();
-        EXPECT_TRUE(sim.manager().disabled.empty()) << row.what;
+        EXPECT_TRUE(sim.manager().state().disabled.empty()) << row.what;
         EXPECT_TRUE(sim.manager().screen(3)->isActive) << row.what;
-        if (row.message) EXPECT_EQ(sim.manager().lastError, refusedText(*row.message)) << row.what;
-        else EXPECT_FALSE(sim.manager().lastError) << row.what;
+        if (row.message) EXPECT_EQ(sim.manager().state().lastError, refusedText(*row.message)) << row.what;
+        else EXPECT_FALSE(sim.manager().state().lastError) << row.what;
     }
 }
 
@@ -85,9 +85,9 @@ TEST(SetEnabled, RefusedSwitchOnKeepsTheScreenListedOff) {
     sim.displays().refusals.enabled = 1001;
     sim.manager().setEnabled(3, true);
     sim.idle();
-    EXPECT_EQ(sim.manager().disabled.count(3), 1u);
+    EXPECT_EQ(sim.manager().state().disabled.count(3), 1u);
     EXPECT_FALSE(sim.manager().screen(3)->isActive);
-    EXPECT_EQ(sim.manager().lastError, refusedText(1001));
+    EXPECT_EQ(sim.manager().state().lastError, refusedText(1001));
 }
 
 TEST(SetEnabled, TheOnlyStandaloneScreenStaysOn) {
@@ -98,8 +98,8 @@ TEST(SetEnabled, TheOnlyStandaloneScreenStaysOn) {
     Sim mirrored(scenario({monitor(1, 0, 0, 1920, 1080), mirroring}));
     mirrored.start();
     mirrored.manager().setEnabled(1, false);
-    EXPECT_EQ(mirrored.manager().lastError, refused);
-    EXPECT_TRUE(mirrored.manager().disabled.empty());
+    EXPECT_EQ(mirrored.manager().state().lastError, refused);
+    EXPECT_TRUE(mirrored.manager().state().disabled.empty());
     EXPECT_EQ(mirrored.displays().transactionLog.size(), 0u);
 
     // One of our own virtual screens does not count as a place for windows
@@ -112,10 +112,10 @@ TEST(SetEnabled, TheOnlyStandaloneScreenStaysOn) {
     spec.height = 720;
     withVirtual.manager().addVirtual(spec);
     withVirtual.idle();
-    ASSERT_EQ(withVirtual.manager().screens.size(), 2u);
+    ASSERT_EQ(withVirtual.manager().state().screens.size(), 2u);
     withVirtual.manager().setEnabled(1, false);
-    EXPECT_EQ(withVirtual.manager().lastError, refused);
-    EXPECT_TRUE(withVirtual.manager().disabled.empty());
+    EXPECT_EQ(withVirtual.manager().state().lastError, refused);
+    EXPECT_TRUE(withVirtual.manager().state().disabled.empty());
 }
 
 TEST(SetEnabled, AScreenNotYetListedIsRecordedAsScreen) {
@@ -126,7 +126,7 @@ TEST(SetEnabled, AScreenNotYetListedIsRecordedAsScreen) {
     late.bounds = {5760, 0, 1280, 720};
     sim.displays().addDisplay(late, false);
     sim.manager().setEnabled(9, false);
-    EXPECT_EQ(sim.manager().disabled.at(9), L("Tela"));
+    EXPECT_EQ(sim.manager().state().disabled.at(9), L("Tela"));
 }
 
 TEST(SetEnabled, APlatformThatCannotSwitchOffRefusesWithItsReason) {
@@ -137,8 +137,8 @@ TEST(SetEnabled, APlatformThatCannotSwitchOffRefusesWithItsReason) {
     EXPECT_FALSE(sim.manager().canDisable());
     sim.manager().setEnabled(3, false);
     sim.idle();
-    EXPECT_EQ(sim.manager().lastError, "This system cannot switch screens off");
-    EXPECT_TRUE(sim.manager().disabled.empty());
+    EXPECT_EQ(sim.manager().state().lastError, "This system cannot switch screens off");
+    EXPECT_TRUE(sim.manager().state().disabled.empty());
     EXPECT_TRUE(sim.displays().transactionLog.empty());
     EXPECT_TRUE(sim.manager().screen(3)->isActive);
 }

@@ -180,14 +180,14 @@ TEST(Gamma, ResetColorOfASoftwareScreenAlsoResetsItsBrightness) {
     m.setBrightness(kPlain, 0.02);
     ASSERT_TRUE(shadeOf(*sim.platform, kPlain));
     m.resetColor(*m.screen(kPlain));
-    EXPECT_EQ(m.brightness.at(kPlain), 1.0);
+    EXPECT_EQ(m.state().brightness.at(kPlain), 1.0);
     EXPECT_FALSE(shadeOf(*sim.platform, kPlain));
     EXPECT_EQ(gammaOf(*sim.platform, kPlain), identityGamma());
 
     m.setBrightness(2, 0.1);
     m.setWarmth(*m.screen(2), 0.4);
     m.resetColor(*m.screen(2));
-    EXPECT_NEAR(m.brightness.at(2), 0.1, 1e-12);
+    EXPECT_NEAR(m.state().brightness.at(2), 0.1, 1e-12);
     EXPECT_NEAR(gammaOf(*sim.platform, 2).r.back(), std::pow(0.5, 1.6), 1e-6);
 }
 

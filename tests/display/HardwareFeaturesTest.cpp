@@ -27,25 +27,25 @@ TEST(HardwareFeatures, ScreensWithoutTheFeatureRefuseVolumeAndInput) {
         Sim sim(c.scenario);
         sim.start();
         DisplayManager& m = sim.manager();
-        const auto volumeBefore = m.volume;
-        const auto inputBefore = m.inputSource;
+        const auto volumeBefore = m.state().volume;
+        const auto inputBefore = m.state().inputSource;
         m.setVolume(c.display, 0.5);
-        EXPECT_EQ(m.lastError, L("Esta tela não tem controle de volume.")) << c.label;
+        EXPECT_EQ(m.state().lastError, L("Esta tela não tem controle de volume.")) << c.label;
         m.setInput(c.display, 0x11);
-        EXPECT_EQ(m.lastError, L("Esta tela não permite trocar a entrada.")) << c.label;
-        EXPECT_EQ(m.volume, volumeBefore) << c.label;
-        EXPECT_EQ(m.inputSource, inputBefore) << c.label;
+        EXPECT_EQ(m.state().lastError, L("Esta tela não permite trocar a entrada.")) << c.label;
+        EXPECT_EQ(m.state().volume, volumeBefore) << c.label;
+        EXPECT_EQ(m.state().inputSource, inputBefore) << c.label;
     }
     // Over DDC/CI, monitor 2 has an input but no volume, monitor 3 the reverse.
     Sim sim(misbehaving());
     sim.start();
     DisplayManager& m = sim.manager();
     m.setVolume(2, 0.5);
-    EXPECT_EQ(m.lastError, L("Esta tela não tem controle de volume."));
-    EXPECT_FALSE(m.volume.contains(2));
+    EXPECT_EQ(m.state().lastError, L("Esta tela não tem controle de volume."));
+    EXPECT_FALSE(m.state().volume.contains(2));
     m.setInput(3, 0x11);
-    EXPECT_EQ(m.lastError, L("Esta tela não permite trocar a entrada."));
-    EXPECT_FALSE(m.inputSource.contains(3));
+    EXPECT_EQ(m.state().lastError, L("Esta tela não permite trocar a entrada."));
+    EXPECT_FALSE(m.state().inputSource.contains(3));
 }
 
 TEST(HardwareFeatures, AMonitorWithoutVolumeGetsNeitherVolumeNorMutePackets) {
@@ -65,15 +65,15 @@ TEST(HardwareFeatures, ARefusedWriteIsReportedAndTheRealValueShown) {
     sim.start();
     DisplayManager& m = sim.manager();
     auto monitor = sim.platform->simHardware.monitorFor(3);  // refuses writes: brightness 30 of 60, volume 10 of 50
-    const double shownBefore = m.brightness.at(3);
+    const double shownBefore = m.state().brightness.at(3);
     EXPECT_NEAR(shownBefore, 0.5 * 0.8 + 0.2, 1e-9);
 
     for (double asked : {0.3, 0.05}) {  // the second one also dims in software below the hardware minimum
         m.clearLastError();
         m.setBrightness(3, asked);
         sim.idle();
-        EXPECT_EQ(m.lastError, L("O monitor recusou a mudança por DDC/CI.")) << asked;
-        EXPECT_NEAR(m.brightness.at(3), shownBefore, 1e-9) << asked;
+        EXPECT_EQ(m.state().lastError, L("O monitor recusou a mudança por DDC/CI.")) << asked;
+        EXPECT_NEAR(m.state().brightness.at(3), shownBefore, 1e-9) << asked;
         EXPECT_EQ(monitor->value(0x10)->current, 30);
         EXPECT_EQ(shadeOf(*sim.platform, 3), nullptr) << asked;
     }
@@ -81,8 +81,8 @@ TEST(HardwareFeatures, ARefusedWriteIsReportedAndTheRealValueShown) {
     m.clearLastError();
     m.setVolume(3, 0.8);
     sim.idle();
-    EXPECT_EQ(m.lastError, L("O monitor recusou a mudança por DDC/CI."));
-    EXPECT_NEAR(m.volume.at(3), 0.2, 1e-9);
+    EXPECT_EQ(m.state().lastError, L("O monitor recusou a mudança por DDC/CI."));
+    EXPECT_NEAR(m.state().volume.at(3), 0.2, 1e-9);
 }
 
 TEST(HardwareFeatures, AcceptedWritesReportNothing) {
@@ -92,7 +92,7 @@ TEST(HardwareFeatures, AcceptedWritesReportNothing) {
     sim.manager().setVolume(2, 0.3);
     sim.manager().setInput(2, 0x11);
     sim.idle();
-    EXPECT_EQ(sim.manager().lastError, std::nullopt);
+    EXPECT_EQ(sim.manager().state().lastError, std::nullopt);
     EXPECT_EQ(sim.platform->simHardware.monitorFor(2)->value(0x60)->current, 0x11);
 }
 

@@ -29,8 +29,8 @@ struct HiDPISim : Sim {
     VirtualEngine& engine() { return context->virtualEngine(); }
     Screen screen(DisplayID id) { return *manager().screen(id); }
     std::optional<DisplayID> virtualOf(DisplayID monitor) {
-        auto entry = manager().hiDPIMap.find(screen(monitor).uuid);
-        if (entry == manager().hiDPIMap.end()) return std::nullopt;
+        auto entry = manager().state().hiDPIMap.find(screen(monitor).uuid);
+        if (entry == manager().state().hiDPIMap.end()) return std::nullopt;
         return engine().displayID(entry->second.id);
     }
     HiDPIMap stored() { return decodeHiDPI(*defaults().data("hidpi")).value(); }
@@ -81,12 +81,12 @@ TEST(HiDPI, EnableOnTheMainMonitorStepByStep) {
     m.enableHiDPI(sim.screen(1));
 
     // At once: the virtual screen exists and the pairing is stored.
-    ASSERT_EQ(m.hiDPIMap.size(), 1u);
-    const VirtualSpec spec = m.hiDPIMap.begin()->second;
+    ASSERT_EQ(m.state().hiDPIMap.size(), 1u);
+    const VirtualSpec spec = m.state().hiDPIMap.begin()->second;
     EXPECT_EQ(spec.name, "Monitor 1 HiDPI");
     EXPECT_EQ(spec.refresh, 60);
     EXPECT_TRUE(m.hiDPIOn(sim.screen(1)));
-    EXPECT_EQ(sim.stored(), m.hiDPIMap);
+    EXPECT_EQ(sim.stored(), m.state().hiDPIMap);
     auto v = sim.engine().displayID(spec.id);
     ASSERT_TRUE(v);
     const auto& descriptor = sim.platform->simVirtualDisplays.descriptors.back();
@@ -117,7 +117,7 @@ TEST(HiDPI, EnableOnTheMainMonitorStepByStep) {
     EXPECT_EQ(m.screen(1)->mirrorOf, *v);
     EXPECT_EQ(m.physicalForHiDPI(*v)->id, 1u);
     EXPECT_FALSE(m.physicalForHiDPI(2));
-    EXPECT_FALSE(m.lastError);
+    EXPECT_FALSE(m.state().lastError);
 }
 
 TEST(HiDPI, DisableUnmirrorsAtOnceAndRemovesTheScreenLater) {
@@ -134,13 +134,13 @@ TEST(HiDPI, DisableUnmirrorsAtOnceAndRemovesTheScreenLater) {
     EXPECT_EQ(callsSince(sim.displays(), mark), (std::vector<std::string>{"begin", "mirror 2 0", "complete 2"}));
     sim.platform->advance(0.79s);
     EXPECT_TRUE(sim.displays().find(v));
-    EXPECT_EQ(m.hiDPIMap.size(), 1u);
+    EXPECT_EQ(m.state().hiDPIMap.size(), 1u);
     sim.platform->advance(0.02s);
     EXPECT_FALSE(sim.displays().find(v));
-    EXPECT_TRUE(m.hiDPIMap.empty());
+    EXPECT_TRUE(m.state().hiDPIMap.empty());
     EXPECT_TRUE(sim.stored().empty());
     sim.idle();
-    EXPECT_EQ(m.screens.size(), 2u);
+    EXPECT_EQ(m.state().screens.size(), 2u);
     EXPECT_FALSE(m.screen(2)->mirrorOf);
 }
 
@@ -150,7 +150,7 @@ TEST(HiDPI, TurningItOnAgainReusesTheStoredVirtualSpec) {
     DisplayManager& m = sim.manager();
     m.enableHiDPI(sim.screen(2));
     sim.idle();
-    VirtualSpec first = m.hiDPIMap.begin()->second;
+    VirtualSpec first = m.state().hiDPIMap.begin()->second;
     std::string firstUuid = m.screen(*sim.virtualOf(2))->uuid;
     // With "restoreHiDPI" off the entry outlives its screen; turning the
     // pairing on again must bring back the same identity.
@@ -158,7 +158,7 @@ TEST(HiDPI, TurningItOnAgainReusesTheStoredVirtualSpec) {
     sim.idle();
     m.enableHiDPI(sim.screen(2));
     sim.idle();
-    EXPECT_EQ(m.hiDPIMap.begin()->second, first);
+    EXPECT_EQ(m.state().hiDPIMap.begin()->second, first);
     EXPECT_EQ(m.screen(*sim.virtualOf(2))->uuid, firstUuid);
 }
 
@@ -168,9 +168,9 @@ TEST(HiDPI, RefusedMirrorIsReportedAndTheModeStillChosen) {
     sim.displays().refusals.mirror = 1001;
     sim.manager().enableHiDPI(sim.screen(1));
     sim.idle();
-    EXPECT_EQ(sim.manager().lastError, refusedText(1001));
+    EXPECT_EQ(sim.manager().state().lastError, refusedText(1001));
     ASSERT_TRUE(sim.virtualOf(1));
-    EXPECT_EQ(sim.manager().hiDPIMap.size(), 1u);
+    EXPECT_EQ(sim.manager().state().hiDPIMap.size(), 1u);
     EXPECT_EQ(sim.manager().currentModeID(*sim.virtualOf(1)), "3840x2160@7680x4320@60");
     EXPECT_FALSE(sim.manager().screen(1)->mirrorOf);
 }
@@ -182,13 +182,13 @@ TEST(HiDPI, NothingHappensWithoutANativeSizeOrAVirtualScreen) {
     unknown.nativePixels = {};
     sim.manager().enableHiDPI(unknown);
     EXPECT_TRUE(sim.platform->simVirtualDisplays.descriptors.empty());
-    EXPECT_FALSE(sim.manager().lastError);
+    EXPECT_FALSE(sim.manager().state().lastError);
 
     sim.platform->simVirtualDisplays.refuseCreate = true;
     sim.manager().enableHiDPI(sim.screen(2));
     sim.idle();
-    EXPECT_EQ(sim.manager().lastError, L("Não foi possível criar a tela virtual."));
-    EXPECT_TRUE(sim.manager().hiDPIMap.empty());
+    EXPECT_EQ(sim.manager().state().lastError, L("Não foi possível criar a tela virtual."));
+    EXPECT_TRUE(sim.manager().state().hiDPIMap.empty());
     EXPECT_EQ(sim.displays().transactionLog.size(), 0u);
 }
 
@@ -208,7 +208,7 @@ TEST(HiDPI, RestoredAtLaunchExceptOnAMonitorThatAlreadyMirrors) {
     EXPECT_EQ(sim.platform->simVirtualDisplays.descriptors[0].name, "Two HiDPI");
     sim.idle();
     EXPECT_EQ(sim.manager().screen(2)->mirrorOf, sim.engine().displayID(two.id));
-    EXPECT_EQ(sim.manager().hiDPIMap.size(), 2u) << "the skipped monitor keeps its entry";
+    EXPECT_EQ(sim.manager().state().hiDPIMap.size(), 2u) << "the skipped monitor keeps its entry";
 }
 
 TEST(HiDPI, NotRestoredWhenTheSettingIsOff) {
@@ -226,7 +226,7 @@ TEST(HiDPI, PairingSurvivesQuitAndComesBackAtTheNextLaunch) {
     sim.start();
     sim.manager().enableHiDPI(sim.screen(2));
     sim.idle();
-    Uuid specID = sim.manager().hiDPIMap.begin()->second.id;
+    Uuid specID = sim.manager().state().hiDPIMap.begin()->second.id;
 
     // The process ends: its virtual screens and its temporary mirror go away.
     sim.context.reset();
@@ -238,7 +238,7 @@ TEST(HiDPI, PairingSurvivesQuitAndComesBackAtTheNextLaunch) {
     sim.context = std::make_unique<AppContext>(*sim.platform);
     sim.context->install();
     sim.start();
-    EXPECT_EQ(sim.manager().hiDPIMap.begin()->second.id, specID);
+    EXPECT_EQ(sim.manager().state().hiDPIMap.begin()->second.id, specID);
     ASSERT_TRUE(sim.virtualOf(2));
     EXPECT_EQ(sim.manager().screen(2)->mirrorOf, sim.virtualOf(2));
 }

@@ -53,7 +53,7 @@ TEST(LockOut, MirrorsTheUserCouldNotSeeOutOfAreRefused) {
         const DisplayID mirroredBefore = sim.displays().mirrorsDisplay(c.display);
         m.mirror(c.display, c.master);
         sim.idle();
-        EXPECT_EQ(m.lastError, L(c.refusal)) << c.label;
+        EXPECT_EQ(m.state().lastError, L(c.refusal)) << c.label;
         EXPECT_EQ(sim.displays().mirrorsDisplay(c.display), mirroredBefore) << c.label;
     }
 }
@@ -63,7 +63,7 @@ TEST(LockOut, MirroringAnotherLitScreenStillWorks) {
     sim.start();
     sim.manager().mirror(3, 2);
     sim.idle();
-    EXPECT_EQ(sim.manager().lastError, std::nullopt);
+    EXPECT_EQ(sim.manager().state().lastError, std::nullopt);
     EXPECT_EQ(sim.displays().mirrorsDisplay(3), 2u);
 }
 
@@ -75,9 +75,9 @@ TEST(LockOut, TheLastPhysicalScreenStaysOnWhenAVirtualScreenIsMain) {
     ASSERT_NE(sim.displays().mirrorsDisplay(1), 0u);  // the monitor shows the virtual screen
     sim.manager().setEnabled(1, false);
     sim.idle();
-    EXPECT_EQ(sim.manager().lastError, L("Não dá para desligar a única tela ativa."));
+    EXPECT_EQ(sim.manager().state().lastError, L("Não dá para desligar a única tela ativa."));
     EXPECT_TRUE(sim.displays().isActive(1));
-    EXPECT_TRUE(sim.manager().disabled.empty());
+    EXPECT_TRUE(sim.manager().state().disabled.empty());
 }
 
 TEST(LockOut, EndingAPairingPutsTheScreensBackWhereTheyWere) {

@@ -36,7 +36,7 @@ TEST(Modes, ApplyChangesModeBoundsAndPixels) {
     EXPECT_EQ(s.pixelWidth, 3840);
     EXPECT_TRUE(s.isHiDPI);
     EXPECT_EQ(sim.displays().transactionLog.back(), "complete 2");
-    EXPECT_FALSE(m.lastError);
+    EXPECT_FALSE(m.state().lastError);
 }
 
 TEST(Modes, RefusalsAtEachStep) {
@@ -63,8 +63,8 @@ TEST(Modes, RefusalsAtEachStep) {
         sim.idle();
         EXPECT_EQ(m.currentModeID(3), "1920x1080@1920x1080@60") << row.what;
         EXPECT_EQ(m.screen(3)->bounds.width, 1920) << row.what;
-        if (row.message) EXPECT_EQ(m.lastError, refusedText(*row.message)) << row.what;
-        else EXPECT_FALSE(m.lastError) << row.what;
+        if (row.message) EXPECT_EQ(m.state().lastError, refusedText(*row.message)) << row.what;
+        else EXPECT_FALSE(m.state().lastError) << row.what;
         EXPECT_EQ(m.screen(3)->name == "Renamed", row.refreshes) << row.what;
     }
 }

@@ -29,9 +29,9 @@ TEST(Ranges, ColourAndVolumeAreClampedAtTheOperation) {
         {"contrast NaN", [&] { m.setContrast(office, kNaN); }, [&] { return m.prefsFor(office).contrast; }, 1.0},
         {"warmth 2", [&] { m.setWarmth(office, 2); }, [&] { return m.prefsFor(office).warmth; }, 1.0},
         {"warmth -0.5", [&] { m.setWarmth(office, -0.5); }, [&] { return m.prefsFor(office).warmth; }, 0.0},
-        {"volume 2", [&] { m.setVolume(2, 2); }, [&] { return m.volume.at(2); }, 1.0},
-        {"volume -1", [&] { m.setVolume(2, -1); }, [&] { return m.volume.at(2); }, 0.0},
-        {"volume NaN", [&] { m.setVolume(2, kNaN); }, [&] { return m.volume.at(2); }, 0.0},
+        {"volume 2", [&] { m.setVolume(2, 2); }, [&] { return m.state().volume.at(2); }, 1.0},
+        {"volume -1", [&] { m.setVolume(2, -1); }, [&] { return m.state().volume.at(2); }, 0.0},
+        {"volume NaN", [&] { m.setVolume(2, kNaN); }, [&] { return m.state().volume.at(2); }, 0.0},
     };
     for (const Case& c : cases) {
         c.act();
@@ -54,16 +54,16 @@ TEST(Ranges, SwitchingCombinedDimmingReDerivesThePublishedBrightness) {
     auto monitor = sim.platform->simHardware.monitorFor(2);
     m.setCombinedDimming(false);
     EXPECT_FALSE(m.combinedDimming());
-    EXPECT_NEAR(m.brightness.at(1), 0.5, 1e-6);  // backlight 0.5
-    EXPECT_NEAR(m.brightness.at(2), 0.7, 1e-9);  // DDC 70 of 100
+    EXPECT_NEAR(m.state().brightness.at(1), 0.5, 1e-6);  // backlight 0.5
+    EXPECT_NEAR(m.state().brightness.at(2), 0.7, 1e-9);  // DDC 70 of 100
     m.stepAllBrightness(0.0625);
     sim.idle();
     EXPECT_NEAR(sim.platform->simHardware.backlightPanel()->value, 0.5625, 1e-6);
     EXPECT_EQ(monitor->value(0x10)->current, 75);
 
     m.setCombinedDimming(true);
-    EXPECT_NEAR(m.brightness.at(1), 0.5625 * 0.8 + 0.2, 1e-6);
-    EXPECT_NEAR(m.brightness.at(2), 0.75 * 0.8 + 0.2, 1e-9);
+    EXPECT_NEAR(m.state().brightness.at(1), 0.5625 * 0.8 + 0.2, 1e-6);
+    EXPECT_NEAR(m.state().brightness.at(2), 0.75 * 0.8 + 0.2, 1e-9);
 }
 
 TEST(Ranges, LeavingCombinedDimmingLiftsTheSoftwareDimming) {
@@ -75,7 +75,7 @@ TEST(Ranges, LeavingCombinedDimmingLiftsTheSoftwareDimming) {
     ASSERT_NE(shadeOf(*sim.platform, 2), nullptr);
     m.setCombinedDimming(false);
     sim.idle();
-    EXPECT_EQ(m.brightness.at(2), 0.0);  // the hardware minimum, as it shows
+    EXPECT_EQ(m.state().brightness.at(2), 0.0);  // the hardware minimum, as it shows
     EXPECT_EQ(shadeOf(*sim.platform, 2), nullptr);
     EXPECT_EQ(sim.displays().find(2)->gamma, sim.displays().find(2)->profileGamma);
 }

@@ -9,7 +9,7 @@ using namespace std::chrono_literals;
 struct ChangeLog {
     explicit ChangeLog(Sim& sim)
         : clock(sim.platform->clock),
-          connection(sim.manager().changed.connect([this] { times.push_back(clock.now().count()); })) {}
+          connection(sim.manager().onChange([this] { times.push_back(clock.now().count()); })) {}
     VirtualClock& clock;
     std::vector<double> times;
     Signal::Connection connection;
@@ -106,7 +106,7 @@ TEST(RefreshScheduling, RefreshPicksUpAPluggedInMonitor) {
     EXPECT_FALSE(sim.manager().screen(7));
     sim.platform->advance(0.02s);
     ASSERT_TRUE(sim.manager().screen(7));
-    EXPECT_EQ(sim.manager().screens.back().name, "Projector");
+    EXPECT_EQ(sim.manager().state().screens.back().name, "Projector");
 }
 
 TEST(RefreshScheduling, PendingRefreshOutlivingTheManagerDoesNothing) {
@@ -123,7 +123,7 @@ TEST(RefreshScheduling, PendingRefreshOutlivingTheManagerDoesNothing) {
 TEST(RefreshScheduling, StartPublishesOnceAndLeavesNoRepeatingWork) {
     Sim sim;
     std::size_t changes = 0;
-    auto connection = sim.manager().changed.connect([&] { ++changes; });
+    auto connection = sim.manager().onChange([&] { ++changes; });
     sim.manager().start();
     EXPECT_EQ(changes, 1u);
     EXPECT_TRUE(sim.platform->runUntilIdle(10s));

@@ -22,7 +22,7 @@ TEST(Settings, StoredPrefsLoadAndAreWrittenBack) {
                                         R"(" : {"forceSoftware": false, "contrast": 0.5, "warmth": 0.2, "dim": 0.5} })");
     sim.start();
     PrefsMap expected = {{kUuid, ScreenPrefs{0.5, 0.2, 0.5, false}}};
-    EXPECT_EQ(sim.manager().prefs, expected);
+    EXPECT_EQ(sim.manager().state().prefs, expected);
     EXPECT_EQ(sim.manager().prefsFor(*sim.manager().screen(2)), (ScreenPrefs{0.5, 0.2, 0.5, false}));
     // Written back at start in the encoder's own form, same content.
     EXPECT_EQ(*sim.defaults().data("prefs"), *encodePrefs(expected));
@@ -36,14 +36,14 @@ TEST(Settings, StoredSpecsAndHiDPILoadAndAreWrittenBack) {
     sim.defaults().setData("specs", "[" + kSpec + "]");
     sim.defaults().setData("hidpi", R"({")" + kUuid + R"(":)" + kSpec + "}");
     sim.start();
-    ASSERT_EQ(sim.manager().specs.size(), 1u);
-    const VirtualSpec& spec = sim.manager().specs[0];
+    ASSERT_EQ(sim.manager().state().specs.size(), 1u);
+    const VirtualSpec& spec = sim.manager().state().specs[0];
     EXPECT_EQ(spec.id.text(), "8E1F6C3A-2B4D-4F5E-9A7B-1C2D3E4F5A6B");
     EXPECT_EQ(spec.name, "Projector");
     EXPECT_EQ(spec.width, 1920);
     EXPECT_FALSE(spec.enabled);
-    ASSERT_EQ(sim.manager().hiDPIMap.count(kUuid), 1u);
-    EXPECT_EQ(sim.manager().hiDPIMap.at(kUuid), spec);
+    ASSERT_EQ(sim.manager().state().hiDPIMap.count(kUuid), 1u);
+    EXPECT_EQ(sim.manager().state().hiDPIMap.at(kUuid), spec);
     EXPECT_EQ(storedJson(sim, "specs"), nlohmann::json::parse("[" + kSpec + "]"));
     EXPECT_EQ(storedJson(sim, "hidpi"), nlohmann::json::parse(R"({")" + kUuid + R"(":)" + kSpec + "}"));
 }
@@ -77,7 +77,7 @@ TEST(Settings, PrefsEntriesThatCannotBeReadAreDroppedOneByOne) {
         Warnings warnings(sim);
         sim.start();
         auto problems = warnings.lines();
-        EXPECT_EQ(sim.manager().prefs, (PrefsMap{{"G", kept}})) << bad;
+        EXPECT_EQ(sim.manager().state().prefs, (PrefsMap{{"G", kept}})) << bad;
         ASSERT_EQ(problems.size(), 1u) << bad;
         EXPECT_NE(problems[0].find("\"prefs\", the entries A "), std::string::npos) << problems[0];
     }
@@ -95,7 +95,7 @@ TEST(Settings, PrefsThatCannotBeReadAtAllStayStoredUntilTheNextChange) {
         sim.defaults().setData("prefs", bytes);
         Warnings warnings(sim);
         sim.start();
-        EXPECT_TRUE(sim.manager().prefs.empty()) << bytes;
+        EXPECT_TRUE(sim.manager().state().prefs.empty()) << bytes;
         EXPECT_EQ(sim.defaults().data("prefs"), bytes) << bytes;
         EXPECT_EQ(warnings.lines().size(), 1u) << bytes;
     }
@@ -105,7 +105,7 @@ TEST(Settings, StoredNumbersOutOfRangeAreClamped) {
     Sim sim;
     sim.defaults().setData("prefs", R"({"A":{"dim":-3,"warmth":2,"contrast":-1,"forceSoftware":false}})");
     sim.start();
-    EXPECT_EQ(sim.manager().prefs.at("A"), (ScreenPrefs{0, 1, 0, false}));
+    EXPECT_EQ(sim.manager().state().prefs.at("A"), (ScreenPrefs{0, 1, 0, false}));
 }
 
 TEST(Settings, SpecsAndHiDPIEntriesThatCannotBeReadAreDroppedOneByOne) {
@@ -131,10 +131,10 @@ TEST(Settings, SpecsAndHiDPIEntriesThatCannotBeReadAreDroppedOneByOne) {
         Warnings warnings(sim);
         sim.start();
         auto problems = warnings.lines();
-        ASSERT_EQ(sim.manager().specs.size(), 1u) << spec;
-        EXPECT_EQ(sim.manager().specs[0].name, "Projector");
-        EXPECT_EQ(sim.manager().hiDPIMap.size(), 1u) << spec;
-        EXPECT_TRUE(sim.manager().hiDPIMap.contains("X")) << spec;
+        ASSERT_EQ(sim.manager().state().specs.size(), 1u) << spec;
+        EXPECT_EQ(sim.manager().state().specs[0].name, "Projector");
+        EXPECT_EQ(sim.manager().state().hiDPIMap.size(), 1u) << spec;
+        EXPECT_TRUE(sim.manager().state().hiDPIMap.contains("X")) << spec;
         ASSERT_EQ(problems.size(), 1u) << spec;
         EXPECT_NE(problems[0].find("\"specs\", the entries 1 "), std::string::npos) << problems[0];
         EXPECT_NE(problems[0].find("\"hidpi\", the entries Y "), std::string::npos) << problems[0];
@@ -146,8 +146,8 @@ TEST(Settings, ValueOfTheWrongKindIsIgnoredAndKept) {
     sim.defaults().setRaw("prefs", "a text, not data");
     sim.defaults().setBool("specs", true);
     sim.start();
-    EXPECT_TRUE(sim.manager().prefs.empty());
-    EXPECT_TRUE(sim.manager().specs.empty());
+    EXPECT_TRUE(sim.manager().state().prefs.empty());
+    EXPECT_TRUE(sim.manager().state().specs.empty());
     EXPECT_EQ(sim.defaults().snapshot()["prefs"], (nlohmann::json{{"raw", "a text, not data"}}));
     EXPECT_EQ(sim.defaults().boolean("specs"), true);
     EXPECT_FALSE(sim.defaults().hasObject("hidpi"));
@@ -158,17 +158,17 @@ TEST(Settings, EveryAssignmentIsSavedAtOnce) {
     sim.start();
     DisplayManager& m = sim.manager();
     m.setPrefs(PrefsMap{{"A", ScreenPrefs{0.3, 0.1, 0.9, true}}});
-    EXPECT_EQ(decodePrefs(*sim.defaults().data("prefs")), m.prefs);
+    EXPECT_EQ(decodePrefs(*sim.defaults().data("prefs")), m.state().prefs);
     m.setPrefs("B", ScreenPrefs{});
-    EXPECT_EQ(decodePrefs(*sim.defaults().data("prefs")), m.prefs);
+    EXPECT_EQ(decodePrefs(*sim.defaults().data("prefs")), m.state().prefs);
     VirtualSpec spec;
     spec.name = "Stage";
     spec.width = 1280;
     spec.height = 720;
     m.setSpecs({spec});
-    EXPECT_EQ(decodeSpecs(*sim.defaults().data("specs")), m.specs);
+    EXPECT_EQ(decodeSpecs(*sim.defaults().data("specs")), m.state().specs);
     m.setHiDPIMap({{kUuid, spec}});
-    EXPECT_EQ(decodeHiDPI(*sim.defaults().data("hidpi")), m.hiDPIMap);
+    EXPECT_EQ(decodeHiDPI(*sim.defaults().data("hidpi")), m.state().hiDPIMap);
 }
 
 TEST(Settings, ValueThatCannotBeEncodedFaithfullyIsNotWritten) {
@@ -241,7 +241,7 @@ TEST(Settings, WhatCouldNotBeReadIsCopiedAsideBeforeTheNextChangeSavesOverIt) {
     {
         Sim sim(defaultScenario(), SimOptions{home.path().string()});
         sim.start();
-        EXPECT_EQ(sim.manager().prefs, (PrefsMap{{"B", ScreenPrefs{0.3, 0, 0.5, false}}}));
+        EXPECT_EQ(sim.manager().state().prefs, (PrefsMap{{"B", ScreenPrefs{0.3, 0, 0.5, false}}}));
         EXPECT_FALSE(sim.manager().combinedDimming());
         sim.manager().setPrefs(kUuid, ScreenPrefs{0.8, 0.1, 0.5, false});
     }

@@ -41,9 +41,9 @@ TEST(Shutdown, SwitchesOnEveryScreenItSwitchedOff) {
         sim.shutdownAndSettle();
         EXPECT_TRUE(sim.active(1));
         EXPECT_TRUE(sim.active(3));
-        EXPECT_TRUE(sim.manager().disabled.empty());
-        EXPECT_FALSE(sim.manager().lastError);
-        for (const Screen& s : sim.manager().screens) EXPECT_TRUE(s.isActive) << s.id;
+        EXPECT_TRUE(sim.manager().state().disabled.empty());
+        EXPECT_FALSE(sim.manager().state().lastError);
+        for (const Screen& s : sim.manager().state().screens) EXPECT_TRUE(s.isActive) << s.id;
         sim.displays().endProcess();
         EXPECT_TRUE(sim.active(1) && sim.active(3)) << "the end of the process leaves them on";
     }
@@ -57,7 +57,7 @@ TEST(Shutdown, WithoutSwitchingOffTheScreensAreLeftAlone) {
     std::size_t transactions = sim.displays().completedTransactions();
     sim.shutdownAndSettle();
     EXPECT_FALSE(sim.active(3));
-    EXPECT_TRUE(sim.manager().disabled.contains(3));
+    EXPECT_TRUE(sim.manager().state().disabled.contains(3));
     EXPECT_EQ(sim.displays().completedTransactions(), transactions);
 }
 
@@ -69,8 +69,8 @@ TEST(Shutdown, RefusalsAreReportedAndTheOtherScreensStillRestored) {
     sim.idle();
     sim.displays().refusals.complete = 1001;
     sim.shutdownAndSettle();
-    EXPECT_EQ(sim.manager().lastError, "The system refused the change (1001)");
-    EXPECT_EQ(sim.manager().disabled.size(), 2u);
+    EXPECT_EQ(sim.manager().state().lastError, "The system refused the change (1001)");
+    EXPECT_EQ(sim.manager().state().disabled.size(), 2u);
     EXPECT_EQ(sim.gamma(2), sim.profileGamma(2));
 
     ShutdownSim refusedStep(true);
@@ -78,8 +78,8 @@ TEST(Shutdown, RefusalsAreReportedAndTheOtherScreensStillRestored) {
     refusedStep.idle();
     refusedStep.displays().refusals.enabled = 7;
     refusedStep.shutdownAndSettle();
-    EXPECT_EQ(refusedStep.manager().lastError, "The system refused the change (7)");
-    EXPECT_TRUE(refusedStep.manager().disabled.contains(3));
+    EXPECT_EQ(refusedStep.manager().state().lastError, "The system refused the change (7)");
+    EXPECT_TRUE(refusedStep.manager().state().disabled.contains(3));
 }
 
 TEST(Shutdown, EndsHiDPIMirroringPermanentlyAndKeepsThePairing) {
@@ -99,7 +99,7 @@ TEST(Shutdown, EndsHiDPIMirroringPermanentlyAndKeepsThePairing) {
         // Ended permanently: the end of the process does not bring the mirror back.
         sim.displays().endProcess();
         EXPECT_EQ(sim.displays().find(3)->mirrorOf, 0u);
-        EXPECT_EQ(sim.manager().hiDPIMap.size(), 1u);
+        EXPECT_EQ(sim.manager().state().hiDPIMap.size(), 1u);
         EXPECT_EQ(sim.defaults().data("hidpi"), stored);
     }
 }
@@ -122,7 +122,7 @@ TEST(Shutdown, RemovesOverlaysAndGivesBackProfileColoursButKeepsSettings) {
     sim.idle();
     ASSERT_NE(sim.gamma(2), sim.profileGamma(2));
     ASSERT_FALSE(sim.platform->simWindows.openWindows(WindowRole::shade).empty());
-    PrefsMap prefs = m.prefs;
+    PrefsMap prefs = m.state().prefs;
     auto storedPrefs = sim.defaults().data("prefs");
 
     sim.shutdownAndSettle();
@@ -130,7 +130,7 @@ TEST(Shutdown, RemovesOverlaysAndGivesBackProfileColoursButKeepsSettings) {
     EXPECT_EQ(sim.gamma(3), sim.profileGamma(3));
     EXPECT_TRUE(sim.platform->simWindows.openWindows(WindowRole::shade).empty());
     EXPECT_TRUE(sim.platform->simWindows.openWindows(WindowRole::extraBrightness).empty());
-    EXPECT_EQ(m.prefs, prefs);
+    EXPECT_EQ(m.state().prefs, prefs);
     EXPECT_EQ(sim.defaults().data("prefs"), storedPrefs);
 }
 

@@ -29,9 +29,9 @@ TEST(VirtualScreens, AddedScreenIsListedLastUnderItsSpecName) {
     sim.idle();
     auto id = sim.context->virtualEngine().displayID(side.id);
     ASSERT_TRUE(id);
-    EXPECT_EQ(ids(m.screens), (std::vector<DisplayID>{1, 2, 3, *id}));
-    EXPECT_EQ(m.screens.back().name, "Side panel");
-    EXPECT_TRUE(m.screens.back().isOurVirtual);
+    EXPECT_EQ(ids(m.state().screens), (std::vector<DisplayID>{1, 2, 3, *id}));
+    EXPECT_EQ(m.state().screens.back().name, "Side panel");
+    EXPECT_TRUE(m.state().screens.back().isOurVirtual);
     EXPECT_EQ(m.currentModeID(*id), "1280x720@1280x720@60");
     EXPECT_EQ(decodeSpecs(*sim.defaults().data("specs")), (std::vector<VirtualSpec>{side}));
 }
@@ -43,15 +43,15 @@ TEST(VirtualScreens, APlatformWithoutThemRefusesWithItsReason) {
     sim.start();
     DisplayManager& m = sim.manager();
     m.addVirtual(spec("Side panel"));
-    EXPECT_EQ(m.lastError, "No virtual screens here");
-    EXPECT_TRUE(m.specs.empty());
+    EXPECT_EQ(m.state().lastError, "No virtual screens here");
+    EXPECT_TRUE(m.state().specs.empty());
     m.clearLastError();
 
     EXPECT_FALSE(m.canOfferHiDPI(*m.screen(2)));
     m.enableHiDPI(*m.screen(2));
     sim.idle();
-    EXPECT_EQ(m.lastError, "No virtual screens here");
-    EXPECT_TRUE(m.hiDPIMap.empty());
+    EXPECT_EQ(m.state().lastError, "No virtual screens here");
+    EXPECT_TRUE(m.state().hiDPIMap.empty());
     EXPECT_TRUE(sim.platform->simVirtualDisplays.descriptors.empty());
 }
 
@@ -62,8 +62,8 @@ TEST(VirtualScreens, FailedCreationKeepsTheSpecAndReports) {
     sim.start();
     VirtualSpec side = spec("Side");
     sim.manager().addVirtual(side);
-    EXPECT_EQ(sim.manager().lastError, L("Não foi possível criar a tela virtual."));
-    EXPECT_EQ(sim.manager().specs, (std::vector<VirtualSpec>{side}));
+    EXPECT_EQ(sim.manager().state().lastError, L("Não foi possível criar a tela virtual."));
+    EXPECT_EQ(sim.manager().state().specs, (std::vector<VirtualSpec>{side}));
     EXPECT_TRUE(sim.platform->mainQueue.hasPendingWork()) << "a refresh is scheduled";
 }
 
@@ -77,19 +77,19 @@ TEST(VirtualScreens, ToggleAndRemove) {
 
     m.toggleVirtual(side, false);
     sim.idle();
-    EXPECT_EQ(m.screens.size(), 3u);
-    EXPECT_FALSE(m.specs.at(0).enabled);
+    EXPECT_EQ(m.state().screens.size(), 3u);
+    EXPECT_FALSE(m.state().specs.at(0).enabled);
     EXPECT_FALSE(decodeSpecs(*sim.defaults().data("specs"))->at(0).enabled);
 
     m.toggleVirtual(side, true);
     sim.idle();
-    EXPECT_EQ(m.screens.size(), 4u);
-    EXPECT_TRUE(m.specs.at(0).enabled);
+    EXPECT_EQ(m.state().screens.size(), 4u);
+    EXPECT_TRUE(m.state().specs.at(0).enabled);
 
     m.removeVirtual(side);
     sim.idle();
-    EXPECT_EQ(m.screens.size(), 3u);
-    EXPECT_TRUE(m.specs.empty());
+    EXPECT_EQ(m.state().screens.size(), 3u);
+    EXPECT_TRUE(m.state().specs.empty());
     EXPECT_EQ(decodeSpecs(*sim.defaults().data("specs"))->size(), 0u);
 }
 
@@ -98,9 +98,9 @@ TEST(VirtualScreens, ToggleOfAnUnknownSpecChangesNothing) {
     sim.start();
     sim.manager().addVirtual(spec("Side"));
     sim.idle();
-    auto before = sim.manager().specs;
+    auto before = sim.manager().state().specs;
     sim.manager().toggleVirtual(spec("Other"), false);
-    EXPECT_EQ(sim.manager().specs, before);
+    EXPECT_EQ(sim.manager().state().specs, before);
     EXPECT_FALSE(sim.platform->mainQueue.hasPendingWork());
 }
 
@@ -112,8 +112,8 @@ TEST(VirtualScreens, EnabledSpecsComeBackAtStart) {
     VirtualEngine& engine = sim.context->virtualEngine();
     EXPECT_TRUE(engine.displayID(on.id));
     EXPECT_FALSE(engine.displayID(off.id));
-    ASSERT_EQ(sim.manager().screens.size(), 4u);
-    EXPECT_EQ(sim.manager().screens.back().name, "On");
+    ASSERT_EQ(sim.manager().state().screens.size(), 4u);
+    EXPECT_EQ(sim.manager().state().screens.back().name, "On");
 }
 
 }  // namespace

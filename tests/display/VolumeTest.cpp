@@ -36,8 +36,8 @@ TEST(Volume, MonitorWithVolumeIsATargetAndGetsScaledWrites) {
 TEST(Volume, MonitorThatAnswersBrightnessButNotVolumeIsNoTarget) {
     Started sim(withMonitorFeatures({{"brightness", {50, 100}}}));
     auto& m = sim.manager();
-    EXPECT_EQ(m.method.at(kDDC), BrightnessMethod::ddc);
-    EXPECT_FALSE(m.volume.contains(kDDC));
+    EXPECT_EQ(m.state().method.at(kDDC), BrightnessMethod::ddc);
+    EXPECT_FALSE(m.state().volume.contains(kDDC));
     EXPECT_FALSE(m.hasDDCVolume());
     EXPECT_EQ(m.averageDDCVolume(), 0.0);
     m.stepDDCVolume(0.0625);
@@ -51,18 +51,18 @@ TEST(Volume, StepWhileMutedUnmutesFirst) {
     auto& m = sim.manager();
     m.toggleDDCMute();
     sim.idle();
-    EXPECT_TRUE(m.ddcMuted);
+    EXPECT_TRUE(m.state().ddcMuted);
     EXPECT_EQ(sim.monitor->value(0x8D)->current, 1);
     sim.monitor->clearRecords();
 
     m.stepDDCVolume(0.0625);
     sim.idle();
-    EXPECT_FALSE(m.ddcMuted);
+    EXPECT_FALSE(m.state().ddcMuted);
     auto packets = packetTexts(*sim.monitor);
     ASSERT_EQ(packets.size(), 4u);
     EXPECT_EQ(packets[0], hex(ddc::framePacket(ddc::writeArguments(0x8D, 2))));
     EXPECT_EQ(packets[2], hex(ddc::framePacket(ddc::writeArguments(0x62, 44))));
-    EXPECT_NEAR(m.volume.at(kDDC), 0.4375, 1e-12);
+    EXPECT_NEAR(m.state().volume.at(kDDC), 0.4375, 1e-12);
 }
 
 TEST(Volume, StepsSnapAndClampAtZero) {
@@ -70,10 +70,10 @@ TEST(Volume, StepsSnapAndClampAtZero) {
     auto& m = sim.manager();
     m.setVolume(kDDC, 0.5);
     m.stepDDCVolume(0.0625);
-    EXPECT_NEAR(m.volume.at(kDDC), 0.5625, 1e-12);
+    EXPECT_NEAR(m.state().volume.at(kDDC), 0.5625, 1e-12);
     m.setVolume(kDDC, 0.03);
     m.stepDDCVolume(-0.0625);
-    EXPECT_EQ(m.volume.at(kDDC), 0.0);
+    EXPECT_EQ(m.state().volume.at(kDDC), 0.0);
     sim.idle();
     EXPECT_EQ(sim.monitor->value(0x62)->current, 0);
 }
@@ -83,14 +83,14 @@ TEST(Volume, InputIsSentAsIsAndNotReadBack) {
     auto& m = sim.manager();
     m.setInput(kDDC, 0x11);
     sim.idle();
-    EXPECT_EQ(m.inputSource.at(kDDC), 0x11);
+    EXPECT_EQ(m.state().inputSource.at(kDDC), 0x11);
     EXPECT_EQ(sim.monitor->value(0x60)->current, 0x11);
     EXPECT_EQ(packetTexts(*sim.monitor), (std::vector<std::string>(2, "84 03 60 00 11 C9")));
 
     m.setInput(3, 0x0F);  // no DDC/CI: it has no input to switch
     sim.idle();
-    EXPECT_FALSE(m.inputSource.contains(3));
-    EXPECT_TRUE(m.lastError);
+    EXPECT_FALSE(m.state().inputSource.contains(3));
+    EXPECT_TRUE(m.state().lastError);
 }
 
 TEST(InputSources, NamesListedCodesAndFormatsOthers) {

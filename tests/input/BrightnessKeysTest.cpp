@@ -37,8 +37,8 @@ struct Keys : ::testing::Test {
     }
     std::map<DisplayID, double> levels() {
         std::map<DisplayID, double> out;
-        for (const Screen& s : sim.manager().screens)
-            out[s.id] = sim.manager().brightness.contains(s.id) ? sim.manager().brightness.at(s.id) : 1.0;
+        for (const Screen& s : sim.manager().state().screens)
+            out[s.id] = sim.manager().state().brightness.contains(s.id) ? sim.manager().state().brightness.at(s.id) : 1.0;
         return out;
     }
     void startKeys() {
@@ -236,27 +236,27 @@ TEST(KeysVolume, WithTheSoundOnAnHDMIMonitorTheSoundKeysDriveItsVolumeAndMute) {
         sim.idle();
     };
     ASSERT_TRUE(m.hasDDCVolume());
-    double start = m.volume.at(2);
+    double start = m.state().volume.at(2);
 
     send(press(Key::volumeUp));
-    EXPECT_DOUBLE_EQ(m.volume.at(2), snapped(start, 1.0 / 16));
+    EXPECT_DOUBLE_EQ(m.state().volume.at(2), snapped(start, 1.0 / 16));
     EXPECT_DOUBLE_EQ(hud.value(), m.averageDDCVolume());
-    EXPECT_EQ(hud.icon(), m.volume.at(2) < 0.34 ? "speaker.wave.1.fill" : "speaker.wave.3.fill");
+    EXPECT_EQ(hud.icon(), m.state().volume.at(2) < 0.34 ? "speaker.wave.1.fill" : "speaker.wave.3.fill");
 
-    double before = m.volume.at(2);
+    double before = m.state().volume.at(2);
     send(press(Key::volumeDown, true));
-    EXPECT_DOUBLE_EQ(m.volume.at(2), snapped(before, -1.0 / 64));
+    EXPECT_DOUBLE_EQ(m.state().volume.at(2), snapped(before, -1.0 / 64));
 
     send(release(Key::volumeUp));  // taken, and nothing happens
     send(press(Key::mute));
-    EXPECT_TRUE(m.ddcMuted);
+    EXPECT_TRUE(m.state().ddcMuted);
     EXPECT_EQ(hud.value(), 0.0);
     EXPECT_EQ(hud.icon(), "speaker.slash.fill");
 
-    before = m.volume.at(2);
+    before = m.state().volume.at(2);
     send(press(Key::volumeUp));  // unmutes first, then steps
-    EXPECT_FALSE(m.ddcMuted);
-    EXPECT_DOUBLE_EQ(m.volume.at(2), snapped(before, 1.0 / 16));
+    EXPECT_FALSE(m.state().ddcMuted);
+    EXPECT_DOUBLE_EQ(m.state().volume.at(2), snapped(before, 1.0 / 16));
     EXPECT_NE(hud.icon(), "speaker.slash.fill");
     EXPECT_TRUE(input.systemReceived.empty());
 

@@ -53,7 +53,7 @@ TEST(XDR, SupportsNeedsScreenHeadroomAndCompositor) {
     EXPECT_FALSE(without.xdr().supports(1));
     without.manager().setXDR(without.screen(1), 1.0);
     EXPECT_TRUE(without.overlays().empty());
-    EXPECT_EQ(without.manager().xdrLevel.at(1), 1.0);
+    EXPECT_EQ(without.manager().state().xdrLevel.at(1), 1.0);
 }
 
 TEST(XDR, OverlayWindowCoversTheScreenAndShowsTheFactor) {
@@ -80,21 +80,21 @@ TEST(XDR, StoredLevelsAreClampedAndTinyLevelsAreNotKept) {
     XDRSim sim;
     auto& m = sim.manager();
     m.setXDR(sim.screen(1), 3.0);
-    EXPECT_EQ(m.xdrLevel.at(1), 1.0);
+    EXPECT_EQ(m.state().xdrLevel.at(1), 1.0);
     EXPECT_EQ(sim.xdr().factor(1), 1.8);
 
     m.setXDR(sim.screen(3), 0.005);
-    EXPECT_FALSE(m.xdrLevel.contains(3));
+    EXPECT_FALSE(m.state().xdrLevel.contains(3));
     EXPECT_TRUE(sim.xdr().factor(3));
     sim.refreshNow();
     EXPECT_FALSE(sim.xdr().factor(3));
     EXPECT_EQ(sim.xdr().factor(1), 1.8);
 
     m.setXDR(sim.screen(1), -0.5);
-    EXPECT_FALSE(m.xdrLevel.contains(1));
+    EXPECT_FALSE(m.state().xdrLevel.contains(1));
     EXPECT_TRUE(sim.overlays().empty());
     m.setXDR(sim.screen(1), std::nan(""));
-    EXPECT_FALSE(m.xdrLevel.contains(1));
+    EXPECT_FALSE(m.state().xdrLevel.contains(1));
 }
 
 TEST(XDR, LevelChangeUpdatesInPlaceAndMovedScreenGetsNewOverlay) {
@@ -127,7 +127,7 @@ TEST(XDR, SwitchedOffScreenLosesItsOverlayButKeepsItsLevel) {
     sim.displays().announce(3);
     sim.idle();
     EXPECT_TRUE(sim.overlays().empty());
-    EXPECT_EQ(m.xdrLevel.at(3), 0.5);
+    EXPECT_EQ(m.state().xdrLevel.at(3), 0.5);
 
     sim.displays().find(3)->active = true;
     sim.displays().announce(3);

@@ -53,7 +53,7 @@ TEST(PiPCapture, SizeIsTwiceThePointsButNeverWiderThan3840Pixels) {
 
 TEST_F(PiP, ToggleOpensTheScreensPanelAndCapturesItThenClosesIt) {
     pip().toggle(Target::display(1), "Built-in");
-    EXPECT_EQ(sim.manager().pipOpen, std::set<DisplayID>{1});
+    EXPECT_EQ(sim.manager().state().pipOpen, std::set<DisplayID>{1});
     sim.idle();
 
     ASSERT_TRUE(panel());
@@ -83,7 +83,7 @@ TEST_F(PiP, ToggleOpensTheScreensPanelAndCapturesItThenClosesIt) {
     EXPECT_TRUE(record->closed);
     EXPECT_TRUE(stream.stopped);
     EXPECT_TRUE(pip().active.empty());
-    EXPECT_TRUE(sim.manager().pipOpen.empty());
+    EXPECT_TRUE(sim.manager().state().pipOpen.empty());
 }
 
 TEST_F(PiP, OurOwnWindowsAreNeverCaptured) {
@@ -99,7 +99,7 @@ TEST_F(PiP, ClosingThePanelByItsCloseButtonForgetsIt) {
     sim.idle();
     sim.platform->simWindows.userClose(panel() ? panel() : nullptr);
     EXPECT_TRUE(pip().active.empty());
-    EXPECT_TRUE(sim.manager().pipOpen.empty());
+    EXPECT_TRUE(sim.manager().state().pipOpen.empty());
     EXPECT_TRUE(capture().streams().front()->stopped);
     capture().emitFrames();
     sim.idle();  // nothing left to deliver to
@@ -116,7 +116,7 @@ TEST_F(PiP, AWindowIsCapturedAtItsOwnAspect) {
     EXPECT_EQ(panel()->aspectRatio, (Size{1, 0.8}));
     EXPECT_EQ(panel()->frame.width, 480);
     EXPECT_EQ(panel()->frame.height, 384);
-    EXPECT_TRUE(sim.manager().pipOpen.empty());  // windows are not screens
+    EXPECT_TRUE(sim.manager().state().pipOpen.empty());  // windows are not screens
 }
 
 TEST_F(PiP, AWindowThatClosedMeanwhileIsReportedAndItsPanelClosed) {
@@ -124,7 +124,7 @@ TEST_F(PiP, AWindowThatClosedMeanwhileIsReportedAndItsPanelClosed) {
     pip().toggle(Target::window(4711), "Mail");
     sim.idle();
     // In the process's language, which another test may have chosen.
-    EXPECT_EQ(sim.manager().lastError, L("Essa janela não está mais aberta."));
+    EXPECT_EQ(sim.manager().state().lastError, L("Essa janela não está mais aberta."));
     EXPECT_TRUE(pip().active.empty());
     EXPECT_TRUE(sim.platform->simWindows.openWindows(WindowRole::pip).empty());
     EXPECT_TRUE(capture().streams().empty());
@@ -156,13 +156,13 @@ TEST_F(PiP, ContentFailureAsksForAccessAndExplainsHowToGrantIt) {
     sim.idle();
     EXPECT_EQ(capture().accessRequests, 1u);
     EXPECT_NE(log().find("PiP: The user declined screen recording\n"), std::string::npos);
-    ASSERT_TRUE(sim.manager().lastError);
-    EXPECT_EQ(*sim.manager().lastError,
+    ASSERT_TRUE(sim.manager().state().lastError);
+    EXPECT_EQ(*sim.manager().state().lastError,
               L("Permita o Velvetpane em Gravação de Tela e reabra o app. Se já aparecer ativado, remova-o com “–” e "
                 "permita de novo.") +
                   " (SimCaptureErrorDomain -3801)");
     EXPECT_TRUE(pip().active.empty());
-    EXPECT_TRUE(sim.manager().pipOpen.empty());
+    EXPECT_TRUE(sim.manager().state().pipOpen.empty());
 }
 
 TEST_F(PiP, StreamFailures) {
@@ -190,7 +190,7 @@ TEST_F(PiP, StreamFailures) {
     capture().failStreams(CaptureError{"D", 3, "gone"});
     sim.idle();
     EXPECT_TRUE(pip().active.empty());
-    EXPECT_FALSE(sim.manager().lastError);
+    EXPECT_FALSE(sim.manager().state().lastError);
 }
 
 TEST(PiPWindowList, KeepsOtherApplicationsNormalWindowsLargerThan120By80) {
@@ -236,8 +236,8 @@ TEST_F(PiP, AFailedWindowListIsEmptyAndExplained) {
     ASSERT_TRUE(listed);
     EXPECT_TRUE(listed->empty());
     EXPECT_EQ(capture().accessRequests, 0u);  // access is granted; nothing to ask
-    ASSERT_TRUE(sim.manager().lastError);
-    EXPECT_TRUE(sim.manager().lastError->ends_with(" (SCStreamErrorDomain -3817)"));
+    ASSERT_TRUE(sim.manager().state().lastError);
+    EXPECT_TRUE(sim.manager().state().lastError->ends_with(" (SCStreamErrorDomain -3817)"));
     EXPECT_NE(log().find("PiP lista: stopped\n"), std::string::npos);
 }
 

@@ -65,8 +65,8 @@ private Q_SLOTS:
         QVERIFY2(QString::fromStdString(real->summary()).contains("displays: X11 RandR"), real->summary().c_str());
         program.launch({});
         DisplayManager& dm = program.context().displayManager();
-        QTRY_COMPARE(dm.screens.size(), std::size_t(1));
-        const DisplayID id = dm.screens.front().id;
+        QTRY_COMPARE(dm.state().screens.size(), std::size_t(1));
+        const DisplayID id = dm.state().screens.front().id;
 
         // Nothing blends a translucent window: no shade, however dark.
         QVERIFY(!program.platform().capabilities().shade);

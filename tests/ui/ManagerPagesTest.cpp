@@ -82,12 +82,12 @@ private Q_SLOTS:
         world.idle();
         DisplayManager& dm = world.manager();
         if (accepted) {
-            QCOMPARE(dm.specs.size(), std::size_t(1));
-            QCOMPARE(QString::fromStdString(dm.specs[0].name), QStringLiteral("Velvetpane %1×%2").arg(width, height));
-            QVERIFY(!dm.lastError);
+            QCOMPARE(dm.state().specs.size(), std::size_t(1));
+            QCOMPARE(QString::fromStdString(dm.state().specs[0].name), QStringLiteral("Velvetpane %1×%2").arg(width, height));
+            QVERIFY(!dm.state().lastError);
         } else {
-            QVERIFY(dm.specs.empty());
-            QCOMPARE(QString::fromStdString(dm.lastError.value_or("")), QStringLiteral("Use 640×360 up to 8192×8192."));
+            QVERIFY(dm.state().specs.empty());
+            QCOMPARE(QString::fromStdString(dm.state().lastError.value_or("")), QStringLiteral("Use 640×360 up to 8192×8192."));
             QCOMPARE(page.findChild<QLineEdit*>("width")->text(), width);  // the form keeps what was typed
         }
     }
@@ -107,15 +107,15 @@ private Q_SLOTS:
         world.idle();
         QCOMPARE(page.findChild<QLineEdit*>("name")->text(), QString());  // only the name is cleared
         QCOMPARE(page.findChild<QLineEdit*>("width")->text(), QStringLiteral("3840"));
-        QString id = QString::fromStdString(world.manager().specs.at(0).id.text());
+        QString id = QString::fromStdString(world.manager().state().specs.at(0).id.text());
         QWidget* row = page.findChild<QWidget*>(id);
         QVERIFY(row);
         QTest::mouseClick(row->findChild<Toggle*>("enabled"), Qt::LeftButton);
         world.idle();
-        QVERIFY(!world.manager().specs.at(0).enabled);
+        QVERIFY(!world.manager().state().specs.at(0).enabled);
         QTest::mouseClick(page.findChild<QWidget*>(id)->findChild<PillButton*>("remove"), Qt::LeftButton);
         world.idle();
-        QVERIFY(world.manager().specs.empty());
+        QVERIFY(world.manager().state().specs.empty());
     }
 
     void withoutVirtualDisplaysThePageSaysWhyAndCannotAdd() {
@@ -130,7 +130,7 @@ private Q_SLOTS:
         QVERIFY(!page.findChild<QLineEdit*>("width")->isEnabled());
         QTest::mouseClick(create, Qt::LeftButton);
         world.idle();
-        QVERIFY(world.manager().specs.empty());
+        QVERIFY(world.manager().state().specs.empty());
 
         PagesWorld able;
         VirtualPage usable(*able.context);
@@ -142,7 +142,7 @@ private Q_SLOTS:
         PagesWorld world;
         GeneralPage page(*world.context);
         int published = 0;
-        auto connection = world.manager().changed.connect([&] { ++published; });
+        auto connection = world.manager().onChange([&] { ++published; });
         QTest::mouseClick(page.findChild<Toggle*>("dimBelow"), Qt::LeftButton);
         QVERIFY(published >= 1);  // a refresh of every screen
         QCOMPARE(world.platform.system().defaults().boolean("dimBelowMinimum"), std::optional<bool>(false));

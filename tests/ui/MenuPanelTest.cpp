@@ -62,7 +62,7 @@ void drag(GlowSlider* slider, const std::vector<double>& fractions) {
 }
 
 std::optional<Screen> ownVirtualScreen(DisplayManager& dm) {
-    for (const Screen& s : dm.screens)
+    for (const Screen& s : dm.state().screens)
         if (s.isOurVirtual) return s;
     return std::nullopt;
 }
@@ -125,7 +125,7 @@ private Q_SLOTS:
         QVERIFY(!banner->isHidden());
         QCOMPARE(panel->findChild<QLabel*>("bannerText")->text(), QStringLiteral("The system refused the change (1001)"));
         QTest::mouseClick(panel->findChild<QAbstractButton*>("bannerClose"), Qt::LeftButton);
-        QVERIFY(!world.manager().lastError);
+        QVERIFY(!world.manager().state().lastError);
         QVERIFY(banner->isHidden());
     }
 
@@ -181,7 +181,7 @@ private Q_SLOTS:
 
         QTest::mouseClick(panel->card(2)->findChild<QAbstractButton*>("expand"), Qt::LeftButton);
         QVERIFY(trigger(panel->card(2), "input", QStringLiteral("HDMI 1")));
-        QCOMPARE(world.manager().inputSource.at(2), 0x11);
+        QCOMPARE(world.manager().state().inputSource.at(2), 0x11);
         QCOMPARE(world.platform.simHardware.monitorFor(2)->value(0x60)->current & 0xFF, 0x11);
     }
 
@@ -307,7 +307,7 @@ private Q_SLOTS:
         world.platform.drainDDC();
         QCOMPARE(card->rebuildCount(), rebuilds);
         QCOMPARE(card->findChild<GlowSlider*>("brightness"), slider);
-        QVERIFY(std::abs(world.manager().brightness.at(2) - 0.6) < 0.01);
+        QVERIFY(std::abs(world.manager().state().brightness.at(2) - 0.6) < 0.01);
         QVERIFY(std::abs(slider->value() - 0.6) < 0.01);  // the thumb followed the drag
 
         int setVCP = 0;

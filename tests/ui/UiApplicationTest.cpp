@@ -64,7 +64,7 @@ private Q_SLOTS:
         QVERIFY(program.qtWindows().isAccessory());
 
         // The manager starts on the Qt main queue, in real time.
-        QTRY_COMPARE(program.context().displayManager().screens.size(), std::size_t(3));
+        QTRY_COMPARE(program.context().displayManager().state().screens.size(), std::size_t(3));
         QWidget* window = program.scenes().panelWindow();
         QVERIFY(window && window->isVisible());
         auto* panel = window->findChild<MenuPanel*>(QStringLiteral("panel"));
@@ -81,13 +81,13 @@ private Q_SLOTS:
         UiApplication program(quietOptions());
         program.launch({});
         DisplayManager& dm = program.context().displayManager();
-        QTRY_COMPARE(dm.screens.size(), std::size_t(3));
+        QTRY_COMPARE(dm.state().screens.size(), std::size_t(3));
 
         program.context().pip().toggle(PiPController::Target::display(2), "Studio");
         QTRY_COMPARE(visibleWindows(WindowRole::pip).size(), std::size_t(1));
         PlatformWidget* panel = visibleWindows(WindowRole::pip).front();
         QCOMPARE(panel->windowTitle(), QStringLiteral("Studio \u2014 PiP"));
-        QVERIFY(dm.pipOpen.contains(2));
+        QVERIFY(dm.state().pipOpen.contains(2));
         // Frames keep arriving while it is open, at most 30 a second.
         PiPView* picture = contentOf<PiPView>(panel);
         QVERIFY(picture);
@@ -99,7 +99,7 @@ private Q_SLOTS:
 
         // The user closes it with its close button.
         panel->close();
-        QTRY_VERIFY(!dm.pipOpen.contains(2));
+        QTRY_VERIFY(!dm.state().pipOpen.contains(2));
         QTRY_VERIFY(!paced.isPacing());
         QVERIFY(visibleWindows(WindowRole::pip).empty());
     }
@@ -108,7 +108,7 @@ private Q_SLOTS:
         UiApplication program(quietOptions());
         program.launch({});
         DisplayManager& dm = program.context().displayManager();
-        QTRY_COMPARE(dm.screens.size(), std::size_t(3));
+        QTRY_COMPARE(dm.state().screens.size(), std::size_t(3));
 
         QTemporaryDir runtime;
         chmod(QFile::encodeName(runtime.path()).constData(), 0700);
@@ -123,14 +123,14 @@ private Q_SLOTS:
         second.start(QStringLiteral(VELVETPANE_BINARY), {QStringLiteral("velvetpane://brightness?value=40")});
         QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 20000);
         QCOMPARE(second.exitCode(), 0);
-        QTRY_VERIFY(dm.brightness.contains(3) && std::abs(dm.brightness.at(3) - 0.4) < 1e-9);
+        QTRY_VERIFY(dm.state().brightness.contains(3) && std::abs(dm.state().brightness.at(3) - 0.4) < 1e-9);
     }
 
     void quittingRemovesTheShadeAndRestoresTheScreens() {
         UiApplication program(quietOptions());
         program.launch({});
         DisplayManager& dm = program.context().displayManager();
-        QTRY_COMPARE(dm.screens.size(), std::size_t(3));
+        QTRY_COMPARE(dm.state().screens.size(), std::size_t(3));
         auto* panel = program.simulated()->sim().simDisplays.find(3);
         GammaTable original = panel->gamma;
         // The 1080p monitor has no DDC/CI: this deep it is dimmed in
@@ -146,7 +146,7 @@ private Q_SLOTS:
     void theHUDIsAQtPanelNearTheBottomOfTheMainScreen() {
         UiApplication program(quietOptions());
         program.launch({});
-        QTRY_COMPARE(program.context().displayManager().screens.size(), std::size_t(3));
+        QTRY_COMPARE(program.context().displayManager().state().screens.size(), std::size_t(3));
         program.context().hud().show(0.25, "sun.min.fill");
         auto huds = visibleWindows(WindowRole::hud);
         QCOMPARE(huds.size(), std::size_t(1));

@@ -115,7 +115,7 @@ void addHardwareState(HeadlessSession& session, nlohmann::json& state) {
     if (Inspection* inspection = session.inspection())
         for (const DisplayInspection& d : inspection->inspectDisplays()) add(d.id, inspectedJson(d));
     else
-        for (const Screen& s : manager(session).screens) add(s.id, nlohmann::json::object());
+        for (const Screen& s : manager(session).state().screens) add(s.id, nlohmann::json::object());
     state["hardware"] = hardware;
 }
 

@@ -14,7 +14,7 @@ using Args = std::vector<std::string>;
 VirtualSpec storedSpec(HeadlessSession& session, const std::string& text) {
     auto id = Uuid::parse(text);
     if (!id) throw UsageError("\"" + text + "\" is not a spec id");
-    for (const VirtualSpec& spec : session.context().displayManager().specs)
+    for (const VirtualSpec& spec : session.context().displayManager().state().specs)
         if (spec.id == *id) return spec;
     throw UsageError("no virtual screen has the id " + text);
 }
@@ -106,7 +106,7 @@ void addConfigState(HeadlessSession& session, nlohmann::json& state) {
     DisplayManager& m = session.context().displayManager();
     nlohmann::json modes = nlohmann::json::object();
     nlohmann::json current = nlohmann::json::object();
-    for (const Screen& s : m.screens) {
+    for (const Screen& s : m.state().screens) {
         if (!s.isActive) continue;
         nlohmann::json list = nlohmann::json::array();
         for (const ModeOption& mode : m.modes(s.id)) list.push_back(modeJson(mode));

@@ -46,27 +46,27 @@ void registerDisplayCommands(DoRegistry& r) {
 void addDisplayState(HeadlessSession& session, nlohmann::json& state) {
     DisplayManager& m = session.context().displayManager();
     nlohmann::json screens = nlohmann::json::array();
-    for (const Screen& s : m.screens) screens.push_back(screenJson(s));
+    for (const Screen& s : m.state().screens) screens.push_back(screenJson(s));
     state["screens"] = screens;
-    state["brightness"] = byId(m.brightness, same);
-    state["method"] = byId(m.method, [](BrightnessMethod v) { return toString(v); });
-    state["softwareReason"] = byId(m.softwareReason, same);
-    state["volume"] = byId(m.volume, same);
-    state["inputSource"] = byId(m.inputSource, same);
+    state["brightness"] = byId(m.state().brightness, same);
+    state["method"] = byId(m.state().method, [](BrightnessMethod v) { return toString(v); });
+    state["softwareReason"] = byId(m.state().softwareReason, same);
+    state["volume"] = byId(m.state().volume, same);
+    state["inputSource"] = byId(m.state().inputSource, same);
     nlohmann::json prefs = nlohmann::json::object();
-    for (const auto& [uuid, p] : m.prefs) prefs[uuid] = toJson(p);
+    for (const auto& [uuid, p] : m.state().prefs) prefs[uuid] = toJson(p);
     state["prefs"] = prefs;
     nlohmann::json specs = nlohmann::json::array();
-    for (const auto& s : m.specs) specs.push_back(toJson(s));
+    for (const auto& s : m.state().specs) specs.push_back(toJson(s));
     state["specs"] = specs;
     nlohmann::json hidpi = nlohmann::json::object();
-    for (const auto& [uuid, s] : m.hiDPIMap) hidpi[uuid] = toJson(s);
+    for (const auto& [uuid, s] : m.state().hiDPIMap) hidpi[uuid] = toJson(s);
     state["hiDPIMap"] = hidpi;
-    state["disabled"] = byId(m.disabled, same);
-    state["lastError"] = m.lastError ? nlohmann::json(*m.lastError) : nlohmann::json(nullptr);
-    state["pipOpen"] = nlohmann::json(std::vector<DisplayID>(m.pipOpen.begin(), m.pipOpen.end()));
-    state["profileTick"] = m.profileTick;
-    state["xdrLevel"] = byId(m.xdrLevel, same);
+    state["disabled"] = byId(m.state().disabled, same);
+    state["lastError"] = m.state().lastError ? nlohmann::json(*m.state().lastError) : nlohmann::json(nullptr);
+    state["pipOpen"] = nlohmann::json(std::vector<DisplayID>(m.state().pipOpen.begin(), m.state().pipOpen.end()));
+    state["profileTick"] = m.state().profileTick;
+    state["xdrLevel"] = byId(m.state().xdrLevel, same);
 }
 
 }  // namespace vp

@@ -34,7 +34,7 @@ void addLifecycleState(HeadlessSession& session, nlohmann::json& state) {
     DisplayManager& manager = session.context().displayManager();
     nlohmann::json& profiles = state["iccProfiles"];
     profiles = nlohmann::json::object();
-    for (const Screen& screen : manager.screens) {
+    for (const Screen& screen : manager.state().screens) {
         nlohmann::json& list = profiles[std::to_string(screen.id)];
         list = nlohmann::json::array();
         for (const ICCProfile& p : manager.iccProfiles(screen.id)) list.push_back({{"name", p.name}, {"path", p.path}});

@@ -24,26 +24,26 @@ CardFacts cardFacts(AppContext& context, const Screen& screen) {
     const DisplayID id = screen.id;
     CardFacts f;
     f.screen = screen;
-    f.screens = dm.screens;
-    f.brightness = lookup(dm.brightness, id).value_or(1.0);
-    f.method = lookup(dm.method, id);
-    f.softwareReason = lookup(dm.softwareReason, id);
+    f.screens = dm.state().screens;
+    f.brightness = lookup(dm.state().brightness, id).value_or(1.0);
+    f.method = lookup(dm.state().method, id);
+    f.softwareReason = lookup(dm.state().softwareReason, id);
     f.prefs = dm.prefsFor(screen);
     f.hasDDC = dm.hasDDC(id);
-    f.volume = lookup(dm.volume, id);
-    f.inputSource = lookup(dm.inputSource, id);
+    f.volume = lookup(dm.state().volume, id);
+    f.inputSource = lookup(dm.state().inputSource, id);
     if (f.inputSource) f.inputName = InputSources::name(*f.inputSource);
     for (const InputSource& source : InputSources::all()) f.inputChoices.emplace_back(source.code, source.name);
     f.supportsXDR = dm.supportsXDR(screen);
-    f.xdrLevel = lookup(dm.xdrLevel, id).value_or(0.0);
+    f.xdrLevel = lookup(dm.state().xdrLevel, id).value_or(0.0);
     f.canOfferHiDPI = dm.canOfferHiDPI(screen);
     f.hiDPIOn = dm.hiDPIOn(screen);
     if (screen.isOurVirtual) f.physical = dm.physicalForHiDPI(id);
-    f.pipOpen = dm.pipOpen.contains(id);
+    f.pipOpen = dm.state().pipOpen.contains(id);
     f.canDisable = dm.canDisable();
     f.switchOffUnavailable = LR(platform.capabilities().switchOff.reason);
     f.virtualDisplaysUnavailable = LR(platform.capabilities().virtualDisplays.reason);
-    for (const VirtualSpec& spec : dm.specs)
+    for (const VirtualSpec& spec : dm.state().specs)
         if (context.virtualEngine().displayID(spec.id) == id) f.ownSpec = spec;
     if (screen.isActive) {
         f.modes = dm.modes(id);

@@ -243,8 +243,8 @@ QWidget* ScreenCard::brightnessRow() {
     auto* layout = hbox(row, 6);
     const DisplayID id = screen_.id;
     layout->addWidget(slider(
-        "brightness", model_.brightness, DS::primary, "sun.max", [this, id](double v) { manager_.brightness[id] = v; },
-        [this, id](double v) { manager_.setBrightness(id, v); }), 1);
+        "brightness", model_.brightness, DS::primary, "sun.max", [this, id](double v) { manager_.setBrightness(id, v); },
+        {}), 1);
     QLabel* method = text(q(model_.methodLabel), 9, DS::faint, QFont::Bold);
     QFont font = method->font();
     font.setLetterSpacing(QFont::AbsoluteSpacing, 0.6);
@@ -290,14 +290,14 @@ QWidget* ScreenCard::extras() {
     if (model_.xdrLevel) {
         GlowSlider* xdr = slider(
             "xdr", *model_.xdrLevel, DS::warning, "sun.max.trianglebadge.exclamationmark",
-            [this, id](double v) { manager_.xdrLevel[id] = v; }, [this, screen](double v) { manager_.setXDR(screen, v); });
+            [this, screen](double v) { manager_.setXDR(screen, v); }, {});
         xdr->setToolTip(q(L("Brilho extra acima de 100% (XDR/HDR). Esquenta mais a tela e gasta mais bateria.")));
         column->addWidget(xdr);
     }
     if (model_.volume) {
         GlowSlider* volume = slider(
-            "volume", *model_.volume, DS::primary, "speaker.wave.2", [this, id](double v) { manager_.volume[id] = v; },
-            [this, id](double v) { manager_.setVolume(id, v); });
+            "volume", *model_.volume, DS::primary, "speaker.wave.2", [this, id](double v) { manager_.setVolume(id, v); },
+            {});
         volume->setToolTip(q(L("Volume do monitor (DDC)")));
         column->addWidget(volume);
         column->addWidget(switchRow(

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QString>
 
 #include <cstdint>
 
@@ -36,6 +37,11 @@ inline const QColor warm = hex(0xF5A35C);
 inline const QColor text = hex(0xEDEDF2);
 inline const QColor muted = hex(0x8A8A99);
 inline const QColor faint = hex(0x5A5A66);
+
+// A Qt style sheet with its colours named by token instead of retyped:
+// `$surface2` is that token's colour, `$primary@25` the same at 25% opacity.
+// An unknown token is left as written, so Qt ignores that property.
+QString sheet(const QString& withTokens);
 
 // Corner radius of card surfaces, in points.
 constexpr double radius = 14;

@@ -73,13 +73,13 @@ ChipMenuButton::ChipMenuButton(const QString& text, std::string symbol, QWidget*
 }
 
 void styleMenu(QMenu& menu) {
-    menu.setStyleSheet(QStringLiteral(
-        "QMenu { background: #1C1C22; color: #EDEDF2; border: 1px solid #26262E; padding: 4px; }"
+    menu.setStyleSheet(DS::sheet(QStringLiteral(
+        "QMenu { background: $surface2; color: $text; border: 1px solid $border; padding: 4px; }"
         "QMenu::item { padding: 4px 18px 4px 8px; border-radius: 4px; }"
-        "QMenu::item:selected { background: rgba(148, 152, 242, 0.25); }"
-        "QMenu::item:disabled { color: #5A5A66; }"
-        "QMenu::separator { height: 1px; background: #26262E; margin: 4px 6px; }"
-        "QMenu::section { color: #8A8A99; padding: 4px 8px; }"));
+        "QMenu::item:selected { background: $primary@25; }"
+        "QMenu::item:disabled { color: $faint; }"
+        "QMenu::separator { height: 1px; background: $border; margin: 4px 6px; }"
+        "QMenu::section { color: $muted; padding: 4px 8px; }")));
 }
 
 QAction* addItem(QMenu& menu, const QString& title, const std::string& symbol, std::function<void()> action) {

@@ -86,12 +86,12 @@ ManagerView::ManagerView(AppContext& context, QWidget* parent) : QWidget(parent)
     detail_->setFrameShape(QFrame::NoFrame);
     detail_->setWidgetResizable(true);
     detail_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    detail_->setStyleSheet(QStringLiteral(
+    detail_->setStyleSheet(DS::sheet(QStringLiteral(
         "QScrollArea { background: transparent; }"
         "QScrollBar:vertical { background: transparent; width: 8px; margin: 2px; }"
-        "QScrollBar::handle:vertical { background: #26262E; border-radius: 2px; min-height: 24px; }"
+        "QScrollBar::handle:vertical { background: $border; border-radius: 2px; min-height: 24px; }"
         "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
-        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }"));
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }")));
     detail_->viewport()->setAutoFillBackground(false);
     layout->addWidget(detail_, 1);
     select(ManagerSection::virtualScreens);

@@ -32,9 +32,11 @@ QString q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-const QString kFieldStyle = QStringLiteral(
-    "QLineEdit { background: #1C1C22; color: #EDEDF2; border: 1px solid #26262E; border-radius: 8px;"
-    " padding: 7px 10px; selection-background-color: #6E73E8; }");
+QString fieldStyle() {
+    return DS::sheet(QStringLiteral(
+        "QLineEdit { background: $surface2; color: $text; border: 1px solid $border; border-radius: 8px;"
+        " padding: 7px 10px; selection-background-color: $primaryDeep; }"));
+}
 
 // A label above a text field.
 QWidget* field(const QString& label, QLineEdit*& edit, const QString& placeholder, const char* name) {
@@ -47,7 +49,7 @@ QWidget* field(const QString& label, QLineEdit*& edit, const QString& placeholde
     edit->setObjectName(name);
     edit->setPlaceholderText(placeholder);
     edit->setFont(DS::font(12.5));
-    edit->setStyleSheet(kFieldStyle);
+    edit->setStyleSheet(fieldStyle());
     column->addWidget(edit);
     return box;
 }
@@ -110,7 +112,7 @@ VirtualPage::VirtualPage(AppContext& context, QWidget* parent) : QWidget(parent)
     createdColumn->addWidget(rowsHost);
     column->addWidget(created_);
 
-    changed_ = context_.displayManager().changed.connect([this] { syncRows(); });
+    changed_ = context_.displayManager().onChange([this] { syncRows(); });
     syncFields();
     syncRows();
 }
@@ -129,11 +131,11 @@ QWidget* VirtualPage::creationCard() {
     preset_->setObjectName("preset");
     preset_->setFixedWidth(200);
     preset_->setFont(DS::font(12));
-    preset_->setStyleSheet(QStringLiteral(
-        "QComboBox { background: #1C1C22; color: #EDEDF2; border: 1px solid #26262E; border-radius: 8px;"
+    preset_->setStyleSheet(DS::sheet(QStringLiteral(
+        "QComboBox { background: $surface2; color: $text; border: 1px solid $border; border-radius: 8px;"
         " padding: 6px 10px; }"
         "QComboBox::drop-down { border: none; width: 18px; }"
-        "QComboBox QAbstractItemView { background: #1C1C22; color: #EDEDF2; selection-background-color: #6E73E8; }"));
+        "QComboBox QAbstractItemView { background: $surface2; color: $text; selection-background-color: $primaryDeep; }")));
     for (const Preset& preset : Preset::all()) preset_->addItem(q(preset.id));
     top->addWidget(topPadded(preset_, 18), 0, Qt::AlignBottom);
     column->addLayout(top);
@@ -219,7 +221,7 @@ void VirtualPage::syncFields() {
 }
 
 void VirtualPage::syncRows() {
-    const std::vector<VirtualSpec>& specs = context_.displayManager().specs;
+    const std::vector<VirtualSpec>& specs = context_.displayManager().state().specs;
     created_->setVisible(!specs.empty());
     if (specs == shownSpecs_ && createdRows_->count() == int(specs.size())) return;
     shownSpecs_ = specs;

@@ -68,7 +68,7 @@ MenuPanel::MenuPanel(AppContext& context, std::function<void()> openManager, std
     column->addWidget(banner());
     column->addWidget(footer(std::move(openManager), std::move(quit)));
 
-    changed_ = manager_.changed.connect([this] { sync(); });
+    changed_ = manager_.onChange([this] { sync(); });
     sync();
 }
 
@@ -213,7 +213,7 @@ void MenuPanel::showEvent(QShowEvent* event) {
 }
 
 void MenuPanel::sync() {
-    model_ = panelModel(manager_.screens, manager_.averageBrightness(), manager_.lastError);
+    model_ = panelModel(manager_.state().screens, manager_.averageBrightness(), manager_.state().lastError);
     count_->setText(q(model_.countText));
     allScreens_->setVisible(model_.allScreensSlider);
     allSlider_->setValue(model_.averageBrightness);
@@ -226,7 +226,7 @@ void MenuPanel::sync() {
 }
 
 void MenuPanel::syncCards() {
-    const std::vector<Screen>& screens = manager_.screens;
+    const std::vector<Screen>& screens = manager_.state().screens;
     std::vector<DisplayID> order;
     for (const Screen& s : screens) order.push_back(s.id);
     bool sameShape = list_ && order == listed_ && (scroll_ != nullptr) == model_.scrolls;

@@ -19,7 +19,7 @@ std::vector<MoreAction> moreActions(const CardModel& m) {
 }
 
 DisplayID ownVirtual(DisplayManager& dm) {
-    for (const Screen& s : dm.screens)
+    for (const Screen& s : dm.state().screens)
         if (s.isOurVirtual) return s.id;
     return 0;
 }
@@ -139,7 +139,7 @@ TEST(CardFacts, AMonitorTheUserMayNotReachSaysWhyOnItsCard) {
     sim.platform->simHardware.addLink(link);
     sim.start();
     DisplayManager& dm = sim.manager();
-    EXPECT_EQ(dm.method.at(3), BrightnessMethod::software);
+    EXPECT_EQ(dm.state().method.at(3), BrightnessMethod::software);
     EXPECT_EQ(cardModel(cardFacts(*sim.context, *dm.screen(3))).methodNote, why);
     EXPECT_TRUE(link.monitor->packets().empty()) << "nothing is sent over a link that cannot open";
 
@@ -148,7 +148,7 @@ TEST(CardFacts, AMonitorTheUserMayNotReachSaysWhyOnItsCard) {
     sim.platform->simHardware.addLink(link);
     dm.setForceSoftware(*dm.screen(3), false);  // asks for a new probe
     sim.idle();
-    EXPECT_EQ(dm.method.at(3), BrightnessMethod::ddc);
+    EXPECT_EQ(dm.state().method.at(3), BrightnessMethod::ddc);
     EXPECT_FALSE(cardModel(cardFacts(*sim.context, *dm.screen(3))).methodNote);
 }
 

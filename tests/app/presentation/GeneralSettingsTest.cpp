@@ -25,7 +25,7 @@ TEST(GeneralSettings, DimBelowMinimumRefreshesTheScreens) {
     sim.start();
     GeneralSettings page(*sim.context);
     int published = 0;
-    auto connection = sim.manager().changed.connect([&] { ++published; });
+    auto connection = sim.manager().onChange([&] { ++published; });
     page.set(GeneralSwitch::restoreHiDPI, false);
     EXPECT_EQ(published, 0);
     page.set(GeneralSwitch::dimBelow, false);
@@ -48,11 +48,11 @@ TEST(GeneralSettings, LoginItemGoesThroughThePlatformAndReportsARefusal) {
     EXPECT_FALSE(page.value(GeneralSwitch::loginItem));
     page.set(GeneralSwitch::loginItem, true);
     EXPECT_TRUE(sim.platform->simSystem.loginItem);
-    EXPECT_FALSE(sim.manager().lastError);
+    EXPECT_FALSE(sim.manager().state().lastError);
 
     sim.platform->simSystem.refuseLoginItem = true;
     page.set(GeneralSwitch::loginItem, false);
-    EXPECT_TRUE(sim.manager().lastError);
+    EXPECT_TRUE(sim.manager().state().lastError);
     EXPECT_FALSE(page.value(GeneralSwitch::loginItem));  // the switch keeps the user's position
 }
 
