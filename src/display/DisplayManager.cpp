@@ -87,6 +87,9 @@ void DisplayManager::start() {
     platform_.hardware().watchBacklights([weak, this](DisplayID display) {
         if (weak.lock()) backlightChangedOutside(display);
     });
+    platform_.watchCapabilities([weak, this] {
+        if (weak.lock()) capabilitiesChanged();
+    });
 
     createEnabledVirtuals();
     refresh();

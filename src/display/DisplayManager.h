@@ -162,6 +162,7 @@ private:
     void reapplyColor(const Screen& screen);
     double gammaDim(const Screen& screen) const;
     void updateShade(const Screen& screen);
+    void capabilitiesChanged();
 
     // volume
     std::vector<DisplayID> volumeTargets() const;

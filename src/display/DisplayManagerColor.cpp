@@ -20,10 +20,15 @@ double DisplayManager::gammaDim(const Screen& screen) const {
     return std::max(it == source.end() ? 1.0 : it->second, gammaFloor);
 }
 
+// Where the system cannot blend a shade over the screen (no compositing
+// manager), a shade would be drawn opaque: dimming stops at the gamma floor.
 void DisplayManager::updateShade(const Screen& screen) {
     const auto& source = methodOf(screen.id) == BrightnessMethod::software ? state_.brightness : subDim;
     auto it = source.find(screen.id);
-    const double alpha = curve::shadeAlpha(it == source.end() ? std::nullopt : std::optional(it->second), gammaFloor);
+    const double alpha =
+        platform_.capabilities().shade
+            ? curve::shadeAlpha(it == source.end() ? std::nullopt : std::optional(it->second), gammaFloor)
+            : 0.0;
     auto stored = shadeAlpha.find(screen.id);
     const double previous = stored == shadeAlpha.end() ? 0.0 : stored->second;
     if (alpha != 0 && std::abs(alpha - previous) <= kShadeTolerance) return;
@@ -40,6 +45,13 @@ void DisplayManager::reapplyColor(const Screen& screen) {
     Gamma& gamma = gamma_;
     if (Gamma::isNeutral(dim, p.warmth, p.contrast)) gamma.restore(screen.id);
     else gamma.apply(screen.id, dim, p.warmth, p.contrast);
+}
+
+// A shade that could be shown a moment ago may now turn its screen black,
+// or one may now be possible: every screen's dimming is decided again.
+void DisplayManager::capabilitiesChanged() {
+    for (const Screen& s : state_.screens) reapplyColor(s);
+    publish();
 }
 
 void DisplayManager::setWarmth(const Screen& screen, double value) {

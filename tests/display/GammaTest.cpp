@@ -191,5 +191,28 @@ TEST(Gamma, ResetColorOfASoftwareScreenAlsoResetsItsBrightness) {
     EXPECT_NEAR(gammaOf(*sim.platform, 2).r.back(), std::pow(0.5, 1.6), 1e-6);
 }
 
+// A compositing manager that stops while a screen is shaded would leave an
+// opaque black window over it: the shade goes, and the gamma floor holds.
+TEST(Gamma, AShadeGoesWhenTheSystemCanNoLongerBlendIt) {
+    Sim sim;
+    sim.start();
+    auto& m = sim.manager();
+    m.setBrightness(kPlain, 0.02);
+    ASSERT_TRUE(shadeOf(*sim.platform, kPlain));
+
+    sim.platform->simCapabilities.shade = Ability::no("no compositing manager");
+    sim.platform->capabilitiesChanged();
+    sim.idle();
+    EXPECT_FALSE(shadeOf(*sim.platform, kPlain));
+    EXPECT_NEAR(gammaOf(*sim.platform, kPlain).r.back(), DisplayManager::gammaFloor, 1e-6);
+    m.setBrightness(kPlain, 0.01);
+    EXPECT_FALSE(shadeOf(*sim.platform, kPlain));
+
+    sim.platform->simCapabilities.shade = Ability::yes();
+    sim.platform->capabilitiesChanged();
+    sim.idle();
+    EXPECT_TRUE(shadeOf(*sim.platform, kPlain));
+}
+
 }  // namespace
 }  // namespace vp::test

@@ -19,7 +19,7 @@ class LinuxBed : public HeadlessBed {
 public:
     LinuxBed(LinuxPlatformOptions options) : platform_(std::move(options), runtime_.runtime()) {}
     Platform& platform() override { return platform_; }
-    const std::string& summary() const { return platform_.summary(); }
+    std::string summary() const { return platform_.summary(); }
     // A command-line run waits for what its operations set in motion (DDC/CI
     // exchanges, configuration steps); the start's own delayed housekeeping
     // (gamma re-applied once the desktop has settled, HiDPI pairs restored)

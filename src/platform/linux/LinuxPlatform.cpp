@@ -102,7 +102,10 @@ void LinuxPlatform::makeX11Services(const LinuxPlatformOptions& options) {
     // The watch's thread hands each change to the main queue, where the
     // core reads the capabilities.
     compositor_ = std::make_unique<x11::CompositorWatch>(options.x11Display, [this](bool present) {
-        runtime_.main.post([this, present] { capabilities_.shade = shadeWith(present); });
+        runtime_.main.post([this, present] {
+            capabilities_.shade = shadeWith(present);
+            if (capabilitiesChanged_) capabilitiesChanged_();
+        });
     });
 }
 

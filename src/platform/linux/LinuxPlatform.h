@@ -47,7 +47,7 @@ public:
 
     std::string name() const override { return "linux"; }
     // Which back-ends run, and what is missing: for standard error and the panel.
-    const std::string& summary() const { return summary_; }
+    std::string summary() const override { return summary_; }
     // The displays as the window system lists them, for a window system made
     // before the platform, and the output each is on (the RandR output or
     // connector, which is also what Qt names its screen; empty when unknown).
@@ -55,6 +55,7 @@ public:
     std::string outputName(DisplayID id) { return connectorOf(id); }
 
     const Capabilities& capabilities() const override { return capabilities_; }
+    void watchCapabilities(std::function<void()> changed) override { capabilitiesChanged_ = std::move(changed); }
     Runtime runtime() override { return runtime_; }
     DisplayServices& displays() override { return *displays_; }
     MonitorHardware& hardware() override;
@@ -77,6 +78,7 @@ private:
     LinuxPlatformOptions options_;
     Runtime runtime_;
     Capabilities capabilities_;
+    std::function<void()> capabilitiesChanged_;
     std::string summary_;
     LinuxSystem system_;
     std::unique_ptr<DisplayServices> displays_;

@@ -25,6 +25,7 @@ public:
 
     std::string name() const override { return sim_.name(); }
     const Capabilities& capabilities() const override { return sim_.capabilities(); }
+    void watchCapabilities(std::function<void()> changed) override { sim_.watchCapabilities(std::move(changed)); }
     Runtime runtime() override { return runtime_.runtime(); }
     DisplayServices& displays() override { return sim_.displays(); }
     MonitorHardware& hardware() override { return sim_.hardware(); }

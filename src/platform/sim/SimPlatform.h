@@ -50,6 +50,11 @@ public:
 
     std::string name() const override { return "simulated"; }
     const Capabilities& capabilities() const override { return simCapabilities; }
+    void watchCapabilities(std::function<void()> changed) override { capabilitiesWatcher_ = std::move(changed); }
+    // After a test changed simCapabilities, as a real system announces it.
+    void capabilitiesChanged() {
+        if (capabilitiesWatcher_) mainQueue.post(capabilitiesWatcher_);
+    }
     Runtime runtime() override { return external_ ? *external_ : Runtime{mainQueue, *ddcQueue_, clock, sleeper}; }
     DisplayServices& displays() override { return simDisplays; }
     MonitorHardware& hardware() override { return simHardware; }
@@ -85,6 +90,8 @@ public:
 
 private:
     void connectSimulations();
+
+    std::function<void()> capabilitiesWatcher_;
 };
 
 }  // namespace vp

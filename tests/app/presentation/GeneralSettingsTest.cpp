@@ -72,12 +72,14 @@ TEST(GeneralSettings, AccessibilityWarningOnlyWithVolumeKeysAndFollowsThePoll) {
     EXPECT_FALSE(page.accessibilityWarning());
 }
 
-TEST(AboutRows, VersionFromTheBuildAndTheRealLogLocation) {
+TEST(AboutRows, VersionFromTheBuildThePlatformAndTheRealLogLocation) {
     test::Sim sim;
     auto rows = aboutRows(*sim.platform);
-    ASSERT_EQ(rows.size(), 4u);
+    ASSERT_EQ(rows.size(), 5u);
     EXPECT_EQ(rows[0].second, VELVETPANE_VERSION);
-    EXPECT_EQ(rows[3].second, sim.platform->simSystem.logFileDisplayPath());
+    // Nobody should take the simulated screens for their own.
+    EXPECT_EQ(rows[1].second, "simulated: no real screen is controlled");
+    EXPECT_EQ(rows[4].second, sim.platform->simSystem.logFileDisplayPath());
 }
 
 }  // namespace
