@@ -5,6 +5,7 @@
 #include "platform/linux/Unavailable.h"
 #include "platform/linux/desktop/ColordProfiles.h"
 #include "platform/linux/gnome/GnomeDisplays.h"
+#include "platform/linux/gnome/GnomeInput.h"
 #include "platform/linux/gnome/GnomeVirtualDisplays.h"
 #include "platform/linux/x11/CompositorWatch.h"
 #include "platform/linux/x11/X11Capture.h"
@@ -12,6 +13,7 @@
 #include "platform/linux/x11/X11Input.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace vp {
 
@@ -21,10 +23,17 @@ constexpr const char* kNoCompositor =
     "no compositing manager runs: a translucent shade would turn the screen black, so dimming stops at the gamma floor";
 constexpr const char* kGnomeShade = "GNOME on Wayland lets no program lay a translucent window over the screens";
 constexpr const char* kGnomeKeys =
-    "GNOME keeps the brightness and volume keys for itself; give them to Velvetpane in GNOME's keyboard shortcuts";
+    "GNOME keeps the brightness and volume keys for itself; Velvetpane can add shortcuts of its own to GNOME's";
 constexpr const char* kNoCapture = "this session offers no screen capture the program can use";
 
 Ability shadeWith(bool compositor) { return compositor ? Ability::yes() : Ability::no(kNoCompositor); }
+
+// What a desktop shortcut runs: this program, from where it was started.
+std::string ownProgram() {
+    std::error_code ec;
+    auto path = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string("velvetpane") : path.string();
+}
 
 }  // namespace
 
@@ -35,6 +44,7 @@ LinuxPlatform::LinuxPlatform(LinuxPlatformOptions options, Runtime runtime, Wind
                                                 [this](const std::string& connector) { return displayOn(connector); });
     if (!virtualDisplays_) virtualDisplays_ = std::make_unique<NoVirtualDisplays>();
     if (x11_) makeX11Services(options_);
+    if (gnome_) input_ = std::make_unique<gnome::GnomeInput>(ownProgram());
     if (!input_) input_ = std::make_unique<NoKeys>();
     if (!capture_) capture_ = std::make_unique<NoCapture>(kNoCapture);
     windows_ = windows;
@@ -69,10 +79,17 @@ void LinuxPlatform::makeDisplays(const LinuxPlatformOptions& options) {
     }
     if (options.choice.displays == DisplayBackendKind::gnome) {
         auto gnome = std::make_unique<gnome::GnomeDisplays>(options.sessionBus, state);
-        gnome_ = gnome.get();
-        virtualDisplays_ = std::make_unique<gnome::GnomeVirtualDisplays>(*gnome_, options.sessionBus);
-        displays_ = std::move(gnome);
-        return;
+        // Starting reads mutter's state, puts back what a killed run left
+        // and watches for changes; without it no display is listed.
+        std::string why;
+        if (gnome->start(why)) {
+            for (const auto& note : gnome->notes()) summary_.append(note).append("; ");
+            gnome_ = gnome.get();
+            virtualDisplays_ = std::make_unique<gnome::GnomeVirtualDisplays>(*gnome_, options.sessionBus);
+            displays_ = std::move(gnome);
+            return;
+        }
+        summary_.append("GNOME displays unavailable (").append(why).append("); ");
     }
     auto links = std::make_unique<LinkDisplays>(drmLinks(options.paths));
     links_ = links.get();
