@@ -10,6 +10,7 @@
 #include "ui/components/Symbols.h"
 #include "ui/controls/Text.h"
 #include "ui/controls/Toggle.h"
+#include "ui/manager/DesktopShortcutsCard.h"
 #include "ui/manager/PageHeader.h"
 
 #include <QHBoxLayout>
@@ -81,6 +82,9 @@ GeneralPage::GeneralPage(AppContext& context, QWidget* parent)
     column->setSpacing(16);
     column->addWidget(new PageHeader(q(L("Geral")), q(L("Como o Velvetpane")), q(L("se comporta."))));
     column->addWidget(behaviourCard());
+    // Where no key reaches the program, the desktop's own shortcuts can.
+    if (context_.platform().capabilities().keys == KeyDelivery::none)
+        column->addWidget(new DesktopShortcutsCard(context_.platform().input().desktopShortcuts()));
 
     QLabel* safety = wrappingText(
         q(L("Ao sair, o Velvetpane devolve as cores originais, religa telas desligadas e desfaz o HiDPI virtual. Se algo "
