@@ -5,9 +5,6 @@
 
 #include <QWidget>
 
-class QLabel;
-class QVBoxLayout;
-
 namespace vp {
 class DesktopShortcuts;
 }
