@@ -50,7 +50,7 @@ public:
 class DesktopShortcutsCardTest : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void addedOnClickAndRemovedAgain() {
         PagesWorld world;  // the language and the application
         FakeShortcuts desktop;
