@@ -38,6 +38,36 @@ const std::map<std::string, std::vector<std::string>>& table() {
           "Beim Beenden stellt Velvetpane die ursprünglichen Farben wieder her, schaltet getrennte Bildschirme "
           "wieder ein und macht virtuelles HiDPI rückgängig. Wenn mit einem Bildschirm etwas schiefgeht, beende die "
           "App (oder starte den Computer neu) und alles ist wieder normal."}},
+        {"Atalhos da área de trabalho",
+         {"Desktop shortcuts", "Atajos del escritorio", "Scorciatoie del desktop", "Raccourcis du bureau",
+          "Schreibtisch-Kurzbefehle"}},
+        {"A área de trabalho fica com as teclas de brilho. O Velvetpane pode adicionar atalhos próprios que "
+         "aumentam e diminuem o brilho das telas que controla.",
+         {"The desktop keeps the brightness keys for itself. Velvetpane can add shortcuts of its own that raise and "
+          "lower the brightness of the screens it controls.",
+          "El escritorio se queda con las teclas de brillo. Velvetpane puede añadir atajos propios que suben y bajan "
+          "el brillo de las pantallas que controla.",
+          "Il desktop tiene per sé i tasti della luminosità. Velvetpane può aggiungere scorciatoie proprie che "
+          "alzano e abbassano la luminosità degli schermi che controlla.",
+          "Le bureau garde les touches de luminosité pour lui. Velvetpane peut ajouter ses propres raccourcis qui "
+          "augmentent et baissent la luminosité des écrans qu’il contrôle.",
+          "Der Schreibtisch behält die Helligkeitstasten für sich. Velvetpane kann eigene Kurzbefehle hinzufügen, "
+          "die die Helligkeit der Bildschirme erhöhen und senken, die es steuert."}},
+        {"Atalhos adicionados: %@",
+         {"Shortcuts added: %@", "Atajos añadidos: %@", "Scorciatoie aggiunte: %@", "Raccourcis ajoutés : %@",
+          "Hinzugefügte Kurzbefehle: %@"}},
+        {"Mais brilho: %@",
+         {"Brighter: %@", "Más brillo: %@", "Più luminosità: %@", "Plus lumineux : %@", "Heller: %@"}},
+        {"Menos brilho: %@",
+         {"Darker: %@", "Menos brillo: %@", "Meno luminosità: %@", "Moins lumineux : %@", "Dunkler: %@"}},
+        {"Adicionar atalhos",
+         {"Add shortcuts", "Añadir atajos", "Aggiungi scorciatoie", "Ajouter les raccourcis", "Kurzbefehle hinzufügen"}},
+        {"Remover atalhos",
+         {"Remove shortcuts", "Quitar atajos", "Rimuovi scorciatoie", "Supprimer les raccourcis",
+          "Kurzbefehle entfernen"}},
+        {"Os atalhos não foram alterados: %@",
+         {"The shortcuts were not changed: %@", "Los atajos no se cambiaron: %@", "Le scorciatoie non sono state "
+          "modificate: %@", "Les raccourcis n’ont pas été modifiés : %@", "Die Kurzbefehle wurden nicht geändert: %@"}},
         {"Atalhos por URL",
          {"URL shortcuts", "Atajos por URL", "Scorciatoie URL", "Raccourcis par URL", "URL-Kurzbefehle"}},
         {"Atualizar", {"Refresh", "Actualizar", "Aggiorna", "Actualiser", "Aktualisieren"}},
@@ -419,15 +449,16 @@ const std::map<std::string, std::vector<std::string>>& platformTable() {
           "Per assegnare i profili serve colord, il gestore del colore del desktop",
           "L’attribution de profils nécessite colord, le gestionnaire de couleurs du bureau",
           "Zum Zuweisen von Profilen wird colord benötigt, die Farbverwaltung der Arbeitsumgebung"}},
-        {"GNOME keeps the brightness and volume keys for itself; give them to Velvetpane in GNOME's keyboard shortcuts",
-         {"o GNOME guarda as teclas de brilho e volume para si; passe-as ao Velvetpane nos atalhos de teclado do GNOME",
-          "GNOME se reserva las teclas de brillo y volumen; asígnalas a Velvetpane en los atajos de teclado de GNOME",
-          "GNOME tiene per sé i tasti di luminosità e volume; assegnali a Velvetpane nelle scorciatoie da tastiera di "
+        {"GNOME keeps the brightness and volume keys for itself; Velvetpane can add shortcuts of its own to GNOME's",
+         {"o GNOME guarda as teclas de brilho e volume para si; o Velvetpane pode acrescentar atalhos próprios aos do "
           "GNOME",
-          "GNOME garde pour lui les touches de luminosité et de volume ; confiez-les à Velvetpane dans les raccourcis "
-          "clavier de GNOME",
-          "GNOME behält die Helligkeits- und Lautstärketasten für sich; gib sie Velvetpane in den Tastenkürzeln von "
-          "GNOME"}},
+          "GNOME se reserva las teclas de brillo y volumen; Velvetpane puede añadir atajos propios a los de GNOME",
+          "GNOME tiene per sé i tasti di luminosità e volume; Velvetpane può aggiungere scorciatoie proprie a quelle di "
+          "GNOME",
+          "GNOME garde pour lui les touches de luminosité et de volume ; Velvetpane peut ajouter ses propres raccourcis "
+          "à ceux de GNOME",
+          "GNOME behält die Helligkeits- und Lautstärketasten für sich; Velvetpane kann GNOME eigene Tastenkürzel "
+          "hinzufügen"}},
         {"GNOME on Wayland lets no program lay a translucent window over the screens",
          {"o GNOME no Wayland não deixa nenhum programa pôr uma janela translúcida sobre as telas",
           "GNOME en Wayland no deja que ningún programa ponga una ventana translúcida sobre las pantallas",

@@ -151,6 +151,14 @@ std::optional<std::uint32_t> displayNumber(std::string_view text) {
     return id;
 }
 
+// A desktop shortcut standing in for a brightness key sends this.
+std::optional<UrlCommand> stepCommand(const UrlParts& parts, const QueryItem& item) {
+    if (parts.host != "brightness" || !item.value) return std::nullopt;
+    const int step = *item.value == "up" ? 1 : *item.value == "down" ? -1 : 0;
+    if (step == 0) return std::nullopt;
+    return UrlCommand{UrlCommandKind::brightness, 0, std::nullopt, step};
+}
+
 }  // namespace
 
 std::optional<UrlParts> splitURL(std::string_view text) {
@@ -198,6 +206,8 @@ std::optional<UrlCommand> parseUrlCommand(std::string_view url) {
     auto parts = splitURL(url);
     if (!parts || !isOurScheme(parts->scheme) || !parts->queryItems) return std::nullopt;
     const auto& items = *parts->queryItems;
+    auto step = std::find_if(items.begin(), items.end(), [](const QueryItem& i) { return i.name == "step"; });
+    if (step != items.end()) return stepCommand(*parts, *step);
     auto item = std::find_if(items.begin(), items.end(), [](const QueryItem& i) { return i.name == "value"; });
     if (item == items.end() || !item->value) return std::nullopt;
     auto fraction = percentFraction(*item->value);

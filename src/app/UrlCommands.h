@@ -39,6 +39,9 @@ struct UrlCommand {
     UrlCommandKind kind = UrlCommandKind::brightness;
     double fraction = 0;                  // 0…1
     std::optional<std::uint32_t> display;  // none: every screen
+    // Brightness only: one key step up (1) or down (-1) on every screen, as
+    // the brightness keys move it, instead of a value ("step=up|down").
+    int step = 0;
     bool operator==(const UrlCommand&) const = default;
 };
 

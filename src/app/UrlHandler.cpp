@@ -1,6 +1,7 @@
 #include "app/Log.h"
 #include "app/UrlCommands.h"
 #include "display/DisplayManager.h"
+#include "input/BrightnessKeys.h"
 
 namespace vp {
 
@@ -22,6 +23,10 @@ void handleURLs(DisplayManager& manager, Log& log, const std::vector<std::string
     for (const std::string& url : urls) {
         auto command = parseUrlCommand(url);
         if (!command) continue;
+        if (command->step) {
+            manager.stepAllBrightness(command->step * BrightnessKeys::step);
+            continue;
+        }
         if (command->display) {
             applyToOne(manager, log, *command, url);
             continue;

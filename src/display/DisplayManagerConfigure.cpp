@@ -5,7 +5,9 @@
 namespace vp {
 
 std::string DisplayManager::refusal(Status status) const {
-    return L("O sistema recusou a mudança") + " (" + std::to_string(status) + ")";
+    std::string text = L("O sistema recusou a mudança") + " (" + std::to_string(status) + ")";
+    if (std::string words = platform_.displays().lastFailure(); !words.empty()) text.append(": ").append(words);
+    return text;
 }
 
 // Every configuration change goes through here: begin, the steps, then

@@ -84,6 +84,9 @@ public:
     virtual Status configureEnabled(ConfigHandle handle, DisplayID id, bool enabled) = 0;
     virtual Status cancelConfiguration(ConfigHandle handle) = 0;
     virtual Status completeConfiguration(ConfigHandle handle, ConfigureOption option) = 0;
+    // The system's own words for why a step or the completion of the
+    // latest transaction failed; empty when it gave none.
+    virtual std::string lastFailure() const { return {}; }
 
     // Gamma. readGamma gives none when the display refuses its table.
     virtual std::optional<GammaTable> readGamma(DisplayID id, std::size_t capacity) = 0;

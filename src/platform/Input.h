@@ -3,6 +3,8 @@
 // where the sound goes. A back-end translates its own key events into these
 // few; every other key stays with the desktop and never reaches the core.
 
+#include "platform/Capabilities.h"
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -32,6 +34,47 @@ public:
     virtual ~KeyWatch() = default;
 };
 
+// A shortcut the desktop itself keeps that runs this program with a
+// velvetpane:// URL: the way to the brightness keys where the desktop keeps
+// those keys and lets no program watch keys.
+struct DesktopShortcut {
+    Key key = Key::brightnessUp;  // what pressing it does
+    std::string keys;             // what the user presses, as the desktop writes it
+    bool operator==(const DesktopShortcut&) const = default;
+};
+
+// Our shortcuts in the desktop's settings, added and removed only when the
+// user asks. The user's own shortcuts are never touched.
+class DesktopShortcuts {
+public:
+    virtual ~DesktopShortcuts() = default;
+    // Whether this desktop takes such shortcuts, and why not when it does not.
+    virtual Ability ability() = 0;
+    // Ours, as the desktop keeps them now.
+    virtual std::vector<DesktopShortcut> installed() = 0;
+    // Adds ours for brightness up and down, replacing any of ours; false
+    // with why when the desktop's settings could not be written.
+    virtual bool install(std::string& why) = 0;
+    virtual bool remove(std::string& why) = 0;
+};
+
+// A platform without desktop shortcuts, and why.
+class NoDesktopShortcuts final : public DesktopShortcuts {
+public:
+    explicit NoDesktopShortcuts(std::string why) : why_(std::move(why)) {}
+    Ability ability() override { return Ability::no(why_); }
+    std::vector<DesktopShortcut> installed() override { return {}; }
+    bool install(std::string& why) override { return refuse(why); }
+    bool remove(std::string& why) override { return refuse(why); }
+
+private:
+    bool refuse(std::string& why) const {
+        why = why_;
+        return false;
+    }
+    std::string why_;
+};
+
 class InputServices {
 public:
     virtual ~InputServices() = default;
@@ -57,6 +100,11 @@ public:
     // Keys of the last watch that did not come to us, each with why and what
     // the user can do; empty where every key came.
     virtual std::vector<std::pair<Key, std::string>> keyProblems() { return {}; }
+    // Shortcuts the desktop keeps for us; by default a platform has none.
+    virtual DesktopShortcuts& desktopShortcuts() {
+        static NoDesktopShortcuts none("this desktop keeps no shortcuts that run programs");
+        return none;
+    }
 };
 
 }  // namespace vp

@@ -69,6 +69,11 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"velvetpane://brightness?value=40&display=2x", std::nullopt},
         CommandCase{"velvetpane://brightness?value=40&display=4294967296", std::nullopt},
         CommandCase{"velvetpane://brightness?value=40&display", std::nullopt},
+        // A key step for desktop shortcuts: brightness of every screen only.
+        CommandCase{"velvetpane://brightness?step=up", UrlCommand{Kind::brightness, 0, std::nullopt, 1}},
+        CommandCase{"velvetpane://brightness?step=down", UrlCommand{Kind::brightness, 0, std::nullopt, -1}},
+        CommandCase{"velvetpane://brightness?step=sideways", std::nullopt},
+        CommandCase{"velvetpane://warmth?step=up", std::nullopt},
         // Not well-formed: the whole URL is ignored.
         CommandCase{"velvetpane://brightness?value=50 ", std::nullopt},
         CommandCase{"velvetpane://brightness?value=5%", std::nullopt},

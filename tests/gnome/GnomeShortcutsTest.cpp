@@ -1,6 +1,7 @@
 // GNOME custom shortcuts written into a private settings store (a key file
 // in a temporary folder), as GNOME Settings would show them.
 
+#include "platform/linux/gnome/GnomeInput.h"
 #include "platform/linux/gnome/GnomeShortcuts.h"
 #include "support/TempDir.h"
 
@@ -56,6 +57,44 @@ TEST_F(GnomeShortcutsTest, OursAreAddedAndRemovedBesideTheUsersOwn) {
     std::string settings = test::readFile((home.path() / "glib-2.0/settings/keyfile").string());
     EXPECT_NE(settings.find("custom0"), std::string::npos) << settings;
     EXPECT_EQ(settings.find("command="), std::string::npos) << "our entries are reset: " << settings;
+}
+
+// What the keys page offers on GNOME: brightness up and down as custom
+// shortcuts running the program with a URL, and nothing of ours afterwards.
+TEST_F(GnomeShortcutsTest, DesktopShortcutsStandInForTheBrightnessKeys) {
+    GnomeDesktopShortcuts desktop("/opt/velvet pane/velvetpane", env);
+    ASSERT_TRUE(desktop.ability());
+    EXPECT_TRUE(desktop.installed().empty()) << "nothing is written before the user asks";
+    std::string why;
+    ASSERT_TRUE(desktop.install(why)) << why;
+    EXPECT_EQ(desktop.installed(), (std::vector<DesktopShortcut>{{Key::brightnessUp, "Ctrl+Super+Up"},
+                                                                 {Key::brightnessDown, "Ctrl+Super+Down"}}));
+    auto kept = shortcuts.ours();
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[0].command, "'/opt/velvet pane/velvetpane' 'velvetpane://brightness?step=up'");
+    EXPECT_EQ(kept[1].command, "'/opt/velvet pane/velvetpane' 'velvetpane://brightness?step=down'");
+
+    ASSERT_TRUE(desktop.remove(why)) << why;
+    EXPECT_TRUE(desktop.installed().empty());
+    EXPECT_TRUE(shortcuts.ours().empty());
+}
+
+TEST(GnomeDesktopShortcutsTest, WithoutTheSchemaTheyAreUnavailableWithAReason) {
+    test::TempDir empty;
+    GnomeDesktopShortcuts desktop("velvetpane", {{"GSETTINGS_SCHEMA_DIR", empty.path().string()},
+                                                 {"XDG_DATA_DIRS", empty.path().string()},
+                                                 {"GSETTINGS_BACKEND", "memory"}});
+    Ability ability = desktop.ability();
+    EXPECT_FALSE(ability);
+    EXPECT_NE(ability.reason.find("media-keys"), std::string::npos) << ability.reason;
+    std::string why;
+    EXPECT_FALSE(desktop.install(why));
+}
+
+TEST(ReadableBindingTest, ModifiersAsPeopleWriteThem) {
+    EXPECT_EQ(readableBinding("<Control><Super>Up"), "Ctrl+Super+Up");
+    EXPECT_EQ(readableBinding("<Primary><Shift>F5"), "Ctrl+Shift+F5");
+    EXPECT_EQ(readableBinding("F9"), "F9");
 }
 
 }  // namespace

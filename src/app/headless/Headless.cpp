@@ -1,6 +1,7 @@
 #include "app/headless/Headless.h"
 
 #include "app/Log.h"
+#include "app/TerminationSignals.h"
 #include "app/headless/SimulatedBed.h"
 #include "display/DisplayManager.h"
 
@@ -187,7 +188,14 @@ int runHeadless(const std::vector<std::string>& args, std::ostream& out, std::os
             return 2;
         }
     }
-    if (options.untilSignal) endAtTerminationSignal(*session, out, err);
+    if (options.untilSignal) {
+        const int signal = terminateAtSignal(*session, out, err);
+        // A platform puts back at its end what outlives the process (mutter's
+        // configuration): it ends before the process does.
+        session.reset();
+        bed.reset();
+        TerminationSignals::endBy(signal);
+    }
     if (summary)
         out << headlessSummary(before, session->state(), std::filesystem::path(options.scenario).filename().string());
     else

@@ -115,10 +115,11 @@ void registerLifecycleFlags(FlagRegistry& registry);
 void registerLifecycleCommands(DoRegistry& registry);
 void addLifecycleState(HeadlessSession& session, nlohmann::json& state);
 // --until-signal: SIGINT, SIGTERM and SIGHUP are watched from before the start; at
-// the first one the termination sequence runs on the main queue, the state
-// is printed and the process ends by that signal.
+// the first one the termination sequence runs on the main queue and the
+// state is printed; the signal taken is returned, for the process to end by
+// once the platform has ended too.
 bool watchTerminationSignals(std::ostream& err);
-[[noreturn]] void endAtTerminationSignal(HeadlessSession& session, std::ostream& out, std::ostream& err);
+int terminateAtSignal(HeadlessSession& session, std::ostream& out, std::ostream& err);
 
 // Argument helpers for handlers; they throw UsageError with a clear message.
 double parseNumber(const std::string& text, const std::string& what);

@@ -48,7 +48,7 @@ bool watchTerminationSignals(std::ostream& err) {
     return false;
 }
 
-void endAtTerminationSignal(HeadlessSession& session, std::ostream& out, std::ostream& err) {
+int terminateAtSignal(HeadlessSession& session, std::ostream& out, std::ostream& err) {
     err << "velvetpane: running until SIGINT, SIGTERM or SIGHUP\n" << std::flush;
     int signal = TerminationSignals::wait();
     // Said before restoring, so that whoever sent it knows which signal the
@@ -58,7 +58,7 @@ void endAtTerminationSignal(HeadlessSession& session, std::ostream& out, std::os
     session.platform().runtime().main.post([&session] { session.delegate().applicationWillTerminate(); });
     session.settle();
     out << formatState(session.state()) << std::flush;
-    TerminationSignals::endBy(signal);
+    return signal;
 }
 
 }  // namespace vp

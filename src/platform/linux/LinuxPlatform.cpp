@@ -9,6 +9,7 @@
 #include "platform/linux/Unavailable.h"
 #include "platform/linux/desktop/ColordProfiles.h"
 #include "platform/linux/gnome/GnomeDisplays.h"
+#include "platform/linux/gnome/GnomeInput.h"
 #include "platform/linux/gnome/GnomeVirtualDisplays.h"
 #include "platform/linux/x11/CompositorWatch.h"
 #include "platform/linux/x11/RootProfiles.h"
@@ -17,6 +18,7 @@
 #include "platform/linux/x11/X11Input.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace vp {
 
@@ -25,11 +27,18 @@ namespace {
 constexpr const char* kNoCompositor = R(
     "no compositing manager runs: a translucent shade would turn the screen black, so dimming stops at the gamma floor");
 constexpr const char* kGnomeShade = R("GNOME on Wayland lets no program lay a translucent window over the screens");
-constexpr const char* kGnomeKeys = R(
-    "GNOME keeps the brightness and volume keys for itself; give them to Velvetpane in GNOME's keyboard shortcuts");
+constexpr const char* kGnomeKeys =
+    R("GNOME keeps the brightness and volume keys for itself; Velvetpane can add shortcuts of its own to GNOME's");
 constexpr const char* kNoCapture = R("this session offers no screen capture the program can use");
 
 Ability shadeWith(bool compositor) { return compositor ? Ability::yes() : Ability::no(kNoCompositor); }
+
+// What a desktop shortcut runs: this program, from where it was started.
+std::string ownProgram() {
+    std::error_code ec;
+    auto path = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string("velvetpane") : path.string();
+}
 
 }  // namespace
 
@@ -45,6 +54,7 @@ LinuxPlatform::LinuxPlatform(LinuxPlatformOptions options, Runtime runtime, Wind
     });
     if (!virtualDisplays_) virtualDisplays_ = std::make_unique<NoVirtualDisplays>();
     if (x11_) makeX11Services(options_);
+    if (gnome_) input_ = std::make_unique<gnome::GnomeInput>(ownProgram());
     if (!input_) input_ = std::make_unique<NoKeys>();
     if (!capture_) capture_ = std::make_unique<NoCapture>(kNoCapture);
     ownWindows_ = std::make_unique<PlainWindows>(*displays_, runtime_.main, [this](DisplayID id) {
@@ -73,10 +83,17 @@ void LinuxPlatform::makeDisplays(const LinuxPlatformOptions& options) {
     }
     if (options.choice.displays == DisplayBackendKind::gnome) {
         auto gnome = std::make_unique<gnome::GnomeDisplays>(options.sessionBus, state);
-        gnome_ = gnome.get();
-        virtualDisplays_ = std::make_unique<gnome::GnomeVirtualDisplays>(*gnome_, options.sessionBus);
-        displays_ = std::move(gnome);
-        return;
+        // Starting reads mutter's state, puts back what a killed run left
+        // and watches for changes; without it no display is listed.
+        std::string why;
+        if (gnome->start(why)) {
+            for (const auto& note : gnome->notes()) summary_.append(note).append("; ");
+            gnome_ = gnome.get();
+            virtualDisplays_ = std::make_unique<gnome::GnomeVirtualDisplays>(*gnome_, options.sessionBus);
+            displays_ = std::move(gnome);
+            return;
+        }
+        summary_.append("GNOME displays unavailable (").append(why).append("); ");
     }
     auto links = std::make_unique<LinkDisplays>(drmLinks(options.paths));
     links_ = links.get();

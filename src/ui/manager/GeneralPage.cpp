@@ -10,6 +10,7 @@
 #include "ui/components/Symbols.h"
 #include "ui/controls/Text.h"
 #include "ui/controls/Toggle.h"
+#include "ui/manager/DesktopShortcutsCard.h"
 #include "ui/manager/KeyProblemsCard.h"
 #include "ui/manager/PageHeader.h"
 
@@ -84,6 +85,9 @@ GeneralPage::GeneralPage(AppContext& context, QWidget* parent)
     column->addWidget(behaviourCard());
     keyProblems_ = new KeyProblemsCard(context_.platform().input());
     column->addWidget(keyProblems_);
+    // Where no key reaches the program, the desktop's own shortcuts can.
+    if (context_.platform().capabilities().keys == KeyDelivery::none)
+        column->addWidget(new DesktopShortcutsCard(context_.platform().input().desktopShortcuts()));
 
     QLabel* safety = wrappingText(
         q(L("Ao sair, o Velvetpane devolve as cores originais, religa telas desligadas e desfaz o HiDPI virtual. Se algo "

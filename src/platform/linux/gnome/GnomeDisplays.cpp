@@ -381,6 +381,7 @@ Status GnomeDisplays::fail(Status status, std::string why) {
 
 Status GnomeDisplays::beginConfiguration(ConfigHandle& handle) {
     std::lock_guard lock(mutex_);
+    lastFailure_.clear();
     handle = nextHandle_++;
     open_[handle] = {};
     return 0;

@@ -57,8 +57,8 @@ public:
     // and GNOME's colour manager may replace a ramp at any time. Virtual
     // displays are GnomeVirtualDisplays' to describe.
     void describe(Capabilities& capabilities) const;
-    // The words behind the last failed status.
-    std::string lastFailure() const;
+    // The words behind the last failed status of the latest transaction.
+    std::string lastFailure() const override;
     std::string connector(DisplayID id) const;
     DisplayID idOf(const std::string& connector) const;
     MutterState state() const;
