@@ -20,7 +20,7 @@ TEST_F(DummyBedTest, ModeAndOriginChangeInOneBatchAndTheArrangementStartsAtZero)
         // whole arrangement moves right.
         return displays->configureOrigin(h, twin, -1280, 0);
     });
-    ASSERT_EQ(status, 0) << displays->lastError();
+    ASSERT_EQ(status, 0) << displays->lastFailure();
     EXPECT_EQ(xrandrLine("DUMMY1").find("1280x1024+0+0") != std::string::npos, true) << xrandrLine("DUMMY1");
     EXPECT_NE(xrandrLine("DUMMY0").find("1920x1080+1280+0"), std::string::npos) << xrandrLine("DUMMY0");
     EXPECT_NE(xrandrLine("DUMMY2").find("1600x900+5120+0"), std::string::npos) << xrandrLine("DUMMY2");
@@ -33,7 +33,7 @@ TEST_F(DummyBedTest, MirroringPutsOutputsOnCrtcsAtOnePlaceAndEndsAgain) {
     auto displays = open();
     DisplayID studio = byConnector(*displays, "DUMMY0"), twin = byConnector(*displays, "DUMMY2");
     ASSERT_EQ(transact(*displays, [&](ConfigHandle h) { return displays->configureMirror(h, twin, studio); }), 0)
-        << displays->lastError();
+        << displays->lastFailure();
     // Each dummy output has a CRTC of its own: the mirror takes the same
     // mode at the same place.
     EXPECT_NE(xrandrLine("DUMMY2").find("1920x1080+0+0"), std::string::npos) << xrandrLine("DUMMY2");
@@ -73,7 +73,7 @@ TEST_F(DummyBedTest, MakingADisplayMainSetsThePrimaryAndKeepsTheArrangement) {
     ASSERT_EQ(transact(*displays, [&](ConfigHandle h) { return displays->configureMain(h, twin); },
                        ConfigureOption::permanently),
               0)
-        << displays->lastError();
+        << displays->lastFailure();
     EXPECT_NE(xrandrLine("DUMMY1").find("primary 1920x1080+1920+0"), std::string::npos) << xrandrLine("DUMMY1");
     EXPECT_EQ(xrandrLine("DUMMY0").find("primary"), std::string::npos) << xrandrLine("DUMMY0");
     EXPECT_NE(xrandrLine("DUMMY0").find("1920x1080+0+0"), std::string::npos) << xrandrLine("DUMMY0");

@@ -46,7 +46,7 @@ TEST_F(XvfbBedTest, TheOneScreenIsListedAndCannotBeSwitchedOff) {
     ASSERT_EQ(displays_->beginConfiguration(handle), 0);
     ASSERT_EQ(displays_->configureEnabled(handle, id, false), 0);
     EXPECT_EQ(displays_->completeConfiguration(handle, ConfigureOption::forAppOnly), x11::kStatusCannotComplete);
-    EXPECT_EQ(displays_->lastError(), "that would switch every screen off");
+    EXPECT_EQ(displays_->lastFailure(), "that would switch every screen off");
     EXPECT_EQ(bed_->run("xrandr"), before);
 }
 

@@ -397,6 +397,7 @@ X11Displays::Transaction* X11Displays::transaction(ConfigHandle handle) {
 
 Status X11Displays::beginConfiguration(ConfigHandle& handle) {
     std::lock_guard lock(mutex_);
+    lastError_.clear();
     refresh();
     handle = 0;
     if (!ok()) return fail(kStatusFailure, problem());

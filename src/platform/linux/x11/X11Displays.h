@@ -46,7 +46,7 @@ public:
     const std::vector<std::string>& notes() const { return notes_; }
     // Called once, on the watcher's thread, when the X server goes away.
     void onServerLost(std::function<void()> lost);
-    const std::string& lastError() const { return lastError_; }
+    std::string lastFailure() const override { return lastError_; }
     // What X offers the core: configuration and gamma stay after the
     // process ends, screens switch off, and there are no virtual displays
     // (nor HiDPI, which the core builds on them).
