@@ -75,7 +75,8 @@ void dragBenchmark() {
     ddcQueue.waitIdle();  // the probe, with its real pauses
     main.runReady();      // its results
     auto monitor = platform.simHardware.monitorFor(kMonitor);
-    if (manager.state().method[kMonitor] != BrightnessMethod::ddc || !monitor) {
+    const auto& method = manager.state().method;
+    if (!method.contains(kMonitor) || method.at(kMonitor) != BrightnessMethod::ddc || !monitor) {
         std::printf("the monitor was not probed as a DDC/CI monitor\n");
         return;
     }
