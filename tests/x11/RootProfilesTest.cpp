@@ -85,7 +85,7 @@ TEST_F(DummyBedTest, EachDisplayGivesItsEdidAsTheOutputHasIt) {
     for (const BedMonitor& m : bedMonitors()) {
         auto edid = displays->edid(byConnector(*displays, m.connector));
         ASSERT_GE(edid.size(), 128u) << m.connector;
-        auto parsed = x11::parseEdid(edid);
+        auto parsed = parseEdid(edid);
         ASSERT_TRUE(parsed) << m.connector;
         EXPECT_EQ(parsed->name, m.name);
     }
