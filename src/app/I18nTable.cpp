@@ -465,9 +465,11 @@ const std::map<std::string, std::vector<std::string>>& platformTable() {
           "GNOME su Wayland non permette a nessun programma di mettere una finestra traslucida sopra gli schermi",
           "GNOME sous Wayland ne laisse aucun programme poser une fenêtre translucide sur les écrans",
           "GNOME unter Wayland lässt kein Programm ein durchscheinendes Fenster über die Bildschirme legen"}},
-        {"X11 has no virtual displays",
-         {"o X11 não tem telas virtuais", "X11 no tiene pantallas virtuales", "X11 non ha schermi virtuali",
-          "X11 n’a pas d’écrans virtuels", "X11 hat keine virtuellen Bildschirme"}},
+        {"X11 has no virtual displays, and so no HiDPI",
+         {"o X11 não tem telas virtuais e, portanto, nem HiDPI",
+          "X11 no tiene pantallas virtuales, y por tanto tampoco HiDPI",
+          "X11 non ha schermi virtuali, e quindi nemmeno HiDPI", "X11 n’a pas d’écrans virtuels, donc pas de HiDPI",
+          "X11 hat keine virtuellen Bildschirme und daher kein HiDPI"}},
         {"held by another program (usually the desktop's own media keys): release it in the desktop's keyboard "
          "shortcuts to use it here",
          {"em uso por outro programa (em geral as teclas de mídia do próprio ambiente gráfico): libere-a nos atalhos "

@@ -97,9 +97,9 @@ TEST(I18n, TextsUseTypographicPunctuation) {
 }
 
 TEST(I18n, PlatformTextsTranslateWholeOrAheadOfTheirDetail) {
-    const std::string x11 = "X11 has no virtual displays";
-    EXPECT_EQ(I18n::translatePlatformText("de", x11), "X11 hat keine virtuellen Bildschirme");
-    EXPECT_EQ(I18n::translatePlatformText("pt", x11), "o X11 não tem telas virtuais");
+    const std::string x11 = "X11 has no virtual displays, and so no HiDPI";
+    EXPECT_EQ(I18n::translatePlatformText("de", x11), "X11 hat keine virtuellen Bildschirme und daher kein HiDPI");
+    EXPECT_EQ(I18n::translatePlatformText("pt", x11), "o X11 não tem telas virtuais e, portanto, nem HiDPI");
     EXPECT_EQ(I18n::translatePlatformText("en", x11), x11);
     // The system's own words in parentheses stay as the system gave them.
     EXPECT_EQ(I18n::translatePlatformText(

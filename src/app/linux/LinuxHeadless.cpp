@@ -4,6 +4,7 @@
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/LookAround.h"
 
+#include <limits>
 #include <optional>
 #include <ostream>
 
@@ -17,16 +18,17 @@ constexpr Seconds kSettleLimit{10.0};
 
 class LinuxBed : public HeadlessBed {
 public:
-    LinuxBed(LinuxPlatformOptions options) : platform_(std::move(options), runtime_.runtime()) {}
+    LinuxBed(LinuxPlatformOptions options, bool staying)
+        : platform_(std::move(options), runtime_.runtime()), staying_(staying) {}
     Platform& platform() override { return platform_; }
     std::string summary() const { return platform_.summary(); }
     // A command-line run waits for what its operations set in motion (DDC/CI
     // exchanges, configuration steps); the start's own delayed housekeeping
     // (gamma re-applied once the desktop has settled, HiDPI pairs restored)
-    // is for a program that stays, so timers posted before the first wait
-    // are not waited for.
+    // is for a program that stays, so for a run that ends, timers posted
+    // before the first wait are not waited for.
     void settle() override {
-        if (!since_) since_ = runtime_.clock.now();
+        if (!since_) since_ = staying_ ? Seconds(-std::numeric_limits<double>::infinity()) : runtime_.clock.now();
         runtime_.runUntilIdle(kSettleLimit, *since_);
     }
     void pressKey(const KeyEvent&) override {
@@ -37,6 +39,7 @@ public:
 private:
     RealTimeRuntime runtime_;
     LinuxPlatform platform_;
+    bool staying_;
     std::optional<Seconds> since_;
 };
 
@@ -59,7 +62,7 @@ std::unique_ptr<HeadlessBed> makeLinuxBed(const HeadlessOptions& options, std::o
     platformOptions.choice = chosen;
     platformOptions.paths = paths;
     platformOptions.folders = foldersFor(options);
-    auto bed = std::make_unique<LinuxBed>(std::move(platformOptions));
+    auto bed = std::make_unique<LinuxBed>(std::move(platformOptions), options.untilSignal);
     err << "velvetpane: " << chosen.reason << "\n" << "velvetpane: " << bed->summary() << "\n";
     return bed;
 }

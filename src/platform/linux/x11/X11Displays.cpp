@@ -385,7 +385,7 @@ void X11Displays::describe(Capabilities& capabilities) const {
     // RandR could stretch a screen's picture (a CRTC transform), but nothing
     // makes programs draw it at twice the detail: that would be a blurred
     // imitation of HiDPI, so neither is offered.
-    capabilities.virtualDisplays = Ability::no(R("X11 has no virtual displays"));
+    capabilities.virtualDisplays = Ability::no(R("X11 has no virtual displays, and so no HiDPI"));
 }
 
 // --- Transactions
