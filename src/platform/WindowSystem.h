@@ -20,6 +20,12 @@ struct ScreenInfo {
     std::optional<std::string> colorSpaceName;
 };
 
+// A display's bounds (origin top-left of the main display, y down) as a
+// screen frame (origin bottom-left of the main screen, y up).
+inline Rect screenFrameOf(const Rect& bounds, double mainHeight) {
+    return {bounds.x, mainHeight - bounds.maxY(), bounds.width, bounds.height};
+}
+
 // Collection-behaviour bits.
 namespace collection {
 constexpr std::uint32_t canJoinAllSpaces = 1;

@@ -2,25 +2,22 @@
 // changed before it goes. These tests run the real binary on the simulated
 // platform in a child process.
 #include "BuildPaths.h"
+#include "support/ChildRun.h"
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <csignal>
-#include <poll.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <string>
 #include <vector>
 
 namespace vp {
 namespace {
 
-struct ChildRun {
-    int status = 0;
-    std::string out, err;
-};
+using test::ChildOptions;
+using test::ChildRun;
+using test::runChild;
 
 const std::vector<std::string> kChanges = {
     "--do", "setBrightness 3 0.3",  // no DDC: dimmed in software
@@ -34,52 +31,16 @@ const std::vector<std::string> kChanges = {
 // in the order sent. Every wait is bounded so that a broken child fails the
 // test instead of hanging it.
 ChildRun run(std::vector<std::string> args, const std::vector<int>& signals) {
-    int out[2], err[2];
-    if (::pipe(out) != 0 || ::pipe(err) != 0) throw std::runtime_error("pipe");
     args.insert(args.begin(), {VELVETPANE_BINARY, "--headless"});
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(out[1], 1);
-        ::dup2(err[1], 2);
-        for (int fd : {out[0], out[1], err[0], err[1]}) ::close(fd);
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    ::close(out[1]);
-    ::close(err[1]);
-
-    ChildRun result;
     std::size_t sent = 0;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    int open = 2;
-    while (open > 0 && std::chrono::steady_clock::now() < deadline) {
-        if (::poll(fds, 2, 1000) <= 0) continue;
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
-            char buffer[4096];
-            ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
-            if (n <= 0) {
-                ::close(fds[i].fd);
-                fds[i].fd = -1;
-                --open;
-                continue;
-            }
-            (i == 0 ? result.out : result.err).append(buffer, static_cast<std::size_t>(n));
-        }
-        const bool waiting = result.err.find("running until SIGINT, SIGTERM or SIGHUP") != std::string::npos;
+    ChildOptions options;
+    options.progress = [&](pid_t pid, const ChildRun& sofar) {
+        const bool waiting = sofar.err.find("running until SIGINT, SIGTERM or SIGHUP") != std::string::npos;
         if (sent == 0 && !signals.empty() && waiting) ::kill(pid, signals[sent++]);
-        if (sent == 1 && result.err.find(" taken, restoring the screens") != std::string::npos)
+        if (sent == 1 && sofar.err.find(" taken, restoring the screens") != std::string::npos)
             while (sent < signals.size()) ::kill(pid, signals[sent++]);
-    }
-    if (open > 0) ::kill(pid, SIGKILL);
-    ::waitpid(pid, &result.status, 0);
-    for (auto& f : fds)
-        if (f.fd >= 0) ::close(f.fd);
-    return result;
+    };
+    return runChild(std::move(args), options);
 }
 
 nlohmann::json stateOf(const ChildRun& r) {

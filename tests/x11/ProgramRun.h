@@ -5,6 +5,7 @@
 // folders, both buses point at a socket that does not exist, there is no
 // Wayland display, and home, configuration and state are temporary.
 
+#include "support/ChildRun.h"
 #include "support/TempDir.h"
 
 #include <nlohmann/json.hpp>
@@ -17,9 +18,7 @@
 
 namespace vp::test {
 
-struct ProgramRun {
-    int status = -1;  // as waitpid() gives it
-    std::string out, err;
+struct ProgramRun : ChildRun {
     nlohmann::json state() const { return nlohmann::json::parse(out, nullptr, false); }
 };
 

@@ -49,12 +49,16 @@ private:
 std::unique_ptr<SerialQueue> NoCapture::makeQueue(const std::string&) { return std::make_unique<ThreadSerialQueue>(); }
 
 std::vector<ScreenInfo> PlainWindows::screens() {
+    const std::vector<DisplayID> online = displays_.onlineDisplays();
+    double mainHeight = 0;
+    for (DisplayID id : online)
+        if (displays_.isMain(id)) mainHeight = displays_.bounds(id).height;
     std::vector<ScreenInfo> list;
-    for (DisplayID id : displays_.onlineDisplays()) {
+    for (DisplayID id : online) {
         ScreenInfo s;
         s.number = id;
         s.localizedName = names_ ? names_(id) : std::string();
-        s.frame = s.visibleFrame = displays_.bounds(id);
+        s.frame = s.visibleFrame = screenFrameOf(displays_.bounds(id), mainHeight);
         list.push_back(s);
     }
     return list;

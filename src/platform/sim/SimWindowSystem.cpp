@@ -86,12 +86,10 @@ void SimWindowSystem::load(const nlohmann::json& j) {
 }
 
 ScreenInfo SimWindowSystem::screenFor(const SimDisplay& d, double mainHeight) const {
-    // Display bounds have their origin top-left with y down; screen frames
-    // have it bottom-left of the main screen with y up.
     ScreenInfo info;
     info.number = d.id;
     info.localizedName = d.name;
-    info.frame = {d.bounds.x, mainHeight - d.bounds.maxY(), d.bounds.width, d.bounds.height};
+    info.frame = screenFrameOf(d.bounds, mainHeight);
     info.visibleFrame = info.frame;
     bool isMain = d.bounds.x == 0 && d.bounds.y == 0;
     if (isMain) info.visibleFrame.height -= kMenuBarHeight;
