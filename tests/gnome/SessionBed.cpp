@@ -146,6 +146,47 @@ std::string SessionBed::mock(const std::string& method, const std::string& argum
                "org.freedesktop.DBus.Mock." + method + " " + arguments + " 2>&1");
 }
 
+std::string SessionBed::call(const std::string& destination, const std::string& path, const std::string& method,
+                             const std::string& arguments) const {
+    return run("DBUS_SESSION_BUS_ADDRESS=" + shellQuote(address_) + " gdbus call --session -d " + destination +
+               " -o " + path + " -m " + method + " " + arguments + " 2>&1");
+}
+
+std::string SessionBed::addService(const std::string& templatePath, const std::string& name,
+                                   const std::string& parametersJson) {
+    if (std::system("/usr/bin/python3 -c 'import dbusmock' 2>/dev/null") != 0) return "python3-dbusmock is not installed";
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::setpgid(0, group_);
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", address_.c_str(), 1);
+        std::string log = dir_->file("log");
+        std::freopen(log.c_str(), "a", stdout);
+        std::freopen(log.c_str(), "a", stderr);
+        ::execl("/usr/bin/python3", "python3", "-m", "dbusmock", "--template", templatePath.c_str(), "-p",
+                parametersJson.c_str(), nullptr);
+        ::_exit(127);
+    }
+    if (pid < 0) return "cannot fork";
+    auto deadline = std::chrono::steady_clock::now() + kStartLimit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner", name)
+                .find("true") != std::string::npos)
+            return {};
+        if (::waitpid(pid, nullptr, WNOHANG) == pid) return "the service ended at start: " + log();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return "the service did not come up in time: " + log();
+}
+
+bool SessionBed::killMutter() {
+    std::string reply = call("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                             "org.freedesktop.DBus.GetConnectionUnixProcessID", "org.gnome.Mutter.DisplayConfig");
+    // "(uint32 1234,)"
+    auto digits = reply.find_first_of("0123456789", reply.find("uint32"));
+    if (reply.find("uint32") == std::string::npos || digits == std::string::npos) return false;
+    return ::kill(pid_t(std::stol(reply.substr(digits))), SIGKILL) == 0;
+}
+
 void SessionBed::stop() {
     if (group_ <= 0) return;
     ::kill(-group_, SIGTERM);
