@@ -182,9 +182,12 @@ bool SessionBed::killMutter() {
     std::string reply = call("org.freedesktop.DBus", "/org/freedesktop/DBus",
                              "org.freedesktop.DBus.GetConnectionUnixProcessID", "org.gnome.Mutter.DisplayConfig");
     // "(uint32 1234,)"
-    auto digits = reply.find_first_of("0123456789", reply.find("uint32"));
-    if (reply.find("uint32") == std::string::npos || digits == std::string::npos) return false;
-    return ::kill(pid_t(std::stol(reply.substr(digits))), SIGKILL) == 0;
+    const std::string prefix = "(uint32 ";
+    if (reply.rfind(prefix, 0) != 0) return false;
+    const pid_t pid = pid_t(std::atol(reply.c_str() + prefix.size()));
+    // Only a process of this bed's own group.
+    if (pid <= 0 || ::getpgid(pid) != group_) return false;
+    return ::kill(pid, SIGKILL) == 0;
 }
 
 void SessionBed::stop() {
