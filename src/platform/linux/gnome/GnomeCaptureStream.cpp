@@ -3,7 +3,6 @@
 #include "platform/linux/ScaledFrame.h"
 
 #include <cmath>
-#include <cstring>
 
 namespace vp::gnome {
 
@@ -19,12 +18,8 @@ CapturedFrameRef bgraFrame(const VideoFrame& frame, int maxWidth, int maxHeight)
     if (!frame.pixels || frame.width == 0 || frame.height == 0 || frame.stride < row ||
         frame.size < std::size_t(frame.stride) * (frame.height - 1) + row)
         return nullptr;
-    std::vector<std::uint8_t> bgra(row * frame.height);
-    for (std::uint32_t y = 0; y < frame.height; ++y)
-        std::memcpy(bgra.data() + row * y, frame.pixels + std::size_t(frame.stride) * y, row);
-    // BGRx leaves the fourth byte undefined.
-    for (std::size_t i = 3; i < bgra.size(); i += 4) bgra[i] = 0xFF;
-    return scaledFrame(int(frame.width), int(frame.height), std::move(bgra), maxWidth, maxHeight);
+    return scaledFrame(PixelView{frame.pixels, int(frame.width), int(frame.height), frame.stride}, maxWidth,
+                       maxHeight, true);
 }
 
 GnomeCaptureStream::GnomeCaptureStream(std::unique_ptr<CastSource> source, StreamConfiguration config,
