@@ -229,7 +229,7 @@ TEST_F(GnomeCaptureTest, StreamOfAMonitorThatGoesAwayEnds) {
     PipeWireStream consumer;
     std::string why;
     ASSERT_TRUE(consumer.start({*node, 800, 600, 30, bed.runtimeDir(), -1}, why)) << why;
-    ASSERT_TRUE(consumer.waitStreaming(10s));
+    ASSERT_TRUE(consumer.waitStreaming(10s)) << bed.log();
     std::string added;
     for (int i = 0; i < 200 && added.empty(); ++i) {
         auto s = client.currentState(error);

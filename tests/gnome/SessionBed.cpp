@@ -45,11 +45,15 @@ SessionBed SessionBed::mutter(const std::vector<std::string>& monitors, bool wit
         bed.whyNot_ = "mutter or dbus-run-session is not installed";
         return bed;
     }
-    if (withPipeWire && (!onPath("pipewire") || !onPath("wireplumber"))) {
-        bed.whyNot_ = "pipewire or wireplumber is not installed";
+    if (withPipeWire && (!onPath("pipewire") || !onPath("wireplumber") || !onPath("pw-cli"))) {
+        bed.whyNot_ = "pipewire, pw-cli or wireplumber is not installed";
         return bed;
     }
-    std::string program = withPipeWire ? "pipewire & wireplumber & " : "";
+    // WirePlumber gives up when PipeWire does not answer yet: it starts
+    // once PipeWire does.
+    std::string program = withPipeWire ? "pipewire & i=0; until pw-cli info 0 >/dev/null 2>&1 || [ $i -ge 200 ]; "
+                                         "do sleep 0.05; i=$((i+1)); done; wireplumber & "
+                                       : "";
     program += "exec mutter --headless --wayland --no-x11";
     for (const auto& size : monitors) program += " --virtual-monitor " + size;
     bed.start(program, "org.gnome.Mutter.DisplayConfig");
