@@ -351,7 +351,7 @@ TEST(GnomePortalMissing, IsACaptureErrorOfItsOwn) {
     if (!bed.ready()) GTEST_SKIP() << bed.whyNot();
     TempDir state;
     RestoreTokens tokens(state.file("tokens.json"));
-    PortalCast cast(bed.address(), tokens, "1");
+    PortalCast cast(bed.address(), tokens, "1", true);
     std::atomic<bool> cancelled{false};
     CaptureError error;
     EXPECT_FALSE(cast.start(cancelled, error));

@@ -62,9 +62,9 @@ std::unique_ptr<CaptureStream> GnomeCapture::makeStream(const CaptureFilter& fil
         source = std::make_unique<UnavailableCast>(
             CaptureError{kCaptureDomain, kCaptureNoDisplay, "the display is not there"});
     else if (portal_)
-        source = std::make_unique<PortalCast>(address_, tokens_, std::to_string(*filter.display));
+        source = std::make_unique<PortalCast>(address_, tokens_, std::to_string(*filter.display), config.showsCursor);
     else
-        source = std::make_unique<MutterCast>(address_, connector);
+        source = std::make_unique<MutterCast>(address_, connector, config.showsCursor);
     return std::make_unique<GnomeCaptureStream>(std::move(source), config, runtimeDir_);
 }
 

@@ -13,13 +13,14 @@ namespace vp::gnome {
 class MutterCast : public CastSource {
 public:
     // `address` empty: the user's own session bus.
-    MutterCast(std::string address, std::string connector);
+    MutterCast(std::string address, std::string connector, bool cursor);
 
     std::optional<CastNode> start(const std::atomic<bool>& cancelled, CaptureError& error) override;
     std::optional<std::string> ended(std::chrono::milliseconds limit) override;
 
 private:
     std::string address_, connector_;
+    bool cursor_;
     std::unique_ptr<ScreenCastSession> session_;
 };
 

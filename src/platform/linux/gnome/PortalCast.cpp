@@ -17,7 +17,7 @@ constexpr auto kAnswerLimit = std::chrono::seconds(30);
 constexpr auto kDialogLimit = std::chrono::hours(1);
 
 constexpr std::uint32_t kMonitorsAndWindows = 1 | 2;
-constexpr std::uint32_t kCursorEmbedded = 2;
+constexpr std::uint32_t kCursorHidden = 1, kCursorEmbedded = 2;
 // Kept until the user revokes it, not only while this run lasts.
 constexpr std::uint32_t kPersistUntilRevoked = 2;
 
@@ -117,8 +117,8 @@ CaptureError callError(const BusError& error) {
 
 }  // namespace
 
-PortalCast::PortalCast(std::string address, RestoreTokens& tokens, std::string key)
-    : address_(std::move(address)), tokens_(tokens), key_(std::move(key)) {}
+PortalCast::PortalCast(std::string address, RestoreTokens& tokens, std::string key, bool cursor)
+    : address_(std::move(address)), tokens_(tokens), key_(std::move(key)), cursor_(cursor) {}
 
 PortalCast::~PortalCast() {
     if (!bus_ || session_.empty()) return;
@@ -206,7 +206,7 @@ std::optional<CastNode> PortalCast::start(const std::atomic<bool>& cancelled, Ca
 
     Options sources{{"types", kMonitorsAndWindows},
                     {"multiple", false},
-                    {"cursor_mode", kCursorEmbedded},
+                    {"cursor_mode", cursor_ ? kCursorEmbedded : kCursorHidden},
                     {"persist_mode", kPersistUntilRevoked}};
     if (std::string kept = tokens_.token(key_); !kept.empty()) sources.emplace_back("restore_token", kept);
     if (!request("SelectSources", nullptr, sources, kAnswerLimit, cancelled, error)) return std::nullopt;

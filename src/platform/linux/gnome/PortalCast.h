@@ -18,7 +18,7 @@ class PortalCast : public CastSource {
 public:
     // `address` empty: the user's own session bus. `key` names the display
     // among the kept restore tokens.
-    PortalCast(std::string address, RestoreTokens& tokens, std::string key);
+    PortalCast(std::string address, RestoreTokens& tokens, std::string key, bool cursor);
     // Closes the portal's session, which ends the cast.
     ~PortalCast() override;
 
@@ -45,6 +45,7 @@ private:
     std::string address_;
     RestoreTokens& tokens_;
     std::string key_;
+    bool cursor_;
     BusPtr bus_;
     std::string sender_, session_;
     unsigned requests_ = 0;

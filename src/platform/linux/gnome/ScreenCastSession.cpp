@@ -14,7 +14,7 @@ constexpr const char* kSessionInterface = "org.gnome.Mutter.ScreenCast.Session";
 constexpr auto kNodeLimit = std::chrono::seconds(10);
 
 // Cursor drawn into the frames: a virtual monitor is looked at through them.
-constexpr std::uint32_t kCursorEmbedded = 1;
+constexpr std::uint32_t kCursorHidden = 0, kCursorEmbedded = 1;
 
 std::optional<std::string> pathReply(sd_bus_message* reply, BusError& error) {
     const char* path = nullptr;
@@ -98,11 +98,12 @@ std::optional<std::uint32_t> ScreenCastSession::recordVirtual(BusError& error) {
     return path ? startStream(*path, error) : std::nullopt;
 }
 
-std::optional<std::uint32_t> ScreenCastSession::recordMonitor(const std::string& connector, BusError& error) {
+std::optional<std::uint32_t> ScreenCastSession::recordMonitor(const std::string& connector, BusError& error,
+                                                               bool cursor) {
     BusTarget target{kScreenCast.destination, session_.c_str(), kSessionInterface};
     MessagePtr call = newMethodCall(bus_.get(), target, "RecordMonitor", error);
     if (!call || sd_bus_message_append(call.get(), "sa{sv}", connector.c_str(), 1, "cursor-mode", "u",
-                                       kCursorEmbedded) < 0)
+                                       cursor ? kCursorEmbedded : kCursorHidden) < 0)
         return std::nullopt;
     MessagePtr reply = callMethod(bus_.get(), call.get(), error);
     auto path = reply ? pathReply(reply.get(), error) : std::nullopt;

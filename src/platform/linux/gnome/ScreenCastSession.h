@@ -19,8 +19,8 @@ public:
     // Each gives the PipeWire node of a new stream, started.
     // A virtual monitor, sized by the format its consumer asks for.
     std::optional<std::uint32_t> recordVirtual(BusError& error);
-    // One monitor's picture.
-    std::optional<std::uint32_t> recordMonitor(const std::string& connector, BusError& error);
+    // One monitor's picture, with the pointer drawn in or not.
+    std::optional<std::uint32_t> recordMonitor(const std::string& connector, BusError& error, bool cursor = true);
 
     // Waits up to `limit` on the session's connection; why the session
     // ended (mutter closed it, as it does when the recorded monitor goes
