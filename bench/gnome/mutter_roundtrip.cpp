@@ -1,44 +1,157 @@
-// On headless mutter started here: how long a display change takes from the
-// transaction's completion call to mutter's MonitorsChanged and to our
-// refreshed state, and what a screen-cast stream delivers (frames per second
-// and our thread's time per frame, copying each frame as a picture in
-// picture would).
+// On headless mutter started here: how long a display change (a new main
+// display, mirroring on and off) takes from the transaction's completion
+// call to mutter's MonitorsChanged, to the completion's return (our state
+// read again) and to the reconfiguration callback (our state refreshed from
+// the signal); then what a picture-in-picture capture of a monitor delivers:
+// frames per second, the capture's CPU time per frame (conversion to BGRA
+// and scaling, off the main thread) and the main thread's time per frame.
 
 #include "gnome/SessionBed.h"
+#include "platform/VirtualRuntime.h"
+#include "platform/linux/gnome/Bus.h"
+#include "platform/linux/gnome/GnomeCapture.h"
+#include "platform/linux/gnome/GnomeCaptureStream.h"
 #include "platform/linux/gnome/GnomeDisplays.h"
-#include "platform/linux/gnome/PipeWireStream.h"
-#include "platform/linux/gnome/ScreenCastSession.h"
+#include "support/TempDir.h"
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <cstring>
+#include <functional>
+#include <mutex>
 #include <thread>
 #include <vector>
 
+#include <sys/resource.h>
 #include <time.h>
 
 using namespace vp;
 using namespace vp::gnome;
+using vp::test::TempDir;
 using namespace std::chrono_literals;
 using Millis = std::chrono::duration<double, std::milli>;
+using Steady = std::chrono::steady_clock;
 
 namespace {
 
 constexpr int kChanges = 20;
-constexpr auto kStreamTime = 3s;
+constexpr auto kStreamTime = 5s;
 
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
+double worst(const std::vector<double>& v) { return v.empty() ? 0 : *std::max_element(v.begin(), v.end()); }
+
 double threadCpuMicros() {
     timespec t{};
     ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return double(t.tv_sec) * 1e6 + double(t.tv_nsec) / 1e3;
+}
+
+double processCpuMillis() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    auto ms = [](const timeval& t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+// When mutter's MonitorsChanged reaches a bus connection of its own.
+class SignalClock {
+public:
+    explicit SignalClock(const std::string& address) {
+        BusError error;
+        bus_ = openSessionBus(address, error);
+        sd_bus_slot* raw = nullptr;
+        if (bus_ && sd_bus_match_signal(bus_.get(), &raw, "org.gnome.Mutter.DisplayConfig",
+                                        "/org/gnome/Mutter/DisplayConfig", "org.gnome.Mutter.DisplayConfig",
+                                        "MonitorsChanged", &SignalClock::onSignal, this) >= 0)
+            slot_.reset(raw);
+        thread_ = std::thread([this] {
+            while (!done_) processUntil(bus_.get(), Steady::now() + 50ms, [this] { return done_.load(); });
+        });
+    }
+    ~SignalClock() {
+        done_ = true;
+        thread_.join();
+    }
+    void arm() {
+        std::lock_guard lock(mutex_);
+        at_.reset();
+    }
+    std::optional<Steady::time_point> wait() {
+        std::unique_lock lock(mutex_);
+        changed_.wait_for(lock, 5s, [this] { return at_.has_value(); });
+        return at_;
+    }
+
+private:
+    static int onSignal(sd_bus_message*, void* self, sd_bus_error*) {
+        auto* c = static_cast<SignalClock*>(self);
+        std::lock_guard lock(c->mutex_);
+        if (!c->at_) c->at_ = Steady::now();
+        c->changed_.notify_all();
+        return 0;
+    }
+
+    BusPtr bus_;
+    SlotPtr slot_;
+    std::atomic<bool> done_{false};
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::optional<Steady::time_point> at_;
+    std::thread thread_;
+};
+
+// Moves the pointer through mutter's RemoteDesktop, a few pixels every
+// 5 ms: the cursor drawn into the cast makes mutter send a frame for each
+// move, as a changing screen would.
+class PointerMover {
+public:
+    explicit PointerMover(const std::string& address) {
+        BusError error;
+        bus_ = openSessionBus(address, error);
+        constexpr BusTarget kRemote{"org.gnome.Mutter.RemoteDesktop", "/org/gnome/Mutter/RemoteDesktop",
+                                    "org.gnome.Mutter.RemoteDesktop"};
+        MessagePtr call = bus_ ? newMethodCall(bus_.get(), kRemote, "CreateSession", error) : nullptr;
+        MessagePtr reply = call ? callMethod(bus_.get(), call.get(), error) : nullptr;
+        const char* path = nullptr;
+        if (!reply || sd_bus_message_read(reply.get(), "o", &path) < 0) return;
+        session_ = path;
+        if (!call_("Start")) session_.clear();
+    }
+    bool ready() const { return !session_.empty(); }
+    void move(double dx, double dy) { call_("NotifyPointerMotionRelative", dx, dy); }
+
+private:
+    template <class... Args>
+    bool call_(const char* member, Args... args) {
+        BusError error;
+        BusTarget target{"org.gnome.Mutter.RemoteDesktop", session_.c_str(), "org.gnome.Mutter.RemoteDesktop.Session"};
+        MessagePtr call = newMethodCall(bus_.get(), target, member, error);
+        if (!call) return false;
+        if constexpr (sizeof...(Args) > 0)
+            if (sd_bus_message_append(call.get(), "dd", args...) < 0) return false;
+        return callMethod(bus_.get(), call.get(), error) != nullptr;
+    }
+
+    BusPtr bus_;
+    std::string session_;
+};
+
+struct Timings {
+    std::vector<double> toSignal, toReturn, toCallback;
+};
+
+void print(const char* what, const Timings& t) {
+    std::printf("%s, %d times (median / worst):\n", what, kChanges);
+    std::printf("  to MonitorsChanged on the bus:        %6.2f / %6.2f ms\n", median(t.toSignal), worst(t.toSignal));
+    std::printf("  to completion's return (state read):  %6.2f / %6.2f ms\n", median(t.toReturn), worst(t.toReturn));
+    std::printf("  to our callback (state refreshed):    %6.2f / %6.2f ms\n", median(t.toCallback),
+                worst(t.toCallback));
 }
 
 void changes(test::SessionBed& bed) {
@@ -48,83 +161,129 @@ void changes(test::SessionBed& bed) {
         std::printf("mutter unreachable: %s\n", why.c_str());
         return;
     }
+    SignalClock clock(bed.address());
     std::mutex mutex;
     std::condition_variable signalled;
-    std::chrono::steady_clock::time_point at;
-    bool seen = false;
+    std::optional<Steady::time_point> called;
     displays.registerReconfigurationCallback([&](DisplayID, std::uint32_t flags) {
         if (flags & kReconfigurationBeginFlag) return;
         std::lock_guard lock(mutex);
-        if (!seen) at = std::chrono::steady_clock::now();
-        seen = true;
+        if (!called) called = Steady::now();
         signalled.notify_all();
     });
     auto ids = displays.onlineDisplays();
-    std::vector<double> toReturn, toSignal;
-    for (int i = 0; i < kChanges; ++i) {
+    auto measure = [&](const std::function<void(ConfigHandle)>& stage, Timings& into) {
         {
             std::lock_guard lock(mutex);
-            seen = false;
+            called.reset();
         }
-        auto start = std::chrono::steady_clock::now();
+        clock.arm();
+        auto start = Steady::now();
         ConfigHandle h = 0;
         displays.beginConfiguration(h);
-        displays.configureMain(h, ids[std::size_t(i % 2 == 0 ? 1 : 0)]);
+        stage(h);
         if (displays.completeConfiguration(h, ConfigureOption::forAppOnly) != 0) {
             std::printf("change refused: %s\n", displays.lastFailure().c_str());
-            return;
+            return false;
         }
-        toReturn.push_back(Millis(std::chrono::steady_clock::now() - start).count());
+        into.toReturn.push_back(Millis(Steady::now() - start).count());
+        if (auto at = clock.wait()) into.toSignal.push_back(Millis(*at - start).count());
         std::unique_lock lock(mutex);
-        if (signalled.wait_for(lock, 5s, [&] { return seen; })) toSignal.push_back(Millis(at - start).count());
-    }
-    std::printf("main display change, %d times:\n", kChanges);
-    std::printf("  to refreshed state (completion returns): median %.2f ms, worst %.2f ms\n", median(toReturn),
-                *std::max_element(toReturn.begin(), toReturn.end()));
-    if (!toSignal.empty())
-        std::printf("  to MonitorsChanged reaching the callback: median %.2f ms, worst %.2f ms\n", median(toSignal),
-                    *std::max_element(toSignal.begin(), toSignal.end()));
+        if (signalled.wait_for(lock, 5s, [&] { return called.has_value(); }))
+            into.toCallback.push_back(Millis(*called - start).count());
+        return true;
+    };
+    Timings main, mirror;
+    for (int i = 0; i < kChanges; ++i)
+        if (!measure([&](ConfigHandle h) { displays.configureMain(h, ids[std::size_t(i % 2 == 0 ? 1 : 0)]); }, main))
+            return;
+    print("main display change", main);
+    for (int i = 0; i < kChanges; ++i)
+        if (!measure([&](ConfigHandle h) { displays.configureMirror(h, ids[1], i % 2 == 0 ? ids[0] : 0); }, mirror))
+            return;
+    print("mirroring on or off", mirror);
 }
 
-void stream(test::SessionBed& bed) {
-    BusError error;
-    auto session = ScreenCastSession::open(bed.address(), error);
+void pictureInPicture(test::SessionBed& bed, int width, int height) {
     DisplayConfigClient client(bed.address());
+    BusError error;
     auto state = client.currentState(error);
-    auto node = session && state ? session->recordMonitor(state->monitors[0].spec.connector, error) : std::nullopt;
-    if (!node) {
-        std::printf("no screen cast: %s\n", error.message.c_str());
+    if (!state) {
+        std::printf("mutter unreachable: %s\n", error.message.c_str());
         return;
     }
-    PipeWireStream s;
-    std::vector<std::uint8_t> copy;
-    std::atomic<double> cpu{0};
-    std::atomic<std::uint32_t> width{0}, height{0};
-    s.onFrame([&](const VideoFrame& f) {
-        double before = threadCpuMicros();
-        copy.resize(std::size_t(f.stride) * f.height);
-        std::memcpy(copy.data(), f.pixels, copy.size());
-        cpu = cpu + (threadCpuMicros() - before);
-        width = f.width;
-        height = f.height;
+    const MutterMonitor& monitor = state->monitors[0];
+    const MutterMode* mode = monitor.currentMode();
+    TempDir dir;
+    GnomeCapture capture(
+        bed.address(),
+        [&] { return std::vector<GnomeCapture::Display>{{1, monitor.spec.connector, mode->width, mode->height}}; },
+        dir.file("state"), bed.runtimeDir());
+    ThreadSerialQueue queue;
+    CaptureFilter filter;
+    filter.display = 1;
+    StreamConfiguration config;
+    config.width = width;
+    config.height = height;
+    config.minimumFrameInterval = 1.0 / 30;
+    auto stream = capture.makeStream(filter, config);
+    // The queue hands each frame to the main thread, as the panel does.
+    ThreadSerialQueue mainThread;
+    std::atomic<int> frames{0};
+    std::atomic<double> mainMicros{0};
+    std::atomic<int> outWidth{0}, outHeight{0};
+    stream->addOutput(queue, [&](CapturedFrameRef frame) {
+        mainThread.async([&, frame] {
+            double before = threadCpuMicros();
+            // What the panel does with it: keep it and read its size.
+            outWidth = frame->width;
+            outHeight = frame->height;
+            mainMicros = mainMicros + (threadCpuMicros() - before);
+            ++frames;
+        });
     });
-    std::string why;
-    if (!s.start({*node, 0, 0, 60, bed.runtimeDir(), -1}, why) || !s.waitStreaming(10s)) {
-        std::printf("stream did not start: %s\n", why.c_str());
-        return;
+    std::atomic<bool> started{false};
+    stream->start([&](std::optional<CaptureError> e) {
+        if (e) std::printf("capture did not start: %s\n", e->description.c_str());
+        started = !e;
+    });
+    auto asked = Steady::now();
+    while (frames == 0 && Steady::now() - asked < 10s) std::this_thread::sleep_for(2ms);
+    std::printf("picture in picture of a %dx%d monitor at %dx%d: first frame after %.0f ms\n", mode->width,
+                mode->height, outWidth.load(), outHeight.load(), Millis(Steady::now() - asked).count());
+    PointerMover pointer(bed.address());
+    if (!pointer.ready()) std::printf("  (no RemoteDesktop: the screen stays still)\n");
+    const int first = frames;
+    const double cpu0 = processCpuMillis();
+    auto start = Steady::now();
+    for (int i = 0; Steady::now() - start < kStreamTime; ++i) {
+        pointer.move(i % 40 < 20 ? 3 : -3, 1 - (i % 3));
+        std::this_thread::sleep_for(5ms);
     }
-    auto asked = std::chrono::steady_clock::now();
-    while (s.framesSeen() == 0 && std::chrono::steady_clock::now() - asked < 10s) std::this_thread::sleep_for(5ms);
-    std::printf("first frame after %.0f ms\n", Millis(std::chrono::steady_clock::now() - asked).count());
-    auto first = s.framesSeen();
-    std::this_thread::sleep_for(kStreamTime);
-    auto all = s.framesSeen();
-    auto frames = all - first;
-    double seconds = std::chrono::duration<double>(kStreamTime).count();
-    // A still desktop sends frames only when something changes on it.
-    std::printf("screen cast of a still %ux%u monitor for %.0f s: %.1f frames/s, %.1f µs of our thread per frame (copy)\n",
-                width.load(), height.load(), seconds, double(frames) / seconds,
-                all ? cpu / double(all) : 0.0);
+    const double seconds = std::chrono::duration<double>(Steady::now() - start).count();
+    const double cpu = processCpuMillis() - cpu0;
+    stream->stop();
+    queue.waitIdle();
+    mainThread.waitIdle();
+    const int n = frames - first;
+    std::printf("  %.1f frames/s while the screen changes (asked for at most 30)\n", double(n) / seconds);
+    std::printf("  our process's CPU per frame (PipeWire, conversion, scaling, the pointer's calls): %.2f ms\n",
+                n ? cpu / n : 0.0);
+    std::printf("  main thread per frame: %.1f µs\n", frames ? mainMicros / frames : 0.0);
+}
+
+// What turning one shared-memory frame into the panel's BGRA costs the
+// PipeWire thread, without mutter's timing in the way.
+void conversion(int width, int height, int maxWidth, int maxHeight) {
+    const std::uint32_t stride = std::uint32_t(width) * 4 + 64;
+    std::vector<std::uint8_t> pixels(std::size_t(stride) * std::size_t(height), 0x80);
+    VideoFrame frame{std::uint32_t(width), std::uint32_t(height), stride, pixels.data(), pixels.size()};
+    constexpr int kRounds = 50;
+    const double before = threadCpuMicros();
+    for (int i = 0; i < kRounds; ++i) bgraFrame(frame, maxWidth, maxHeight);
+    std::printf("conversion of a %dx%d BGRx frame to %dx%d BGRA: %.2f ms\n", width, height,
+                std::min(width, maxWidth), std::min(height, maxHeight),
+                (threadCpuMicros() - before) / kRounds / 1e3);
 }
 
 }  // namespace
@@ -136,6 +295,9 @@ int main() {
         return 0;
     }
     changes(bed);
-    stream(bed);
+    pictureInPicture(bed, 640, 360);
+    pictureInPicture(bed, 2560, 1440);
+    conversion(2560, 1440, 640, 360);
+    conversion(2560, 1440, 2560, 1440);
     return 0;
 }

@@ -239,6 +239,27 @@ TEST_F(GnomeHeadlessTest, AVirtualScreenIsAMutterMonitorWhileTheProgramRuns) {
     });
 }
 
+// The program's picture in picture of a screen is mutter's screen cast of
+// it (headless mutter has no portal), for as long as the panel is open.
+TEST_F(GnomeHeadlessTest, PictureInPictureRecordsTheScreenThroughMutter) {
+    auto sessions = [&] {
+        std::string xml = bed.call("org.gnome.Mutter.ScreenCast", "/org/gnome/Mutter/ScreenCast/Session",
+                                   "org.freedesktop.DBus.Introspectable.Introspect");
+        return xml.find("<node name=") != std::string::npos;
+    };
+    auto child = start({"--do", "pip " + id(0), "--until-signal"});
+    ASSERT_TRUE(child->waitFor(kWaiting)) << child->err();
+    bool recording = false;
+    for (int i = 0; i < 400 && !recording; ++i) {
+        recording = sessions();
+        if (!recording) std::this_thread::sleep_for(25ms);
+    }
+    EXPECT_TRUE(recording) << child->err();
+    EXPECT_NE(child->err().find("capture: mutter"), std::string::npos) << child->err();
+    child->end(SIGTERM);
+    EXPECT_TRUE(child->state()["lastError"].is_null()) << child->state()["lastError"];
+}
+
 // A configuration outlives a killed run, as mutter keeps it until told
 // otherwise; the next start puts it back from the record.
 TEST_F(GnomeHeadlessTest, AKilledRunsConfigurationIsPutBackAtTheNextStart) {

@@ -45,11 +45,15 @@ SessionBed SessionBed::mutter(const std::vector<std::string>& monitors, bool wit
         bed.whyNot_ = "mutter or dbus-run-session is not installed";
         return bed;
     }
-    if (withPipeWire && (!onPath("pipewire") || !onPath("wireplumber"))) {
-        bed.whyNot_ = "pipewire or wireplumber is not installed";
+    if (withPipeWire && (!onPath("pipewire") || !onPath("wireplumber") || !onPath("pw-cli"))) {
+        bed.whyNot_ = "pipewire, pw-cli or wireplumber is not installed";
         return bed;
     }
-    std::string program = withPipeWire ? "pipewire & wireplumber & " : "";
+    // WirePlumber gives up when PipeWire does not answer yet: it starts
+    // once PipeWire does.
+    std::string program = withPipeWire ? "pipewire & i=0; until pw-cli info 0 >/dev/null 2>&1 || [ $i -ge 200 ]; "
+                                         "do sleep 0.05; i=$((i+1)); done; wireplumber & "
+                                       : "";
     program += "exec mutter --headless --wayland --no-x11";
     for (const auto& size : monitors) program += " --virtual-monitor " + size;
     bed.start(program, "org.gnome.Mutter.DisplayConfig");
@@ -144,6 +148,50 @@ std::string SessionBed::mock(const std::string& method, const std::string& argum
     return run("DBUS_SESSION_BUS_ADDRESS=" + shellQuote(address_) +
                " gdbus call --session -d org.gnome.Mutter.DisplayConfig -o /org/gnome/Mutter/DisplayConfig -m "
                "org.freedesktop.DBus.Mock." + method + " " + arguments + " 2>&1");
+}
+
+std::string SessionBed::call(const std::string& destination, const std::string& path, const std::string& method,
+                             const std::string& arguments) const {
+    return run("DBUS_SESSION_BUS_ADDRESS=" + shellQuote(address_) + " gdbus call --session -d " + destination +
+               " -o " + path + " -m " + method + " " + arguments + " 2>&1");
+}
+
+std::string SessionBed::addService(const std::string& templatePath, const std::string& name,
+                                   const std::string& parametersJson) {
+    if (std::system("/usr/bin/python3 -c 'import dbusmock' 2>/dev/null") != 0) return "python3-dbusmock is not installed";
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::setpgid(0, group_);
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", address_.c_str(), 1);
+        std::string log = dir_->file("log");
+        std::freopen(log.c_str(), "a", stdout);
+        std::freopen(log.c_str(), "a", stderr);
+        ::execl("/usr/bin/python3", "python3", "-m", "dbusmock", "--template", templatePath.c_str(), "-p",
+                parametersJson.c_str(), nullptr);
+        ::_exit(127);
+    }
+    if (pid < 0) return "cannot fork";
+    auto deadline = std::chrono::steady_clock::now() + kStartLimit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner", name)
+                .find("true") != std::string::npos)
+            return {};
+        if (::waitpid(pid, nullptr, WNOHANG) == pid) return "the service ended at start: " + log();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return "the service did not come up in time: " + log();
+}
+
+bool SessionBed::killMutter() {
+    std::string reply = call("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                             "org.freedesktop.DBus.GetConnectionUnixProcessID", "org.gnome.Mutter.DisplayConfig");
+    // "(uint32 1234,)"
+    const std::string prefix = "(uint32 ";
+    if (reply.rfind(prefix, 0) != 0) return false;
+    const pid_t pid = pid_t(std::atol(reply.c_str() + prefix.size()));
+    // Only a process of this bed's own group.
+    if (pid <= 0 || ::getpgid(pid) != group_) return false;
+    return ::kill(pid, SIGKILL) == 0;
 }
 
 void SessionBed::stop() {

@@ -40,6 +40,15 @@ public:
     std::string gdbus(const std::string& method, const std::string& arguments = {}) const;
     // A call on the stand-in's Mock interface.
     std::string mock(const std::string& method, const std::string& arguments = {}) const;
+    // Any call on the bed's bus, through a client that is not ours.
+    std::string call(const std::string& destination, const std::string& path, const std::string& method,
+                     const std::string& arguments = {}) const;
+    // Runs a python3-dbusmock template on the bed's bus as part of the bed,
+    // and waits until it owns `name`; why not, when it does not.
+    std::string addService(const std::string& templatePath, const std::string& name,
+                           const std::string& parametersJson);
+    // Kills mutter alone (a crash), leaving the bus and PipeWire.
+    bool killMutter();
     // Ends the bed's programs (mutter going away), bus and all.
     void stop();
 

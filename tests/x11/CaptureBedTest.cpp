@@ -3,6 +3,7 @@
 // test's windows, and a window closing ends its stream with an error.
 
 #include "platform/VirtualRuntime.h"
+#include "platform/linux/ScaledFrame.h"
 #include "platform/linux/x11/X11Capture.h"
 #include "platform/linux/x11/X11CaptureStream.h"
 #include "x11/XServerBed.h"
@@ -156,9 +157,9 @@ TEST_F(XvfbCaptureTest, AWindowThatClosesEndsItsStreamWithAReason) {
 TEST(ScaledFrame, ReducesToTheStreamSizeKeepingTheAspect) {
     std::vector<std::uint8_t> bgra(4 * 2 * 4);
     for (std::size_t i = 0; i < bgra.size(); i += 4) bgra[i] = std::uint8_t(i / 4);
-    auto same = x11::scaledFrame(4, 2, bgra, 8, 8);
+    auto same = scaledFrame(4, 2, bgra, 8, 8);
     EXPECT_EQ(same->width, 4);
-    auto half = x11::scaledFrame(4, 2, bgra, 2, 2);
+    auto half = scaledFrame(4, 2, bgra, 2, 2);
     EXPECT_EQ(half->width, 2);
     EXPECT_EQ(half->height, 1);
     EXPECT_EQ((*half->bgra)[0], 0);

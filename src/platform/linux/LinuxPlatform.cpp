@@ -8,6 +8,7 @@
 #include "platform/linux/UdevBacklightEvents.h"
 #include "platform/linux/Unavailable.h"
 #include "platform/linux/desktop/ColordProfiles.h"
+#include "platform/linux/gnome/GnomeCapture.h"
 #include "platform/linux/gnome/GnomeDisplays.h"
 #include "platform/linux/gnome/GnomeInput.h"
 #include "platform/linux/gnome/GnomeVirtualDisplays.h"
@@ -90,6 +91,14 @@ void LinuxPlatform::makeDisplays(const LinuxPlatformOptions& options) {
             for (const auto& note : gnome->notes()) summary_.append(note).append("; ");
             gnome_ = gnome.get();
             virtualDisplays_ = std::make_unique<gnome::GnomeVirtualDisplays>(*gnome_, options.sessionBus);
+            capture_ = std::make_unique<gnome::GnomeCapture>(options.sessionBus, [this] {
+                std::vector<gnome::GnomeCapture::Display> list;
+                for (DisplayID id : gnome_->onlineDisplays()) {
+                    Rect r = gnome_->bounds(id);
+                    list.push_back({id, gnome_->connector(id), int(r.width), int(r.height)});
+                }
+                return list;
+            }, state);
             displays_ = std::move(gnome);
             return;
         }
@@ -173,7 +182,9 @@ void LinuxPlatform::describe() {
         static_cast<gnome::GnomeVirtualDisplays&>(*virtualDisplays_).describe(c);
         c.shade = Ability::no(kGnomeShade);
         c.keysReason = kGnomeKeys;
-        summary_ += "displays: GNOME display configuration";
+        summary_ += "displays: GNOME display configuration; capture: ";
+        summary_ += static_cast<gnome::GnomeCapture&>(*capture_).throughPortal() ? "the desktop portal" : "mutter";
+        summary_.append(" (").append(gnome::GnomeCapture::kNoWindows).append(")");
     } else {
         c.switchOff = c.virtualDisplays = c.shade = Ability::no(LinkDisplays::kWhy);
         c.keysReason = LinkDisplays::kWhy;

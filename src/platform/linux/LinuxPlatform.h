@@ -2,9 +2,9 @@
 // The real platform on Linux, composed at start of the back-ends this
 // session offers: displays through X11 RandR, GNOME's display configuration
 // or, without either, the monitor links themselves; monitor hardware over
-// i2c-dev and the backlight on every desktop; keys and capture where X11
-// gives them; colour profiles through colord; the user's system by the XDG
-// conventions. What a session lacks is described in the capabilities, with
+// i2c-dev and the backlight on every desktop; keys where X11 gives them;
+// capture on X11 and through mutter's screen casts on GNOME; colour profiles
+// through colord; the user's system by the XDG conventions. What a session lacks is described in the capabilities, with
 // the reason the interface shows.
 
 #include "platform/Platform.h"

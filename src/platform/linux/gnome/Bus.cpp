@@ -79,4 +79,16 @@ bool nameHasOwner(sd_bus* bus, const char* name) {
     return reply && sd_bus_message_read(reply.get(), "b", &owned) >= 0 && owned;
 }
 
+bool processUntil(sd_bus* bus, std::chrono::steady_clock::time_point deadline, const std::function<bool()>& done) {
+    while (!done()) {
+        int r = sd_bus_process(bus, nullptr);
+        if (r < 0) return false;
+        if (r > 0) continue;
+        auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) break;
+        if (sd_bus_wait(bus, std::uint64_t(left.count())) < 0) return false;
+    }
+    return true;
+}
+
 }  // namespace vp::gnome

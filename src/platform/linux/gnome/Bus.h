@@ -6,6 +6,7 @@
 #include <systemd/sd-bus.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -47,6 +48,10 @@ MessagePtr callMethod(sd_bus* bus, sd_bus_message* call, BusError& error,
 
 // Whether some program owns `name` on the bus.
 bool nameHasOwner(sd_bus* bus, const char* name);
+
+// Dispatches what arrives on `bus` until `done` says so or `deadline`
+// passes; false when the connection broke.
+bool processUntil(sd_bus* bus, std::chrono::steady_clock::time_point deadline, const std::function<bool()>& done);
 
 // A negative sd-bus result as an error, naming what was being done.
 BusError errnoError(const std::string& doing, int negativeErrno);

@@ -68,7 +68,8 @@ const pw_core_events kCoreEvents = [] {
     return e;
 }();
 
-// The formats we take: 32-bit BGR, at the asked size or any size.
+// The formats we take: 32-bit BGR (a frame is BGRA with its alpha made
+// opaque), at the asked size or any size.
 const spa_pod* formatParam(spa_pod_builder* b, const PipeWireOptions& o) {
     spa_rectangle size = SPA_RECTANGLE(o.width, o.height);
     spa_rectangle anySize = SPA_RECTANGLE(1920, 1080), smallest = SPA_RECTANGLE(1, 1),
@@ -78,8 +79,7 @@ const spa_pod* formatParam(spa_pod_builder* b, const PipeWireOptions& o) {
     spa_pod_builder_push_object(b, &frame, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat);
     spa_pod_builder_add(b, SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video), SPA_FORMAT_mediaSubtype,
                         SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw), SPA_FORMAT_VIDEO_format,
-                        SPA_POD_CHOICE_ENUM_Id(4, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRA,
-                                               SPA_VIDEO_FORMAT_RGBx),
+                        SPA_POD_CHOICE_ENUM_Id(3, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRA),
                         0);
     if (o.width && o.height)
         spa_pod_builder_add(b, SPA_FORMAT_VIDEO_size, SPA_POD_Rectangle(&size), SPA_FORMAT_VIDEO_framerate,
@@ -130,7 +130,7 @@ void PipeWireStream::Impl::onProcess(void* self) {
         if (impl->frameHandler) {
             const spa_data& d = b->datas[0];
             VideoFrame frame{impl->format.size.width, impl->format.size.height, std::uint32_t(d.chunk->stride),
-                             static_cast<const std::uint8_t*>(d.data) + d.chunk->offset};
+                             static_cast<const std::uint8_t*>(d.data) + d.chunk->offset, d.chunk->size};
             impl->frameHandler(frame);
         }
     }

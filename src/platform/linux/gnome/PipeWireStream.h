@@ -16,6 +16,7 @@ namespace vp::gnome {
 struct VideoFrame {
     std::uint32_t width = 0, height = 0, stride = 0;
     const std::uint8_t* pixels = nullptr;  // BGRx or BGRA, valid during the call only
+    std::size_t size = 0;                   // bytes readable at `pixels`
 };
 
 struct PipeWireOptions {

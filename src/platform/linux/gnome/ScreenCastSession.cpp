@@ -1,6 +1,7 @@
 #include "platform/linux/gnome/ScreenCastSession.h"
 
 #include <chrono>
+#include <string_view>
 #include <time.h>
 
 namespace vp::gnome {
@@ -13,7 +14,7 @@ constexpr const char* kSessionInterface = "org.gnome.Mutter.ScreenCast.Session";
 constexpr auto kNodeLimit = std::chrono::seconds(10);
 
 // Cursor drawn into the frames: a virtual monitor is looked at through them.
-constexpr std::uint32_t kCursorEmbedded = 1;
+constexpr std::uint32_t kCursorHidden = 0, kCursorEmbedded = 1;
 
 std::optional<std::string> pathReply(sd_bus_message* reply, BusError& error) {
     const char* path = nullptr;
@@ -30,6 +31,19 @@ int onNodeAdded(sd_bus_message* message, void* node, sd_bus_error*) {
     return 0;
 }
 
+int onSessionClosed(sd_bus_message*, void* why, sd_bus_error*) {
+    *static_cast<std::optional<std::string>*>(why) = "mutter closed the screen cast";
+    return 0;
+}
+
+int onOwnerChanged(sd_bus_message* message, void* why, sd_bus_error*) {
+    const char *name = nullptr, *before = nullptr, *after = nullptr;
+    if (sd_bus_message_read(message, "sss", &name, &before, &after) >= 0 &&
+        std::string_view(name) == kScreenCast.destination && !*after)
+        *static_cast<std::optional<std::string>*>(why) = "mutter went away";
+    return 0;
+}
+
 }  // namespace
 
 std::unique_ptr<ScreenCastSession> ScreenCastSession::open(const std::string& address, BusError& error) {
@@ -42,7 +56,7 @@ std::unique_ptr<ScreenCastSession> ScreenCastSession::open(const std::string& ad
     auto path = reply ? pathReply(reply.get(), error) : std::nullopt;
     if (!path) return nullptr;
     session->session_ = *path;
-    return session;
+    return session->watchEnd(error) ? std::move(session) : nullptr;
 }
 
 ScreenCastSession::~ScreenCastSession() {
@@ -51,6 +65,26 @@ ScreenCastSession::~ScreenCastSession() {
     BusTarget target{kScreenCast.destination, session_.c_str(), kSessionInterface};
     if (MessagePtr call = newMethodCall(bus_.get(), target, "Stop", ignored))
         callMethod(bus_.get(), call.get(), ignored, std::chrono::seconds(2));
+}
+
+bool ScreenCastSession::watchEnd(BusError& error) {
+    sd_bus_slot* closed = nullptr;
+    int r = sd_bus_match_signal(bus_.get(), &closed, kScreenCast.destination, session_.c_str(), kSessionInterface,
+                                "Closed", &onSessionClosed, &endedWhy_);
+    closedSlot_.reset(r < 0 ? nullptr : closed);
+    sd_bus_slot* owner = nullptr;
+    if (r >= 0)
+        r = sd_bus_match_signal(bus_.get(), &owner, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                "org.freedesktop.DBus", "NameOwnerChanged", &onOwnerChanged, &endedWhy_);
+    ownerSlot_.reset(r < 0 ? nullptr : owner);
+    if (r < 0) error = errnoError("cannot watch the screen cast session", r);
+    return r >= 0;
+}
+
+std::optional<std::string> ScreenCastSession::ended(std::chrono::milliseconds limit) {
+    if (!processUntil(bus_.get(), std::chrono::steady_clock::now() + limit, [this] { return endedWhy_.has_value(); }))
+        return "the session bus went away";
+    return endedWhy_;
 }
 
 std::optional<std::uint32_t> ScreenCastSession::recordVirtual(BusError& error) {
@@ -64,11 +98,12 @@ std::optional<std::uint32_t> ScreenCastSession::recordVirtual(BusError& error) {
     return path ? startStream(*path, error) : std::nullopt;
 }
 
-std::optional<std::uint32_t> ScreenCastSession::recordMonitor(const std::string& connector, BusError& error) {
+std::optional<std::uint32_t> ScreenCastSession::recordMonitor(const std::string& connector, BusError& error,
+                                                               bool cursor) {
     BusTarget target{kScreenCast.destination, session_.c_str(), kSessionInterface};
     MessagePtr call = newMethodCall(bus_.get(), target, "RecordMonitor", error);
     if (!call || sd_bus_message_append(call.get(), "sa{sv}", connector.c_str(), 1, "cursor-mode", "u",
-                                       kCursorEmbedded) < 0)
+                                       cursor ? kCursorEmbedded : kCursorHidden) < 0)
         return std::nullopt;
     MessagePtr reply = callMethod(bus_.get(), call.get(), error);
     auto path = reply ? pathReply(reply.get(), error) : std::nullopt;
@@ -93,12 +128,7 @@ std::optional<std::uint32_t> ScreenCastSession::startStream(const std::string& s
         if (!call || !callMethod(bus_.get(), call.get(), error)) return std::nullopt;
         started_ = true;
     }
-    auto deadline = std::chrono::steady_clock::now() + kNodeLimit;
-    while (!node && std::chrono::steady_clock::now() < deadline) {
-        r = sd_bus_process(bus_.get(), nullptr);
-        if (r < 0) break;
-        if (r == 0) sd_bus_wait(bus_.get(), 100000);
-    }
+    processUntil(bus_.get(), std::chrono::steady_clock::now() + kNodeLimit, [&] { return node.has_value(); });
     if (!node) error = {"", "mutter did not start the screen cast stream"};
     return node;
 }

@@ -43,8 +43,4 @@ private:
     std::thread thread_;
 };
 
-// Nearest-neighbour reduction to at most `width`×`height` (the stream's
-// size); frames already that small are kept as they are.
-CapturedFrameRef scaledFrame(int width, int height, std::vector<std::uint8_t> bgra, int maxWidth, int maxHeight);
-
 }  // namespace vp::x11
