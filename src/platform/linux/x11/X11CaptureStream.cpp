@@ -50,12 +50,16 @@ std::optional<Target> windowTarget(xcb_connection_t* c, std::uint32_t window, bo
 
 }  // namespace
 
-CapturedFrameRef scaledFrame(int width, int height, std::vector<std::uint8_t> bgra, int maxWidth, int maxHeight) {
+CapturedFrameRef scaledFrame(Pixels pixels, int maxWidth, int maxHeight) {
+    const int width = pixels.width, height = pixels.height;
+    const std::span<const std::uint8_t> bgra = pixels.bgra;
     auto frame = std::make_shared<CapturedFrame>();
     if (maxWidth <= 0 || maxHeight <= 0 || (width <= maxWidth && height <= maxHeight)) {
+        // The frame borrows the grabbed bytes as they are.
         frame->width = width;
         frame->height = height;
-        frame->bgra = std::make_shared<const std::vector<std::uint8_t>>(std::move(bgra));
+        frame->bgra = bgra;
+        frame->storage = std::move(pixels.storage);
         return frame;
     }
     const double scale = std::min(double(maxWidth) / width, double(maxHeight) / height);
@@ -72,7 +76,8 @@ CapturedFrameRef scaledFrame(int width, int height, std::vector<std::uint8_t> bg
     }
     frame->width = w;
     frame->height = h;
-    frame->bgra = std::move(out);
+    frame->bgra = *out;
+    frame->storage = std::move(out);
     return frame;
 }
 
@@ -172,8 +177,7 @@ void X11CaptureStream::run(xcb_connection_t* c) {
             auto pixels = grabber.grab(target->drawable, target->x, target->y, target->width, target->height);
             if (!pixels && filter_.window) return fail("the window closed");
             if (pixels) {
-                auto frame = scaledFrame(pixels->width, pixels->height, std::move(pixels->bgra), config_.width,
-                                         config_.height);
+                auto frame = scaledFrame(std::move(*pixels), config_.width, config_.height);
                 queue_->async([onFrame = onFrame_, frame] { onFrame(frame); });
             }
             dirty = false;

@@ -5,6 +5,7 @@
 // Damage). A window that closes ends the stream with an error.
 
 #include "platform/Capture.h"
+#include "platform/linux/x11/PixelGrabber.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -43,8 +44,9 @@ private:
     std::thread thread_;
 };
 
-// Nearest-neighbour reduction to at most `width`×`height` (the stream's
-// size); frames already that small are kept as they are.
-CapturedFrameRef scaledFrame(int width, int height, std::vector<std::uint8_t> bgra, int maxWidth, int maxHeight);
+// Nearest-neighbour reduction to at most `maxWidth`×`maxHeight` (the
+// stream's size) into bytes of the frame's own; pixels already that small
+// are lent to the frame as they are, storage and all.
+CapturedFrameRef scaledFrame(Pixels pixels, int maxWidth, int maxHeight);
 
 }  // namespace vp::x11
