@@ -29,6 +29,10 @@ protected:
     void SetUp() override {
         DummyBedTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
+        // The dummy server's keyboard has no media keys: they are given the
+        // keycodes a laptop's keyboard sends, before the program looks.
+        bed().run("xmodmap -e 'keycode 232 = XF86MonBrightnessDown' -e 'keycode 233 = XF86MonBrightnessUp' "
+                  "-e 'keycode 121 = XF86AudioMute' -e 'keycode 123 = XF86AudioRaiseVolume'");
         before_ = randrState(bed());
     }
 
@@ -105,8 +109,9 @@ TEST_F(X11KeysBedTest, AMonitorPairedWithAnOutputIsSteppedOverDdcWhileTheVolumeK
                                       std::string("LD_PRELOAD=") + VELVETPANE_EMULATED_MONITOR});
 
     ProgramRun listed = program.run({});
+    const auto screens = listed.state()["screens"];
     std::string id;
-    for (const auto& s : listed.state()["screens"])
+    for (const auto& s : screens)
         if (s["name"] == "Velvet Studio") id = std::to_string(s["id"].get<DisplayID>());
     ASSERT_FALSE(id.empty()) << listed.out << listed.err;
 
