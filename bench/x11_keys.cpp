@@ -35,7 +35,8 @@ using Steady = std::chrono::steady_clock;
 
 namespace {
 
-constexpr std::uint32_t kBrightnessUp = 0x1008FF02, kBrightnessDown = 0x1008FF03;
+// The keycodes the bed's keyboard is given its brightness keys on.
+constexpr std::uint8_t kBrightnessUp = 233, kBrightnessDown = 232;
 
 double ms(Steady::time_point from) { return std::chrono::duration<double, std::milli>(Steady::now() - from).count(); }
 
@@ -58,7 +59,8 @@ public:
                                         "VELVETPANE_DEV_ROOT=" + root + "/dev",
                                         "DBUS_SESSION_BUS_ADDRESS=" + nowhere,
                                         "DBUS_SYSTEM_BUS_ADDRESS=" + nowhere};
-        if (interface) env.push_back("QT_QPA_PLATFORM=xcb");
+        // Qt reads --platform as its own option: the interface is told by the environment.
+        if (interface) env.insert(env.end(), {"QT_QPA_PLATFORM=xcb", "VELVETPANE_PLATFORM=linux"});
         args.insert(args.begin(), VELVETPANE_BINARY);
         pid_ = ::fork();
         if (pid_ == 0) {
@@ -95,27 +97,6 @@ public:
     }
     ~Server() { xcb_disconnect(c_); }
 
-    std::uint8_t keycode(std::uint32_t keysym) {
-        const xcb_setup_t* setup = xcb_get_setup(c_);
-        const int count = setup->max_keycode - setup->min_keycode + 1;
-        auto* map = xcb_get_keyboard_mapping_reply(
-            c_, xcb_get_keyboard_mapping(c_, setup->min_keycode, std::uint8_t(count)), nullptr);
-        std::uint8_t found = 0;
-        const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(map);
-        for (int k = 0; k < count && !found; ++k)
-            for (int i = 0; i < map->keysyms_per_keycode; ++i)
-                if (syms[k * map->keysyms_per_keycode + i] == keysym) found = std::uint8_t(setup->min_keycode + k);
-        std::free(map);
-        return found;
-    }
-    // Whether a key is held by some client (ours then fails with BadAccess).
-    bool held(std::uint8_t code) {
-        xcb_generic_error_t* error = xcb_request_check(
-            c_, xcb_grab_key_checked(c_, 1, root_, 0, code, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
-        if (!error) xcb_ungrab_key(c_, code, root_, 0);
-        std::free(error);
-        return error != nullptr;
-    }
     void press(std::uint8_t code) {
         xcb_test_fake_input(c_, XCB_KEY_PRESS, code, XCB_CURRENT_TIME, root_, 0, 0, 0);
         xcb_test_fake_input(c_, XCB_KEY_RELEASE, code, XCB_CURRENT_TIME, root_, 0, 0, 0);
@@ -192,7 +173,7 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 // Presses down and up in turn, timing each until the main output's gamma changed.
 Figures keyToGamma(Server& x, int presses) {
     Figures f;
-    const std::uint8_t codes[] = {x.keycode(kBrightnessDown), x.keycode(kBrightnessUp)};
+    const std::uint8_t codes[] = {kBrightnessDown, kBrightnessUp};
     for (int i = 0; i < presses; ++i) {
         const auto before = x.gamma();
         const auto t0 = Steady::now();
@@ -206,7 +187,7 @@ Figures keyToGamma(Server& x, int presses) {
 // Presses while the HUD is hidden, timing each until a window is mapped.
 Figures keyToHud(Server& x, int presses) {
     Figures f;
-    const std::uint8_t codes[] = {x.keycode(kBrightnessDown), x.keycode(kBrightnessUp)};
+    const std::uint8_t codes[] = {kBrightnessDown, kBrightnessUp};
     for (int i = 0; i < presses; ++i) {
         x.drain();
         const auto t0 = Steady::now();
@@ -229,18 +210,15 @@ int main() {
     // The dummy server's keyboard has no media keys: the keycodes a laptop sends.
     bed->run("xmodmap -e 'keycode 232 = XF86MonBrightnessDown' -e 'keycode 233 = XF86MonBrightnessUp'");
     Server x(bed->display());
-    const std::uint8_t down = x.keycode(kBrightnessDown);
-    if (!down) return std::printf("the bed's keyboard has no brightness key\n"), 1;
 
     {
         Child program(bed->display(), {"--headless", "--platform", "linux", "--json", "--until-signal"}, false);
-        if (!waitUntil([&] { return x.held(down); }, 20000ms)) return std::printf("the keys were never held\n"), 1;
+        std::this_thread::sleep_for(3s);  // started and holding its keys
         keyToGamma(x, 20).print("headless: key -> gamma on the server");
     }
     {
-        Child program(bed->display(), {"--platform", "linux"}, true);
-        if (!waitUntil([&] { return x.held(down); }, 20000ms)) return std::printf("the interface held no keys\n"), 1;
-        std::this_thread::sleep_for(500ms);  // the windows of the start are up
+        Child program(bed->display(), {}, true);
+        std::this_thread::sleep_for(5s);  // started, holding its keys, the windows of the start up
         keyToGamma(x, 20).print("interface: key -> gamma on the server");
         keyToHud(x, 8).print("interface: key -> HUD window mapped (no compositor)");
     }
