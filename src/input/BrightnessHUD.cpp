@@ -2,7 +2,8 @@
 
 namespace vp {
 
-BrightnessHUD::BrightnessHUD(WindowSystem& windows, MainQueue& main) : windows_(windows), main_(main) {}
+BrightnessHUD::BrightnessHUD(WindowSystem& windows, MainQueue& main, std::function<bool()> blends)
+    : windows_(windows), main_(main), blends_(std::move(blends)) {}
 
 BrightnessHUD::~BrightnessHUD() {
     if (hideWork_) hideWork_->cancel();
@@ -53,6 +54,10 @@ void BrightnessHUD::place() {
 void BrightnessHUD::hide() {
     hideWork_.reset();
     if (!panel_) return;
+    if (!blends_()) {
+        panel_->orderOut();
+        return;
+    }
     WeakLife weak = life_;
     std::uint64_t shownAt = showCount_;
     panel_->fadeOut(fadeDuration, [weak, this, shownAt] {

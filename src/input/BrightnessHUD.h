@@ -2,11 +2,15 @@
 // The small floating panel that shows a brightness or volume level for a
 // moment near the bottom of the main screen. It never takes focus, lets
 // clicks through, and fades out by itself 1.2 s after the last show.
+// Where nothing blends translucent windows (X11 without a compositing
+// manager) a fade would only leave the panel fully drawn for its length: it
+// goes at once instead.
 
 #include "input/HUDModel.h"
 #include "platform/Runtime.h"
 #include "platform/WindowSystem.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -19,7 +23,9 @@ public:
     static constexpr Seconds hideDelay{1.2};
     static constexpr double fadeDuration = 0.35;
 
-    BrightnessHUD(WindowSystem& windows, MainQueue& main);
+    // `blends` says, when the panel is to go, whether translucent windows
+    // are blended now (a compositor may start or stop at any time).
+    BrightnessHUD(WindowSystem& windows, MainQueue& main, std::function<bool()> blends);
     ~BrightnessHUD();
 
     // Main queue only.
@@ -38,6 +44,7 @@ private:
 
     WindowSystem& windows_;
     MainQueue& main_;
+    std::function<bool()> blends_;
     std::unique_ptr<Window> panel_;
     WorkItemRef hideWork_;
     HUDModel model_;

@@ -162,7 +162,7 @@ void PiPController::startStream(const CaptureFilter& filter, CaptureSize size) {
     // Runs on queue_: it only hands the frame over; the controller is
     // locked on the main queue alone, so it is never destroyed here.
     auto onFrame = [weak, &main](CapturedFrameRef frame) {
-        if (!frame || !frame->bgra) return;
+        if (!frame || frame->bgra.empty()) return;
         main.post([weak, frame = std::move(frame)] {
             if (auto self = weak.lock(); self && self->window_) self->window_->setFrameContent(frame);
         });

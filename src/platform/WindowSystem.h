@@ -8,6 +8,8 @@
 
 #include <functional>
 #include <memory>
+#include <span>
+#include <vector>
 
 namespace vp {
 
@@ -72,10 +74,13 @@ struct RGBA {
     bool operator==(const RGBA&) const = default;
 };
 
-// A captured frame handed to a picture-in-picture panel without copying.
+// A captured frame handed to a picture-in-picture panel without copying. Its
+// bytes may be borrowed (a shared-memory segment the capture reuses once
+// the frame's last reference has gone): `storage` keeps them alive.
 struct CapturedFrame {
     int width = 0, height = 0;
-    std::shared_ptr<const std::vector<std::uint8_t>> bgra;  // width*height*4 bytes
+    std::span<const std::uint8_t> bgra;  // width*height*4 bytes
+    std::shared_ptr<const void> storage;
 };
 using CapturedFrameRef = std::shared_ptr<const CapturedFrame>;
 

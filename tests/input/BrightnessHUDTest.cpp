@@ -81,6 +81,24 @@ TEST_F(HUD, APressDuringTheFadeKeepsThePanelUp) {
     EXPECT_FALSE(panel()->visible);
 }
 
+// Without a compositor a fade would leave the panel fully drawn for its
+// length; whether one runs is read when the panel goes, as it may start or
+// stop at any time.
+TEST_F(HUD, WhereNothingBlendsTranslucentWindowsThePanelGoesAtOnceInsteadOfFading) {
+    sim.start();
+    sim.platform->simCapabilities.shade = Ability::no("no compositor");
+    hud().show(0.5, "sun.max.fill");
+    sim.platform->advance(1.21s);
+    EXPECT_FALSE(panel()->visible);
+    EXPECT_EQ(panel()->fades, 0u);
+
+    sim.platform->simCapabilities.shade = Ability::yes();
+    hud().show(0.6, "sun.max.fill");
+    sim.platform->advance(1.21s);
+    EXPECT_EQ(panel()->fades, 1u);
+    EXPECT_TRUE(panel()->visible);
+}
+
 TEST_F(HUD, MovesToTheNewMainScreenOnTheNextPress) {
     sim.start();
     hud().show(0.5, "sun.max.fill");

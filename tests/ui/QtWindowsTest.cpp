@@ -198,13 +198,13 @@ private Q_SLOTS:
         QVERIFY(view);
         window->setContentSize({100, 100});
         auto pixels = std::make_shared<std::vector<std::uint8_t>>(4 * 2 * 4, 0xFF);
-        auto frame = std::make_shared<CapturedFrame>(CapturedFrame{4, 2, pixels});
+        auto frame = std::make_shared<CapturedFrame>(CapturedFrame{4, 2, *pixels, pixels});
         window->setFrameContent(frame);
         QCOMPARE(view->frameImage().constBits(), pixels->data());
         QCOMPARE(view->frameTarget(), QRectF(0, 25, 100, 50));
 
         // A frame whose buffer is too short is not drawn.
-        auto shortFrame = std::make_shared<CapturedFrame>(CapturedFrame{4, 4, pixels});
+        auto shortFrame = std::make_shared<CapturedFrame>(CapturedFrame{4, 4, *pixels, pixels});
         window->setFrameContent(shortFrame);
         QVERIFY(view->frameImage().isNull());
     }

@@ -5,6 +5,7 @@
 #include "platform/VirtualRuntime.h"
 #include "platform/linux/ScaledFrame.h"
 #include "platform/linux/x11/X11Capture.h"
+#include "platform/linux/x11/PixelGrabber.h"
 #include "platform/linux/x11/X11CaptureStream.h"
 #include "x11/XServerBed.h"
 
@@ -79,9 +80,16 @@ protected:
         queue_.waitIdle();
         return frame;
     }
-    static std::uint32_t rgbAt(const CapturedFrame& f, int x, int y) {
-        const std::uint8_t* p = f.bgra->data() + (std::size_t(y) * std::size_t(f.width) + std::size_t(x)) * 4;
+    static std::uint32_t rgbAt(std::span<const std::uint8_t> bgra, int width, int x, int y) {
+        const std::uint8_t* p = bgra.data() + (std::size_t(y) * std::size_t(width) + std::size_t(x)) * 4;
         return std::uint32_t(p[2]) << 16 | std::uint32_t(p[1]) << 8 | p[0];
+    }
+    static std::uint32_t rgbAt(const CapturedFrame& f, int x, int y) { return rgbAt(f.bgra, f.width, x, y); }
+    static std::uint32_t rgbAt(const x11::Pixels& p, int x, int y) { return rgbAt(p.bgra, p.width, x, y); }
+    void repaint(std::uint32_t window, std::uint32_t rgb) {
+        xcb_change_window_attributes(c_, window, XCB_CW_BACK_PIXEL, &rgb);
+        xcb_clear_area(c_, 0, window, 0, 0, 0, 0);
+        std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
     }
 
     std::string why_;
@@ -102,7 +110,7 @@ TEST_F(XvfbCaptureTest, AScreenAndACoveredWindowShowTheirOwnPixels) {
     ASSERT_TRUE(shot);
     EXPECT_EQ(shot->width, 1280);
     EXPECT_EQ(rgbAt(*shot, 150, 150), kBlue) << "the screen shows what is on top";
-    EXPECT_EQ(shot->bgra->at(3), 0xFF) << "frames are opaque";
+    EXPECT_EQ(shot->bgra[3], 0xFF) << "frames are opaque";
 
     CaptureFilter covered;
     covered.window = orange;
@@ -154,16 +162,61 @@ TEST_F(XvfbCaptureTest, AWindowThatClosesEndsItsStreamWithAReason) {
     stream->stop();
 }
 
-TEST(ScaledFrame, ReducesToTheStreamSizeKeepingTheAspect) {
-    std::vector<std::uint8_t> bgra(4 * 2 * 4);
-    for (std::size_t i = 0; i < bgra.size(); i += 4) bgra[i] = std::uint8_t(i / 4);
-    auto same = scaledFrame(4, 2, bgra, 8, 8);
+// A 4K grab is not copied again: its pixels stay in a shared-memory segment
+// lent out with them, which is grabbed into again only once released.
+TEST_F(XvfbCaptureTest, GrabsLendTheirSegmentAndReuseItOnlyOnceEveryHolderLetItGo) {
+    std::uint32_t painted = window(0, 0, 64, 64, kOrange, "Painted");
+    auto grabber = std::make_unique<x11::PixelGrabber>(c_);
+    ASSERT_TRUE(grabber->sharedMemory()) << "Xvfb offers MIT-SHM";
+    auto first = grabber->grab(root_, 0, 0, 64, 64);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(rgbAt(*first, 10, 10), kOrange);
+    EXPECT_EQ(first->bgra[3], 0xFF) << "opaque";
+    EXPECT_EQ(grabber->segmentsLent(), 1u);
+
+    repaint(painted, kBlue);
+    auto second = grabber->grab(root_, 0, 0, 64, 64);
+    ASSERT_TRUE(second);
+    EXPECT_NE(second->bgra.data(), first->bgra.data()) << "a held segment is not grabbed into";
+    EXPECT_EQ(rgbAt(*first, 10, 10), kOrange) << "the held pixels are as they were grabbed";
+    EXPECT_EQ(rgbAt(*second, 10, 10), kBlue);
+
+    const std::uint8_t* firstBytes = first->bgra.data();
+    first.reset();
+    EXPECT_EQ(grabber->segmentsLent(), 1u);
+    auto third = grabber->grab(root_, 0, 0, 64, 64);
+    ASSERT_TRUE(third);
+    EXPECT_EQ(third->bgra.data(), firstBytes) << "a released segment takes its turn again";
+
+    // With every segment held, grabs still come, in bytes of their own.
+    std::vector<x11::Pixels> held;
+    while (grabber->segmentsLent() < x11::PixelGrabber::kSegments) held.push_back(*grabber->grab(root_, 0, 0, 64, 64));
+    repaint(painted, kOrange);
+    auto extra = grabber->grab(root_, 0, 0, 64, 64);
+    ASSERT_TRUE(extra);
+    EXPECT_EQ(rgbAt(*extra, 10, 10), kOrange);
+    EXPECT_EQ(rgbAt(held.back(), 10, 10), kBlue);
+    EXPECT_EQ(grabber->segmentsLent(), x11::PixelGrabber::kSegments);
+
+    // Pixels outlive the grabber that lent them.
+    grabber.reset();
+    EXPECT_EQ(rgbAt(*second, 63, 63), kBlue);
+    EXPECT_EQ(rgbAt(held.front(), 63, 63), kBlue);
+}
+
+TEST(ScaledFrame, ReducesToTheStreamSizeKeepingTheAspectAndLendsWhatFits) {
+    auto buffer = std::make_shared<std::vector<std::uint8_t>>(4 * 2 * 4);
+    for (std::size_t i = 0; i < buffer->size(); i += 4) (*buffer)[i] = std::uint8_t(i / 4);
+    const PixelView view{buffer->data(), 4, 2, 4 * 4};
+    auto same = scaledFrame(view, buffer, 8, 8);
     EXPECT_EQ(same->width, 4);
-    auto half = scaledFrame(4, 2, bgra, 2, 2);
+    EXPECT_EQ(same->bgra.data(), buffer->data()) << "kept, not copied";
+    auto half = scaledFrame(view, buffer, 2, 2);
     EXPECT_EQ(half->width, 2);
     EXPECT_EQ(half->height, 1);
-    EXPECT_EQ((*half->bgra)[0], 0);
-    EXPECT_EQ((*half->bgra)[4], 2) << "every other pixel";
+    EXPECT_EQ(half->bgra[0], 0);
+    EXPECT_EQ(half->bgra[4], 2) << "every other pixel";
+    EXPECT_NE(half->storage, same->storage);
 }
 
 }  // namespace

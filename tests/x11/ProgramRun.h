@@ -25,6 +25,9 @@ struct ProgramRun : ChildRun {
 class Program {
 public:
     explicit Program(std::string display);
+    // The same, with `overrides` ("NAME=value") replacing or adding to the
+    // private environment: a device tree of the test's own, a preload.
+    Program(std::string display, std::vector<std::string> overrides);
     // Runs the program with `args` after `--headless --platform linux
     // --json`. With --until-signal, `whileWaiting` gets the process once it
     // waits for a signal, and must send one. Every wait is bounded: a
@@ -35,6 +38,7 @@ private:
     std::vector<std::string> environment() const;
 
     std::string display_;
+    std::vector<std::string> overrides_;
     TempDir root_;
 };
 

@@ -53,6 +53,11 @@ class HeadlessHand {
 public:
     virtual ~HeadlessHand() = default;
     virtual void settle() = 0;
+    // Waits for SIGINT, SIGTERM or SIGHUP and gives its number. A system
+    // that runs in real time keeps running what comes due meanwhile (key
+    // presses, the HUD's fading, the desktop's changes); by default nothing
+    // runs until the signal.
+    virtual int waitForSignal();
     // The user's gestures; each throws UsageError where the system cannot
     // be played.
     virtual void pressKey(const KeyEvent& event) = 0;

@@ -42,6 +42,10 @@ void addLifecycleState(HeadlessSession& session, nlohmann::json& state) {
     state["terminated"] = session.delegate().hasTerminated();
 }
 
+int HeadlessHand::waitForSignal() {
+    return TerminationSignals::wait();
+}
+
 bool watchTerminationSignals(std::ostream& err) {
     if (TerminationSignals::install()) return true;
     err << "velvetpane: SIGINT, SIGTERM and SIGHUP cannot be watched\n";
@@ -50,7 +54,7 @@ bool watchTerminationSignals(std::ostream& err) {
 
 int terminateAtSignal(HeadlessSession& session, std::ostream& out, std::ostream& err) {
     err << "velvetpane: running until SIGINT, SIGTERM or SIGHUP\n" << std::flush;
-    int signal = TerminationSignals::wait();
+    int signal = session.hand().waitForSignal();
     // Said before restoring, so that whoever sent it knows which signal the
     // program took: the one it will end by.
     const char* name = signal == SIGTERM ? "SIGTERM" : signal == SIGHUP ? "SIGHUP" : "SIGINT";

@@ -1,5 +1,6 @@
 #include "app/linux/LinuxHeadless.h"
 
+#include "app/TerminationSignals.h"
 #include "platform/RealTimeRuntime.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/LookAround.h"
@@ -30,6 +31,22 @@ public:
     void settle() override {
         if (!since_) since_ = staying_ ? Seconds(-std::numeric_limits<double>::infinity()) : runtime_.clock.now();
         runtime_.runUntilIdle(kSettleLimit, *since_);
+    }
+    // The main queue runs until the signal comes: a staying run is the
+    // program, with its keys and HUD, only without windows of its own.
+    int waitForSignal() override {
+        constexpr Seconds forever{std::numeric_limits<double>::infinity()};
+        std::optional<int> signal;
+        // Busy until the signal; no timer is awaited beyond it (none is
+        // posted at or after `forever`).
+        runtime_.main.runUntilIdle(
+            forever,
+            [&signal] {
+                if (!signal) signal = TerminationSignals::take();
+                return !signal;
+            },
+            forever);
+        return *signal;
     }
     void pressKey(const KeyEvent&) override {
         throw UsageError("--key plays a key on the simulated platform only; on a real one, press it");

@@ -13,17 +13,6 @@ bool fits(int width, int height, int maxWidth, int maxHeight) {
 
 }  // namespace
 
-CapturedFrameRef scaledFrame(int width, int height, std::vector<std::uint8_t> bgra, int maxWidth, int maxHeight) {
-    if (!fits(width, height, maxWidth, maxHeight)) {
-        return scaledFrame(PixelView{bgra.data(), width, height, std::size_t(width) * 4}, maxWidth, maxHeight, false);
-    }
-    auto frame = std::make_shared<CapturedFrame>();
-    frame->width = width;
-    frame->height = height;
-    frame->bgra = std::make_shared<const std::vector<std::uint8_t>>(std::move(bgra));
-    return frame;
-}
-
 CapturedFrameRef scaledFrame(const PixelView& source, int maxWidth, int maxHeight, bool opaque) {
     const double scale = fits(source.width, source.height, maxWidth, maxHeight)
                              ? 1.0
@@ -45,7 +34,19 @@ CapturedFrameRef scaledFrame(const PixelView& source, int maxWidth, int maxHeigh
     auto frame = std::make_shared<CapturedFrame>();
     frame->width = w;
     frame->height = h;
-    frame->bgra = std::move(out);
+    frame->bgra = *out;
+    frame->storage = std::move(out);
+    return frame;
+}
+
+CapturedFrameRef scaledFrame(const PixelView& source, std::shared_ptr<const void> storage, int maxWidth,
+                             int maxHeight) {
+    if (!fits(source.width, source.height, maxWidth, maxHeight)) return scaledFrame(source, maxWidth, maxHeight, false);
+    auto frame = std::make_shared<CapturedFrame>();
+    frame->width = source.width;
+    frame->height = source.height;
+    frame->bgra = {source.pixels, std::size_t(source.width) * std::size_t(source.height) * 4};
+    frame->storage = std::move(storage);
     return frame;
 }
 

@@ -5,13 +5,9 @@
 #include "platform/WindowSystem.h"
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 namespace vp {
-
-// Nearest-neighbour reduction to at most `maxWidth`×`maxHeight`, keeping the
-// aspect; frames already that small are kept as they are.
-CapturedFrameRef scaledFrame(int width, int height, std::vector<std::uint8_t> bgra, int maxWidth, int maxHeight);
 
 // 32-bit pixels read where they are (a shared buffer), rows `stride` bytes
 // apart.
@@ -21,8 +17,15 @@ struct PixelView {
     std::size_t stride = 0;
 };
 
-// The same reduction, copying only the pixels kept; `opaque` makes every
+// Nearest-neighbour reduction to at most `maxWidth`×`maxHeight`, keeping the
+// aspect, into bytes of the frame's own, copying only the pixels kept (the
+// source may be a buffer lent for this call only). `opaque` makes every
 // alpha 255 (the fourth byte of BGRx means nothing).
 CapturedFrameRef scaledFrame(const PixelView& source, int maxWidth, int maxHeight, bool opaque);
+
+// The same for tightly packed pixels that `storage` keeps alive: pixels
+// already small enough are lent to the frame as they are, storage and all.
+CapturedFrameRef scaledFrame(const PixelView& source, std::shared_ptr<const void> storage, int maxWidth,
+                             int maxHeight);
 
 }  // namespace vp

@@ -215,7 +215,7 @@ std::vector<std::shared_ptr<SimStreamRecord>> SimCapture::runningStreams() const
 void SimCapture::emitFrame(SimStreamRecord& stream) {
     if (!stream.queue || !stream.onFrame) return;
     if (!stream.pixels) stream.pixels = syntheticPixels(stream);
-    auto frame = std::make_shared<CapturedFrame>(CapturedFrame{stream.config.width, stream.config.height, stream.pixels});
+    auto frame = std::make_shared<CapturedFrame>(CapturedFrame{stream.config.width, stream.config.height, *stream.pixels, stream.pixels});
     ++stream.framesSent;
     stream.queue->async([onFrame = stream.onFrame, frame = CapturedFrameRef(frame)] { onFrame(frame); });
 }

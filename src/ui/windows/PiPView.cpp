@@ -11,11 +11,11 @@ PiPView::PiPView(QWidget* parent) : WindowContent(parent) {}
 void PiPView::setFrame(CapturedFrameRef frame) {
     frame_ = std::move(frame);
     image_ = QImage();
-    if (frame_ && frame_->bgra && frame_->width > 0 && frame_->height > 0 &&
-        frame_->bgra->size() >= std::size_t(frame_->width) * std::size_t(frame_->height) * 4) {
+    if (frame_ && frame_->width > 0 && frame_->height > 0 &&
+        frame_->bgra.size() >= std::size_t(frame_->width) * std::size_t(frame_->height) * 4) {
         // BGRA bytes read as 32-bit words on a little-endian machine are
         // Qt's 0xAARRGGBB; the image wraps the buffer without copying it.
-        image_ = QImage(frame_->bgra->data(), frame_->width, frame_->height, frame_->width * 4, QImage::Format_RGB32);
+        image_ = QImage(frame_->bgra.data(), frame_->width, frame_->height, frame_->width * 4, QImage::Format_RGB32);
     }
     update();
 }

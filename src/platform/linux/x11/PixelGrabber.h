@@ -3,11 +3,16 @@
 // a window's composited pixmap) into BGRA bytes, through a shared-memory
 // segment when the server offers MIT-SHM (a 4K frame is 33 MB: copying it
 // through the socket costs several times more) and the plain request
-// otherwise. One grabber per thread.
+// otherwise. A shared-memory grab is not copied again: its pixels stay in
+// the segment, lent out with them until their last reference goes, and a
+// few segments take turns. One grabber per thread.
+
+#include "platform/linux/x11/SegmentRing.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
-#include <string>
+#include <span>
 #include <vector>
 
 struct xcb_connection_t;
@@ -16,11 +21,16 @@ namespace vp::x11 {
 
 struct Pixels {
     int width = 0, height = 0;
-    std::vector<std::uint8_t> bgra;  // width*height*4, alpha opaque
+    std::span<std::uint8_t> bgra;  // width*height*4, alpha opaque
+    std::shared_ptr<const void> storage;  // keeps the bytes: a segment or a buffer of their own
 };
 
 class PixelGrabber {
 public:
+    // Segments out at once: one being drawn, one on its way, one being
+    // grabbed into, and one for a late release.
+    static constexpr std::size_t kSegments = 4;
+
     explicit PixelGrabber(xcb_connection_t* connection);
     ~PixelGrabber();
     PixelGrabber(const PixelGrabber&) = delete;
@@ -29,23 +39,20 @@ public:
     bool sharedMemory() const { return shmAvailable_; }
     // None when the drawable is gone or the area lies outside it.
     std::optional<Pixels> grab(std::uint32_t drawable, int x, int y, int width, int height);
+    // Segments now out with grabbed pixels.
+    std::size_t segmentsLent() const { return ring_ ? ring_->lent() : 0; }
 
 private:
     std::optional<Pixels> grabShared(std::uint32_t drawable, int x, int y, int width, int height);
     std::optional<Pixels> grabPlain(std::uint32_t drawable, int x, int y, int width, int height);
-    bool ensureSegment(std::size_t bytes);
-    void releaseSegment();
 
     xcb_connection_t* c_;
     bool shmAvailable_ = false;
-    std::uint32_t shmSegment_ = 0;
-    int shmId_ = -1;
-    std::uint8_t* shmAddress_ = nullptr;
-    std::size_t shmSize_ = 0;
+    std::shared_ptr<SegmentRing> ring_;
 };
 
 // 32-bit ZPixmap data (BGRX on the little-endian servers that matter) with
 // the padding byte made opaque.
-void makeOpaque(std::vector<std::uint8_t>& bgra);
+void makeOpaque(std::span<std::uint8_t> bgra);
 
 }  // namespace vp::x11

@@ -147,8 +147,8 @@ void X11CaptureStream::run(xcb_connection_t* c) {
             auto pixels = grabber.grab(target->drawable, target->x, target->y, target->width, target->height);
             if (!pixels && filter_.window) return fail("the window closed");
             if (pixels) {
-                auto frame = scaledFrame(pixels->width, pixels->height, std::move(pixels->bgra), config_.width,
-                                         config_.height);
+                const PixelView view{pixels->bgra.data(), pixels->width, pixels->height, std::size_t(pixels->width) * 4};
+                auto frame = scaledFrame(view, std::move(pixels->storage), config_.width, config_.height);
                 queue_->async([onFrame = onFrame_, frame] { onFrame(frame); });
             }
             dirty = false;
