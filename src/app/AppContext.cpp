@@ -20,9 +20,8 @@ AppContext::AppContext(Platform& platform)
       shade_(std::make_unique<Shade>(platform.windows())),
       xdr_(std::make_unique<XDR>(platform.windows())),
       virtualEngine_(std::make_unique<VirtualEngine>(platform.virtualDisplays(), platform.displays(), *log_)),
-      // The shade and the HUD's fade are both translucent windows.
       hud_(std::make_unique<BrightnessHUD>(platform.windows(), platform.runtime().main,
-                                           [&platform] { return bool(platform.capabilities().shade); })),
+                                           [&platform] { return platform.capabilities().translucentWindows; })),
       displayManager_(std::make_unique<DisplayManager>(platform, *gamma_, *shade_, *xdr_, *virtualEngine_)),
       pip_(std::make_unique<PiPRegistry>(platform, *log_, *displayManager_)),
       keys_(std::make_unique<BrightnessKeys>(platform, *log_, *displayManager_, *hud_)) {

@@ -36,6 +36,9 @@ struct Capabilities {
     bool gammaOverwrittenByDesktop = false;
     Ability virtualDisplays;
     Ability switchOff;
+    // Translucent windows are blended over what is below them (a compositor
+    // runs); without, they are drawn opaque, and a fade shows nothing.
+    bool translucentWindows = true;
     // A translucent, click-through window over a screen (the dimming shade).
     Ability shade;
     KeyDelivery keys = KeyDelivery::perEvent;

@@ -91,8 +91,11 @@ int runSnapshots(int argc, char** argv, const QString& dir) {
     return 0;
 }
 
-int runInterface(int argc, char** argv, Command command) {
-    QApplication app(argc, argv);
+int runInterface(char** argv, Command command) {
+    // Every argument is the program's own and already read; Qt would take
+    // some of them (--platform) for its own options.
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
     QApplication::setApplicationName(QStringLiteral("velvetpane"));
     // The tray item's title, and the entry the desktop associates the windows with.
     QApplication::setApplicationDisplayName(QStringLiteral("Velvetpane"));
@@ -153,5 +156,5 @@ int main(int argc, char** argv) {
     }
     command.ui.platform = std::get<vp::PlatformChoice>(choice);
     std::cerr << "velvetpane: " << command.ui.platform.reason << "\n";
-    return runInterface(argc, argv, std::move(command));
+    return runInterface(argv, std::move(command));
 }

@@ -86,13 +86,13 @@ TEST_F(HUD, APressDuringTheFadeKeepsThePanelUp) {
 // stop at any time.
 TEST_F(HUD, WhereNothingBlendsTranslucentWindowsThePanelGoesAtOnceInsteadOfFading) {
     sim.start();
-    sim.platform->simCapabilities.shade = Ability::no("no compositor");
+    sim.platform->simCapabilities.translucentWindows = false;
     hud().show(0.5, "sun.max.fill");
     sim.platform->advance(1.21s);
     EXPECT_FALSE(panel()->visible);
     EXPECT_EQ(panel()->fades, 0u);
 
-    sim.platform->simCapabilities.shade = Ability::yes();
+    sim.platform->simCapabilities.translucentWindows = true;
     hud().show(0.6, "sun.max.fill");
     sim.platform->advance(1.21s);
     EXPECT_EQ(panel()->fades, 1u);

@@ -57,6 +57,14 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(program.socket()));
     }
 
+    void thePlatformOptionIsTheProgramsNotQts() {
+        Program program;
+        program.start({QStringLiteral("--platform"), QStringLiteral("sim")});
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(program.socket()) ||
+                                     program.process.state() == QProcess::NotRunning, 20000);
+        QVERIFY2(program.process.state() == QProcess::Running, program.process.readAllStandardError().constData());
+    }
+
     void aSecondStartLeavesTheFirstRunning() {
         Program first;
         first.start();

@@ -130,6 +130,7 @@ void LinuxPlatform::makeX11Services(const LinuxPlatformOptions& options) {
     compositor_ = std::make_unique<x11::CompositorWatch>(options.x11Display, [this](bool present) {
         runtime_.main.post([this, present] {
             capabilities_.shade = shadeWith(present);
+            capabilities_.translucentWindows = present;
             if (capabilitiesChanged_) capabilitiesChanged_();
         });
     });
@@ -175,7 +176,8 @@ void LinuxPlatform::describe() {
     if (x11_) {
         x11_->describe(c);
         c.keys = KeyDelivery::wholeGrab;
-        c.shade = shadeWith(compositor_ && compositor_->present());
+        c.translucentWindows = compositor_ && compositor_->present();
+        c.shade = shadeWith(c.translucentWindows);
         summary_ += "displays: X11 RandR; keys: X11 grabs; capture: X11";
     } else if (gnome_) {
         gnome_->describe(c);
@@ -187,6 +189,7 @@ void LinuxPlatform::describe() {
         summary_.append(" (").append(gnome::GnomeCapture::kNoWindows).append(")");
     } else {
         c.switchOff = c.virtualDisplays = c.shade = Ability::no(LinkDisplays::kWhy);
+        c.translucentWindows = false;
         c.keysReason = LinkDisplays::kWhy;
         summary_.append("displays: the monitors' own links (").append(LinkDisplays::kWhy).append(")");
     }

@@ -3,6 +3,7 @@
 #include "platform/qt/QtWindowFlags.h"
 
 #include <QCloseEvent>
+#include <QGraphicsOpacityEffect>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
@@ -46,8 +47,28 @@ void PlatformWidget::fitContent() {
     if (content_) content_->setGeometry(rect());
 }
 
+void PlatformWidget::setOpacity(double opacity) {
+    if (opacity == opacity_) return;
+    opacity_ = opacity;
+    if (content_) {
+        // Opaque content needs no effect and so no offscreen pass.
+        if (opacity >= 1) {
+            content_->setGraphicsEffect(nullptr);
+        } else {
+            auto* effect = qobject_cast<QGraphicsOpacityEffect*>(content_->graphicsEffect());
+            if (!effect) {
+                effect = new QGraphicsOpacityEffect(content_);
+                content_->setGraphicsEffect(effect);
+            }
+            effect->setOpacity(opacity);
+        }
+    }
+    update();
+}
+
 void PlatformWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);
+    p.setOpacity(opacity_);
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.fillRect(rect(), fill_);
 }
@@ -136,9 +157,11 @@ void QtWindow::setBackgroundColor(const RGBA& color) {
 
 void QtWindow::setAlpha(double alpha) {
     alpha_ = std::clamp(alpha, 0.0, 1.0);
-    // Window opacity needs a compositing window manager; without one the
-    // window stays fully drawn, and the alpha is still kept for the core.
-    if (widget_) widget_->setWindowOpacity(alpha_);
+    // Drawn into the window's own translucent pixels: Qt passes a window
+    // opacity neither to an X server nor to a Wayland compositor. It shows
+    // where a compositor blends windows; without one the window stays
+    // fully drawn, and the alpha is still kept for the core.
+    if (widget_) widget_->setOpacity(alpha_);
 }
 
 bool QtWindow::isVisible() const {

@@ -39,6 +39,8 @@ public:
 
     WindowRole role() const { return role_; }
     void setFill(const QColor& color);
+    // The whole window drawn at this opacity: its background and content.
+    void setOpacity(double opacity);
     WindowContent* content() const { return content_; }
     // Gives the content the widget's whole area (also while hidden, when
     // Qt holds resize events back until the widget is shown).
@@ -56,6 +58,7 @@ protected:
 private:
     WindowRole role_;
     QColor fill_ = Qt::transparent;
+    double opacity_ = 1;
     WindowContent* content_ = nullptr;
     double aspect_ = 0;
 };
