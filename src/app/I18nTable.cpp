@@ -465,6 +465,18 @@ const std::map<std::string, std::vector<std::string>>& platformTable() {
           "GNOME su Wayland non permette a nessun programma di mettere una finestra traslucida sopra gli schermi",
           "GNOME sous Wayland ne laisse aucun programme poser une fenêtre translucide sur les écrans",
           "GNOME unter Wayland lässt kein Programm ein durchscheinendes Fenster über die Bildschirme legen"}},
+        {"GNOME lets a program record a window only after the user picks it in the screen-sharing dialog, so "
+         "picture in picture offers displays only",
+         {"o GNOME só deixa um programa gravar uma janela depois que o usuário a escolhe na janela de compartilhamento "
+          "de tela, por isso o PiP oferece apenas telas",
+          "GNOME solo deja que un programa grabe una ventana después de que el usuario la elija en el diálogo de "
+          "compartir pantalla, así que el PiP ofrece solo pantallas",
+          "GNOME permette a un programma di registrare una finestra solo dopo che l’utente l’ha scelta nella finestra "
+          "di condivisione dello schermo, quindi il PiP offre solo schermi",
+          "GNOME ne laisse un programme enregistrer une fenêtre qu’après que l’utilisateur l’a choisie dans la "
+          "fenêtre de partage d’écran ; le PiP ne propose donc que des écrans",
+          "GNOME lässt ein Programm ein Fenster erst aufnehmen, nachdem der Nutzer es im Dialog zur Bildschirmfreigabe "
+          "gewählt hat; PiP bietet daher nur Bildschirme an"}},
         {"X11 has no virtual displays, and so no HiDPI",
          {"o X11 não tem telas virtuais e, portanto, nem HiDPI",
           "X11 no tiene pantallas virtuales, y por tanto tampoco HiDPI",
