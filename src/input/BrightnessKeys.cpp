@@ -16,21 +16,40 @@ bool isSoundKey(Key key) {
     return key == Key::volumeUp || key == Key::volumeDown || key == Key::mute;
 }
 
-// A grabbed key never reaches the desktop, so a grabbing platform watches
-// only the keys that are ours whatever plays where.
-std::vector<Key> keysToWatch(KeyDelivery delivery) {
-    std::vector<Key> keys = {Key::brightnessUp, Key::brightnessDown};
-    if (delivery == KeyDelivery::perEvent) keys.insert(keys.end(), {Key::volumeUp, Key::volumeDown, Key::mute});
-    return keys;
-}
-
 }  // namespace
 
 BrightnessKeys::BrightnessKeys(Platform& platform, Log& log, DisplayManager& manager, BrightnessHUD& hud)
-    : platform_(platform), log_(log), manager_(manager), hud_(hud) {}
+    : platform_(platform), log_(log), manager_(manager), hud_(hud) {
+    managerChanged_ = manager_.onChange([this] { rewatchIfNeeded(); });
+    WeakLife weak = life_;
+    platform_.input().watchOutputTransport([weak, this] {
+        if (weak.lock()) rewatchIfNeeded();
+    });
+}
 
 BrightnessKeys::~BrightnessKeys() {
+    platform_.input().watchOutputTransport({});
     stop();
+}
+
+bool BrightnessKeys::soundKeysAreOurs() const {
+    return volumeEnabled() && manager_.hasDDCVolume() && outputIsDisplayAudio(platform_.input());
+}
+
+// A platform that offers each event gets every key and the answer per
+// event; a grabbing one only the keys that are ours right now.
+std::vector<Key> BrightnessKeys::keysToWatch() const {
+    std::vector<Key> keys = {Key::brightnessUp, Key::brightnessDown};
+    if (platform_.capabilities().keys == KeyDelivery::perEvent || soundKeysAreOurs())
+        keys.insert(keys.end(), {Key::volumeUp, Key::volumeDown, Key::mute});
+    return keys;
+}
+
+// The old watch goes first: a grab we still hold would refuse the new one.
+void BrightnessKeys::rewatchIfNeeded() {
+    if (!watch_ || keysToWatch() == watched_) return;
+    watch_.reset();
+    watch();
 }
 
 bool BrightnessKeys::enabled() const {
@@ -49,6 +68,7 @@ bool BrightnessKeys::volumeEnabled() const {
 
 void BrightnessKeys::setVolumeEnabled(bool on) {
     platform_.system().defaults().setBool(volumeKey, on);
+    rewatchIfNeeded();
 }
 
 bool BrightnessKeys::hasPermission() const {
@@ -68,8 +88,9 @@ void BrightnessKeys::start(bool request) {
 
 void BrightnessKeys::watch() {
     WeakLife weak = life_;
+    watched_ = keysToWatch();
     watch_ = platform_.input().watchKeys(
-        keysToWatch(platform_.capabilities().keys), [this](const KeyEvent& e) { return handle(e); },
+        watched_, [this](const KeyEvent& e) { return handle(e); },
         [weak, this] {
             if (weak.lock()) watchLost();
         });

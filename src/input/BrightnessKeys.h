@@ -2,8 +2,10 @@
 // Takes over the brightness keys (and, when the sound plays on a monitor
 // over HDMI or DisplayPort that accepts DDC volume, the volume and mute
 // keys). Whatever the core does not take goes on to the desktop where the
-// platform offers each event; where it grabs keys whole, only the brightness
-// keys, which are always ours, are watched.
+// platform offers each event. Where it grabs keys whole, a grabbed key never
+// reaches the desktop's mixer: the sound keys are grabbed only while they
+// are ours, and let go as soon as the sound moves elsewhere, the monitor
+// goes or the user switches them off.
 //
 // The handler runs on the main queue while the platform waits for its
 // answer: it only decides and queues the work. Watching keys may need the
@@ -12,8 +14,10 @@
 #include "platform/Input.h"
 #include "platform/Platform.h"
 #include "platform/Runtime.h"
+#include "util/Signal.h"
 
 #include <memory>
+#include <vector>
 
 namespace vp {
 
@@ -54,6 +58,9 @@ public:
     static bool outputIsDisplayAudio(InputServices& input);
 
 private:
+    bool soundKeysAreOurs() const;
+    std::vector<Key> keysToWatch() const;
+    void rewatchIfNeeded();
     void watch();
     void watchLost();
     void scheduleRetry();
@@ -66,6 +73,8 @@ private:
     DisplayManager& manager_;
     BrightnessHUD& hud_;
     std::unique_ptr<KeyWatch> watch_;
+    std::vector<Key> watched_;
+    Signal::Connection managerChanged_;
     WorkItemRef retryTimer;
     LifeToken life_ = std::make_shared<int>(0);
 };

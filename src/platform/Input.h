@@ -97,6 +97,10 @@ public:
     virtual void requestKeysPermission() = 0;
     // Where the default output plays; none when that cannot be read.
     virtual std::optional<AudioTransport> outputTransport() = 0;
+    // Runs `changed` on the main queue whenever outputTransport() may answer
+    // differently (the user picked another output, one was plugged in); an
+    // empty function stops it. A platform that cannot tell never calls it.
+    virtual void watchOutputTransport(std::function<void()> changed) { (void)changed; }
     // Keys of the last watch that did not come to us, each with why and what
     // the user can do; empty where every key came.
     virtual std::vector<std::pair<Key, std::string>> keyProblems() { return {}; }

@@ -184,17 +184,6 @@ TEST_F(Keys, AWatchTheSystemEndsIsReplacedAtOnceOrAwaitsThePermission) {
     EXPECT_EQ(input().requests, 0u);
 }
 
-TEST_F(Keys, AGrabbingPlatformWatchesOnlyTheBrightnessKeys) {
-    sim.platform->simCapabilities.keys = KeyDelivery::wholeGrab;
-    startKeys();
-    EXPECT_EQ(input().watchedKeys(), (std::vector<Key>{Key::brightnessUp, Key::brightnessDown}));
-    send(press(Key::brightnessDown));
-    send(press(Key::volumeUp));
-    EXPECT_EQ(input().consumed, 1u);
-    ASSERT_EQ(input().systemReceived.size(), 1u);
-    EXPECT_EQ(input().systemReceived[0].key, Key::volumeUp);
-}
-
 TEST_F(Keys, APlatformWithoutKeysIsNeverAskedForThem) {
     sim.platform->simCapabilities.keys = KeyDelivery::none;
     input().permitted = false;
@@ -279,6 +268,41 @@ TEST(KeysVolume, WithoutAMonitorThatTakesDDCVolumeTheSoundKeysStayWithTheSystem)
     EXPECT_EQ(sim.platform->simInput.systemReceived.size(), 2u);
 }
 
+// A grabbed key reaches no one else, so a grabbing platform holds the sound
+// keys only while they drive a monitor, and gives them back the moment the
+// sound moves, or the user switches them off.
+TEST(KeysVolume, AGrabbingPlatformHoldsTheSoundKeysOnlyWhileTheyAreOurs) {
+    const std::vector<Key> brightness = {Key::brightnessUp, Key::brightnessDown};
+    const std::vector<Key> all = {Key::brightnessUp, Key::brightnessDown, Key::volumeUp, Key::volumeDown, Key::mute};
+    Sim sim(hdmiScenario());
+    SimInput& input = sim.platform->simInput;
+    sim.platform->simCapabilities.keys = KeyDelivery::wholeGrab;
+    sim.start();
+    sim.context->keys().start(true);
+    sim.idle();
+    ASSERT_TRUE(sim.manager().hasDDCVolume());
+    EXPECT_EQ(input.watchedKeys(), all);
+    const double start = sim.manager().state().volume.at(2);
+    input.inject(press(Key::volumeUp));
+    sim.idle();
+    EXPECT_DOUBLE_EQ(sim.manager().state().volume.at(2), snapped(start, 1.0 / 16));
+
+    input.setTransport(AudioTransport::builtIn);
+    sim.idle();
+    EXPECT_EQ(input.watchedKeys(), brightness) << "the sound moved to the speakers";
+    input.inject(press(Key::volumeUp));
+    sim.idle();
+    EXPECT_EQ(input.systemReceived.size(), 1u) << "the desktop's mixer gets the key";
+
+    input.setTransport(AudioTransport::displayPort);
+    sim.idle();
+    EXPECT_EQ(input.watchedKeys(), all);
+    sim.context->keys().setVolumeEnabled(false);
+    EXPECT_EQ(input.watchedKeys(), brightness);
+    sim.context->keys().setVolumeEnabled(true);
+    EXPECT_EQ(input.watchedKeys(), all);
+}
+
 TEST(KeysOutput, DisplayAudioIsHDMIOrDisplayPortAndAFailedReadIsNot) {
     const std::pair<std::optional<AudioTransport>, bool> cases[] = {
         {AudioTransport::hdmi, true},       {AudioTransport::displayPort, true}, {AudioTransport::builtIn, false},
@@ -290,7 +314,7 @@ TEST(KeysOutput, DisplayAudioIsHDMIOrDisplayPortAndAFailedReadIsNot) {
     Capabilities capabilities;
     for (const auto& [transport, expected] : cases) {
         SimInput input(main, capabilities);
-        input.transport = transport;
+        input.setTransport(transport);
         EXPECT_EQ(BrightnessKeys::outputIsDisplayAudio(input), expected);
     }
 }

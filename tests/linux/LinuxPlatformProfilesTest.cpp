@@ -70,6 +70,7 @@ TEST(LinuxPlatformProfiles, WithoutColordAnX11ScreenShowsItsRootWindowProfileAnd
     if (!bed) GTEST_SKIP() << why;
     TempDir home;
     ::setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + home.file("no-bus")).c_str(), 1);
+    ::setenv("PIPEWIRE_REMOTE", home.file("no-sound").c_str(), 1);
     LinuxPlatformOptions options = optionsIn(home, DisplayBackendKind::x11);
     options.x11Display = bed->display();
     RealTimeRuntime runtime;
@@ -90,6 +91,7 @@ TEST(LinuxPlatformProfiles, WithoutColordAnX11ScreenShowsItsRootWindowProfileAnd
     EXPECT_FALSE(ColorProfiles::apply(platform, std::string("/usr/share/color/icc/warm.icc"), id));
     EXPECT_EQ(ColorProfiles::currentName(platform, id), "Evening Proof");
     ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    ::unsetenv("PIPEWIRE_REMOTE");
 }
 
 }  // namespace

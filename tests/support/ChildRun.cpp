@@ -41,7 +41,7 @@ ChildRun runChild(std::vector<std::string> argv, const ChildOptions& options) {
         ::dup2(out[1], 1);
         ::dup2(err[1], 2);
         for (int fd : {out[0], out[1], err[0], err[1]}) ::close(fd);
-        ::execve(args[0], args.data(), env.empty() ? environ : envp.data());
+        ::execvpe(args[0], args.data(), env.empty() ? environ : envp.data());
         ::_exit(127);
     }
     ::close(out[1]);

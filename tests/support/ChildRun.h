@@ -26,6 +26,7 @@ struct ChildOptions {
     std::chrono::seconds limit{60};
 };
 
+// argv[0] without a slash is looked up on PATH.
 ChildRun runChild(std::vector<std::string> argv, const ChildOptions& options = {});
 
 }  // namespace vp::test

@@ -106,7 +106,9 @@ TEST_F(XvfbInputTest, TheInputServiceDeliversSemanticKeysOnTheMainQueueAndNamesH
     ASSERT_EQ(desktop.hold({keysym::audioMute})[keysym::audioMute], "");
 
     RealTimeRuntime rt;
-    x11::X11Input input(bed_->display(), rt.main);
+    // A PipeWire socket nobody serves: the developer's own sound stays out.
+    audio::DefaultSink sound(rt.main, "/nonexistent/pipewire-0");
+    x11::X11Input input(bed_->display(), rt.main, sound);
     std::vector<KeyEvent> events;
     auto watch = input.watchKeys({Key::brightnessDown, Key::mute}, [&](const KeyEvent& e) {
         events.push_back(e);

@@ -7,6 +7,7 @@
 
 #include "EmulatedMonitorPath.h"
 #include "linux/FakeLinux.h"
+#include "linux/SoundBed.h"
 #include "x11/EdidBuilder.h"
 #include "x11/ProgramRun.h"
 #include "x11/X11BedFixture.h"
@@ -95,18 +96,30 @@ TEST_F(X11KeysBedTest, BrightnessKeysDimAndBrightenEveryScreenByGammaAndQuitGive
 }
 
 // DUMMY0 shows the same EDID as an emulated monitor on the DRM connector of
-// the same name, so the two are one screen: the keys step it over DDC/CI
-// and the unpaired outputs by gamma. Volume reaches the monitor too, but
-// not by its keys: X gives a grabbed key to no one else, and this platform
-// cannot tell whether the sound plays on the monitor, so the volume and
-// mute keys stay with the desktop.
-TEST_F(X11KeysBedTest, AMonitorPairedWithAnOutputIsSteppedOverDdcWhileTheVolumeKeysStayWithTheDesktop) {
+// the same name, so the two are one screen.
+struct PairedMonitor {
     FakeLinux fake;
-    const auto studio = makeEdid(EdidSpec{"VPS", 0x0A01, 700123, "Velvet Studio", "", 60, 34, 1920, 1080});
-    fake.addConnector("card0-DUMMY0", studio, 3);
-    fake.addMonitor(3, studio, "", "vcp 10 60 100\nvcp 62 20 100\nvcp 8d 2 2\n");
-    Program program(bed().display(), {"VELVETPANE_SYSFS_ROOT=" + fake.sysfs(), "VELVETPANE_DEV_ROOT=" + fake.dev(),
-                                      std::string("LD_PRELOAD=") + VELVETPANE_EMULATED_MONITOR});
+    PairedMonitor() {
+        const auto studio = makeEdid(EdidSpec{"VPS", 0x0A01, 700123, "Velvet Studio", "", 60, 34, 1920, 1080});
+        fake.addConnector("card0-DUMMY0", studio, 3);
+        fake.addMonitor(3, studio, "", "vcp 10 60 100\nvcp 62 20 100\nvcp 8d 2 2\n");
+    }
+    int value(std::uint8_t code) { return fake.values(3)[code]; }
+    std::vector<std::string> environment(const std::string& soundRemote) const {
+        return {"VELVETPANE_SYSFS_ROOT=" + fake.sysfs(), "VELVETPANE_DEV_ROOT=" + fake.dev(),
+                std::string("LD_PRELOAD=") + VELVETPANE_EMULATED_MONITOR, "PIPEWIRE_REMOTE=" + soundRemote};
+    }
+};
+
+// The keys step the paired monitor over DDC/CI and the unpaired outputs by
+// gamma. Volume reaches the monitor too, but not by its keys: X gives a
+// grabbed key to no one else, and without a sound server where the sound
+// plays is unknown, so the volume and mute keys stay with the desktop.
+TEST_F(X11KeysBedTest, AMonitorPairedWithAnOutputIsSteppedOverDdcWhileTheVolumeKeysStayWithTheDesktop) {
+    PairedMonitor monitor;
+    FakeLinux& fake = monitor.fake;
+    TempDir nowhere;
+    Program program(bed().display(), monitor.environment(nowhere.file("pipewire-0")));
 
     ProgramRun listed = program.run({});
     const auto screens = listed.state()["screens"];
@@ -130,6 +143,40 @@ TEST_F(X11KeysBedTest, AMonitorPairedWithAnOutputIsSteppedOverDdcWhileTheVolumeK
     EXPECT_EQ(fake.values(3)[0x62], 50) << "volume over DDC/CI";
     EXPECT_LT(fake.values(3)[0x10], 60) << "the monitor keeps the brightness the user chose";
     EXPECT_EQ(randrState(bed()), before_);
+}
+
+// With the desktop's sound on the monitor's HDMI output the volume and mute
+// keys drive the monitor; the moment the user moves the sound elsewhere
+// they go back to the desktop's mixer, and come back with the sound.
+TEST_F(X11KeysBedTest, TheVolumeKeysDriveTheMonitorOnlyWhileTheSoundPlaysOnIt) {
+    std::string why;
+    auto sound = SoundBed::start(why);
+    if (!sound) GTEST_SKIP() << why;
+    ASSERT_TRUE(sound->setDefault(SoundBed::hdmiSink));
+    PairedMonitor monitor;
+    Program program(bed().display(), monitor.environment(sound->remote()));
+
+    ProgramRun r = program.run({"--until-signal"}, [&](pid_t pid) {
+        EXPECT_TRUE(eventually([&] { return !freeForOthers("XF86AudioRaiseVolume"); })) << "taken with the sound";
+        press("XF86AudioRaiseVolume");
+        EXPECT_TRUE(eventually([&] { return monitor.value(0x62) > 20; })) << "the monitor's volume register";
+        press("XF86AudioMute");
+        EXPECT_TRUE(eventually([&] { return monitor.value(0x8d) == 1; })) << "the monitor's mute register";
+
+        ASSERT_TRUE(sound->setDefault(SoundBed::analogSink));
+        EXPECT_TRUE(eventually([&] { return freeForOthers("XF86AudioRaiseVolume"); })) << "back to the desktop";
+        EXPECT_TRUE(freeForOthers("XF86AudioMute"));
+        EXPECT_FALSE(freeForOthers("XF86MonBrightnessDown")) << "the brightness keys stay ours throughout";
+
+        ASSERT_TRUE(sound->setDefault(SoundBed::hdmiSink));
+        EXPECT_TRUE(eventually([&] { return !freeForOthers("XF86AudioMute"); })) << "taken again";
+        press("XF86AudioMute");
+        EXPECT_TRUE(eventually([&] { return monitor.value(0x8d) == 2; })) << "unmuted";
+        ::kill(pid, SIGTERM);
+    });
+    ASSERT_TRUE(WIFSIGNALED(r.status) && WTERMSIG(r.status) == SIGTERM) << r.err;
+    EXPECT_EQ(r.state()["hud"]["icon"], "speaker.wave.1.fill") << r.err;
+    EXPECT_TRUE(freeForOthers("XF86AudioMute")) << "every key goes back at quit";
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "platform/linux/LinuxHardware.h"
 #include "platform/linux/UdevBacklightEvents.h"
 #include "platform/linux/Unavailable.h"
+#include "platform/linux/audio/DefaultSink.h"
 #include "platform/linux/desktop/ColordProfiles.h"
 #include "platform/linux/gnome/GnomeCapture.h"
 #include "platform/linux/gnome/GnomeDisplays.h"
@@ -110,7 +111,8 @@ void LinuxPlatform::makeDisplays(const LinuxPlatformOptions& options) {
 }
 
 void LinuxPlatform::makeX11Services(const LinuxPlatformOptions& options) {
-    input_ = std::make_unique<x11::X11Input>(options.x11Display, runtime_.main);
+    sound_ = std::make_unique<audio::DefaultSink>(runtime_.main);
+    input_ = std::make_unique<x11::X11Input>(options.x11Display, runtime_.main, *sound_);
     // Bounds are relative to the main screen; the root window starts at the
     // top left of the whole arrangement.
     capture_ = std::make_unique<x11::X11Capture>(options.x11Display, [this] {

@@ -26,6 +26,9 @@ class RootProfiles;
 namespace gnome {
 class GnomeDisplays;
 }  // namespace gnome
+namespace audio {
+class DefaultSink;
+}  // namespace audio
 class LinkDisplays;
 class LinuxHardware;
 class UdevBacklightEvents;
@@ -92,6 +95,7 @@ private:
     std::unique_ptr<VirtualDisplayFactory> virtualDisplays_;
     std::unique_ptr<WindowSystem> ownWindows_;
     WindowSystem* windows_ = nullptr;
+    std::unique_ptr<audio::DefaultSink> sound_;  // outlives the input that reads it
     std::unique_ptr<InputServices> input_;
     std::unique_ptr<ScreenCapture> capture_;
     std::unique_ptr<x11::CompositorWatch> compositor_;

@@ -41,9 +41,9 @@ void SimInput::load(const nlohmann::json& j) {
         const auto& out = j["output"];
         if (!out.is_null() && !out.is_object()) throw std::runtime_error("\"input.output\" must be an object or null");
         if (out.is_object() && out.contains("transport") && !out["transport"].is_null())
-            transport = audioTransportFromText(out["transport"].get<std::string>());
+            transport_ = audioTransportFromText(out["transport"].get<std::string>());
         else
-            transport.reset();  // the default output cannot be read
+            transport_.reset();  // the default output cannot be read
     }
 }
 
@@ -56,6 +56,13 @@ std::unique_ptr<KeyWatch> SimInput::watchKeys(const std::vector<Key>& keys, KeyH
     watch_->handler = std::move(handler);
     watch_->onLost = std::move(onLost);
     return std::make_unique<SimKeyWatch>(watch_);
+}
+
+void SimInput::setTransport(std::optional<AudioTransport> transport) {
+    transport_ = transport;
+    main_.post([this] {
+        if (transportChanged_) transportChanged_();
+    });
 }
 
 void SimInput::requestKeysPermission() {

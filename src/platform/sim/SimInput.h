@@ -37,13 +37,16 @@ public:
                                         std::function<void()> onLost) override;
     bool keysPermitted() override { return permitted; }
     void requestKeysPermission() override;
-    std::optional<AudioTransport> outputTransport() override { return transport; }
+    std::optional<AudioTransport> outputTransport() override { return transport_; }
+    void watchOutputTransport(std::function<void()> changed) override { transportChanged_ = std::move(changed); }
 
     // --- Simulation controls (main thread unless said otherwise)
     bool permitted = true;
     bool grantOnRequest = false;
     bool watchRefused = false;
-    std::optional<AudioTransport> transport = AudioTransport::builtIn;
+    // The user picks another output: the watcher hears of it on the main
+    // queue.
+    void setTransport(std::optional<AudioTransport> transport);
 
     // Any thread: the event is delivered on the main queue.
     void inject(const KeyEvent& event);
@@ -69,6 +72,8 @@ private:
     MainQueue& main_;
     const Capabilities& capabilities_;
     std::shared_ptr<SimWatchState> watch_;
+    std::optional<AudioTransport> transport_ = AudioTransport::builtIn;
+    std::function<void()> transportChanged_;
 };
 
 // Transports in scenario form: "builtIn", "hdmi", "displayPort", "usb",

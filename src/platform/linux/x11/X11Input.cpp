@@ -51,7 +51,8 @@ private:
 
 }  // namespace
 
-X11Input::X11Input(std::string display, MainQueue& main) : display_(std::move(display)), main_(main) {}
+X11Input::X11Input(std::string display, MainQueue& main, audio::DefaultSink& sound)
+    : display_(std::move(display)), main_(main), sound_(sound) {}
 
 std::unique_ptr<KeyWatch> X11Input::watchKeys(const std::vector<Key>& keys, KeyHandler handler, std::function<void()>) {
     auto shared = std::make_shared<KeyHandler>(std::move(handler));
