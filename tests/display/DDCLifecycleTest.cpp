@@ -19,6 +19,22 @@ std::vector<std::string> writesOf(const SimMonitor& monitor) {
     return out;
 }
 
+// Holds the first packet sent to a monitor on the worker thread until let go.
+struct FirstPacketHeld {
+    explicit FirstPacketHeld(SimMonitor& monitor) {
+        monitor.setOnPacket([this](const Bytes&) {
+            if (!first.exchange(false)) return;
+            inFlight.set_value();
+            release.wait();
+        });
+    }
+    void waitUntilInFlight() { inFlight.get_future().wait(); }
+    void letGo() { released.set_value(); }
+    std::promise<void> inFlight, released;
+    std::shared_future<void> release = released.get_future().share();
+    std::atomic<bool> first{true};
+};
+
 struct Started : Sim {
     explicit Started(const nlohmann::json& scenario = defaultScenario(), SimOptions options = {})
         : Sim(scenario, options) {
@@ -133,19 +149,12 @@ TEST(DDCLifecycle, UnpluggedWhileAWriteIsInFlight) {
     Started sim(defaultScenario(), SimOptions{.home = "", .threadedDDC = true});
     auto monitor = sim.platform->simHardware.monitorFor(kDDC);
     monitor->clearRecords();
-    std::promise<void> inFlight, released;
-    std::shared_future<void> release = released.get_future().share();
-    std::atomic<bool> first{true};
-    monitor->setOnPacket([&](const Bytes&) {
-        if (!first.exchange(false)) return;
-        inFlight.set_value();
-        release.wait();
-    });
+    FirstPacketHeld held(*monitor);
     sim.manager().setBrightness(kDDC, 0.6);
-    inFlight.get_future().wait();
+    held.waitUntilInFlight();
     SimDisplay gone = sim.unplug(kDDC);
     sim.manager().setBrightness(kDDC, 0.9);
-    released.set_value();
+    held.letGo();
     sim.idle();
     EXPECT_EQ(writesOf(*monitor), (std::vector<std::string>{"84 03 10 00 32 9A"}));
     EXPECT_FALSE(sim.drivenByDDC(kDDC));
@@ -154,6 +163,42 @@ TEST(DDCLifecycle, UnpluggedWhileAWriteIsInFlight) {
     sim.idle();
     EXPECT_EQ(sim.method(kDDC), BrightnessMethod::ddc);
     EXPECT_NEAR(sim.manager().state().brightness.at(kDDC), 0.6, 1e-9);  // what reached it
+}
+
+// Values during a drag, the first one already being written: only the latest
+// reaches the monitor once the write in flight is done.
+TEST(DDCLifecycle, DragWhileAWriteIsInFlightOnTheWorkerThread) {
+    Started sim(defaultScenario(), SimOptions{.home = "", .threadedDDC = true});
+    auto monitor = sim.platform->simHardware.monitorFor(kDDC);
+    monitor->clearRecords();
+    FirstPacketHeld held(*monitor);
+    sim.manager().setBrightness(kDDC, 0.6);
+    held.waitUntilInFlight();
+    for (double v : {0.3, 0.45, 0.5, 0.72, 0.85}) sim.manager().setBrightness(kDDC, v);
+    held.letGo();
+    sim.idle();
+    EXPECT_EQ(writesOf(*monitor), (std::vector<std::string>{"84 03 10 00 32 9A", "84 03 10 00 32 9A",
+                                                            "84 03 10 00 51 F9", "84 03 10 00 51 F9"}));
+}
+
+TEST(DDCLifecycle, ProbeOnlyWhenTheExternalsChange) {
+    Started sim;
+    auto monitor = sim.platform->simHardware.monitorFor(kDDC);
+    monitor->clearRecords();
+    // A mode change reconfigures the displays but adds no monitor.
+    auto& ds = sim.displays();
+    ConfigHandle handle = 0;
+    ds.beginConfiguration(handle);
+    ds.configureMode(handle, kDDC, ds.allModes(kDDC)->at(2));
+    ds.completeConfiguration(handle, ConfigureOption::permanently);
+    sim.idle();
+    EXPECT_TRUE(monitor->packets().empty());
+
+    sim.plugIn();
+    sim.idle();
+    EXPECT_EQ(sim.method(kPlugged), BrightnessMethod::ddc);
+    EXPECT_NEAR(sim.manager().state().brightness.at(kPlugged), 0.36, 1e-9);
+    EXPECT_EQ(packetTexts(*monitor).front(), "82 01 10 AC");
 }
 
 // Monitors answer with ranges that cannot be right; what is read is never

@@ -58,15 +58,6 @@ TEST(LockOut, MirrorsTheUserCouldNotSeeOutOfAreRefused) {
     }
 }
 
-TEST(LockOut, MirroringAnotherLitScreenStillWorks) {
-    Sim sim;
-    sim.start();
-    sim.manager().mirror(3, 2);
-    sim.idle();
-    EXPECT_EQ(sim.manager().state().lastError, std::nullopt);
-    EXPECT_EQ(sim.displays().mirrorsDisplay(3), 2u);
-}
-
 TEST(LockOut, TheLastPhysicalScreenStaysOnWhenAVirtualScreenIsMain) {
     Sim sim(scenario({monitor(1, 0, 0, 2560, 1440)}));
     sim.start();
