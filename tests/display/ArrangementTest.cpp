@@ -38,8 +38,7 @@ TEST(MakeMain, ShiftsTheArrangementSoTheChosenDisplayIsAtTheOrigin) {
          {{1, {1280, 0, 1920, 1080}}, {4, {0, 0, 1280, 720}}}},
     };
     for (const Case& c : cases) {
-        Sim sim(scenario(c.displays));
-        sim.start();
+        Started sim(scenario(c.displays));
         std::size_t mark = sim.displays().transactionLog.size();
         sim.manager().makeMain(c.chosen);
         sim.idle();
@@ -59,8 +58,7 @@ TEST(MakeMain, ShiftsTheArrangementSoTheChosenDisplayIsAtTheOrigin) {
 
 // The system refuses to move one of the screens the change would move.
 TEST(MakeMain, ARefusalCancelsEverything) {
-    Sim sim(scenario({monitor(1, 0, 0, 1920, 1080), monitor(2, 1920, 0, 1920, 1080), monitor(3, 3840, 0, 1920, 1080)}));
-    sim.start();
+    Started sim(scenario({monitor(1, 0, 0, 1920, 1080), monitor(2, 1920, 0, 1920, 1080), monitor(3, 3840, 0, 1920, 1080)}));
     sim.displays().refusals.display[2] = 1001;
     std::size_t mark = sim.displays().transactionLog.size();
     sim.manager().makeMain(3);
@@ -73,8 +71,7 @@ TEST(MakeMain, ARefusalCancelsEverything) {
 }
 
 TEST(Mirror, StartAndStopMirroring) {
-    Sim sim;
-    sim.start();
+    Started sim;
     DisplayManager& m = sim.manager();
     m.mirror(3, 2);
     sim.idle();

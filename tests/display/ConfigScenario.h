@@ -19,6 +19,14 @@ inline nlohmann::json monitor(DisplayID id, double x, double y, int w, int h, do
             {"sizeMM", {600, 340}}};
 }
 
+// A simulated system that has already started.
+struct Started : Sim {
+    explicit Started(const nlohmann::json& scenario = defaultScenario(), SimOptions options = {})
+        : Sim(scenario, options) {
+        start();
+    }
+};
+
 inline nlohmann::json scenario(std::vector<nlohmann::json> displays) {
     return {{"displays", displays}};
 }

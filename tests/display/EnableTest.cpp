@@ -6,8 +6,7 @@ namespace vp::test {
 namespace {
 
 TEST(SetEnabled, SwitchOffAndOnAgain) {
-    Sim sim;
-    sim.start();
+    Started sim;
     DisplayManager& m = sim.manager();
     ASSERT_TRUE(m.canDisable());
 
@@ -34,8 +33,7 @@ TEST(SetEnabled, WhetherTheScreenComesBackWhenTheProcessEndsDependsOnThePlatform
     for (bool keeping : {false, true}) {
         nlohmann::json s = defaultScenario();
         s["capabilities"] = {{"configurationOutlivesProcess", keeping}};
-        Sim sim(s);
-        sim.start();
+        Started sim(s);
         sim.manager().setEnabled(3, false);
         sim.idle();
         sim.context.reset();
@@ -58,8 +56,7 @@ TEST(SetEnabled, RefusedSwitchOffLeavesTheScreenListedOn) {
         {"completion", {.complete = 1004}, 1004},
     };
     for (const auto& row : rows) {
-        Sim sim;
-        sim.start();
+        Started sim;
         sim.displays().refusals = row.refusals;
         sim.manager().setEnabled(3, false);
         sim.idle();
@@ -71,8 +68,7 @@ TEST(SetEnabled, RefusedSwitchOffLeavesTheScreenListedOn) {
 }
 
 TEST(SetEnabled, RefusedSwitchOnKeepsTheScreenListedOff) {
-    Sim sim;
-    sim.start();
+    Started sim;
     sim.manager().setEnabled(3, false);
     sim.idle();
     sim.displays().refusals.enabled = 1001;
@@ -88,8 +84,7 @@ TEST(SetEnabled, TheOnlyStandaloneScreenStaysOn) {
 
     nlohmann::json mirroring = monitor(2, 0, 0, 1920, 1080);
     mirroring["mirrorOf"] = 1;
-    Sim mirrored(scenario({monitor(1, 0, 0, 1920, 1080), mirroring}));
-    mirrored.start();
+    Started mirrored(scenario({monitor(1, 0, 0, 1920, 1080), mirroring}));
     mirrored.manager().setEnabled(1, false);
     EXPECT_EQ(mirrored.manager().state().lastError, refused);
     EXPECT_TRUE(mirrored.manager().state().disabled.empty());
@@ -97,8 +92,7 @@ TEST(SetEnabled, TheOnlyStandaloneScreenStaysOn) {
 
     // One of our own virtual screens does not count as a place for windows
     // the user can rely on.
-    Sim withVirtual(scenario({monitor(1, 0, 0, 1920, 1080)}));
-    withVirtual.start();
+    Started withVirtual(scenario({monitor(1, 0, 0, 1920, 1080)}));
     VirtualSpec spec;
     spec.name = "Side";
     spec.width = 1280;
@@ -112,8 +106,7 @@ TEST(SetEnabled, TheOnlyStandaloneScreenStaysOn) {
 }
 
 TEST(SetEnabled, AScreenNotYetListedIsRecordedAsScreen) {
-    Sim sim;
-    sim.start();
+    Started sim;
     SimDisplay late;
     late.id = 9;
     late.bounds = {5760, 0, 1280, 720};
@@ -125,8 +118,7 @@ TEST(SetEnabled, AScreenNotYetListedIsRecordedAsScreen) {
 TEST(SetEnabled, APlatformThatCannotSwitchOffRefusesWithItsReason) {
     nlohmann::json s = defaultScenario();
     s["capabilities"] = {{"switchOff", "This system cannot switch screens off"}};
-    Sim sim(s);
-    sim.start();
+    Started sim(s);
     EXPECT_FALSE(sim.manager().canDisable());
     sim.manager().setEnabled(3, false);
     sim.idle();

@@ -46,8 +46,7 @@ TEST(HiDPISpec, RefreshIsTheMonitorsRoundedOr60) {
 }
 
 TEST(HiDPI, OfferedOnExternalMonitorsFromWidth1280) {
-    Sim sim;
-    sim.start();
+    Started sim;
     DisplayManager& m = sim.manager();
     EXPECT_FALSE(m.canOfferHiDPI(*m.screen(1))) << "built-in";
     EXPECT_TRUE(m.canOfferHiDPI(*m.screen(2)));

@@ -20,8 +20,7 @@ nlohmann::json named(DisplayID id, const std::string& name, double x, int w = 19
 }
 
 TEST(ScreenList, PixelsRateAndHiDPIComeFromTheCurrentMode) {
-    Sim sim;
-    sim.start();
+    Started sim;
     const auto& screens = sim.manager().state().screens;
     ASSERT_EQ(ids(screens), (std::vector<DisplayID>{1, 2, 3}));
     EXPECT_EQ(screens[0].pixelWidth, 3024);
@@ -55,8 +54,7 @@ TEST(ScreenList, NamesComeFromTheWindowSystemThenRecordedThenFallbacks) {
           {{"number", 2}, {"name", "Second entry for 2"}, {"frame", {0, 0, 3840, 2160}}},
           {{"number", 5}, {"name", "First entry for 5"}, {"frame", {7000, 0, 1920, 1080}}},
           {{"number", 5}, {"name", "Second entry for 5"}, {"frame", {7000, 0, 1920, 1080}}}}}};
-    Sim sim(s);
-    sim.start();
+    Started sim(s);
     DisplayManager& m = sim.manager();
     EXPECT_EQ(ids(m.state().screens), (std::vector<DisplayID>{1, 2, 5, 6, 8}));
     EXPECT_EQ(m.screen(1)->name, L("Tela integrada"));

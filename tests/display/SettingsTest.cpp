@@ -1,4 +1,4 @@
-#include "support/SimFixture.h"
+#include "display/ConfigScenario.h"
 #include "app/Log.h"
 #include "support/TempDir.h"
 
@@ -144,8 +144,7 @@ TEST(Settings, ValueOfTheWrongKindIsIgnoredAndKept) {
 }
 
 TEST(Settings, ValueThatCannotBeEncodedFaithfullyIsNotWritten) {
-    Sim sim;
-    sim.start();
+    Started sim;
     DisplayManager& m = sim.manager();
     m.setPrefs("A", ScreenPrefs{0.5, 0, 0.5, false});
     const auto before = sim.defaults().data("prefs");
@@ -162,8 +161,7 @@ TEST(Settings, ValueThatCannotBeEncodedFaithfullyIsNotWritten) {
 }
 
 TEST(Settings, RestoreHiDPIIsSetOnlyAtTheFirstStart) {
-    Sim first;
-    first.start();
+    Started first;
     EXPECT_EQ(first.defaults().boolean("restoreHiDPI"), true);
     Sim later;
     later.defaults().setBool("restoreHiDPI", false);
@@ -200,8 +198,7 @@ TEST(Settings, WhatCouldNotBeReadIsCopiedAsideBeforeTheNextChangeSavesOverIt) {
         R"(\"forceSoftware\":false}}"},"dimBelowMinimum":{"bool":false}})";
     writeFile(file, original);
     {
-        Sim sim(defaultScenario(), SimOptions{home.path().string()});
-        sim.start();
+        Started sim(defaultScenario(), SimOptions{home.path().string()});
         EXPECT_EQ(sim.manager().state().prefs, (PrefsMap{{"B", ScreenPrefs{0.3, 0, 0.5, false}}}));
         EXPECT_FALSE(sim.manager().combinedDimming());
         sim.manager().setPrefs(kUuid, ScreenPrefs{0.8, 0.1, 0.5, false});

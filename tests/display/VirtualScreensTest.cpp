@@ -21,8 +21,7 @@ std::vector<DisplayID> ids(const std::vector<Screen>& screens) {
 }
 
 TEST(VirtualScreens, AddedScreenIsListedLastUnderItsSpecName) {
-    Sim sim;
-    sim.start();
+    Started sim;
     DisplayManager& m = sim.manager();
     VirtualSpec side = spec("Side panel");
     m.addVirtual(side);
@@ -39,8 +38,7 @@ TEST(VirtualScreens, AddedScreenIsListedLastUnderItsSpecName) {
 TEST(VirtualScreens, APlatformWithoutThemRefusesWithItsReason) {
     nlohmann::json s = defaultScenario();
     s["capabilities"] = {{"virtualDisplays", "No virtual screens here"}};
-    Sim sim(s);
-    sim.start();
+    Started sim(s);
     DisplayManager& m = sim.manager();
     m.addVirtual(spec("Side panel"));
     EXPECT_EQ(m.state().lastError, "No virtual screens here");
@@ -58,8 +56,7 @@ TEST(VirtualScreens, APlatformWithoutThemRefusesWithItsReason) {
 TEST(VirtualScreens, FailedCreationKeepsTheSpecAndReports) {
     nlohmann::json s = defaultScenario();
     s["virtualDisplays"] = {{"refuseCreate", true}};
-    Sim sim(s);
-    sim.start();
+    Started sim(s);
     VirtualSpec side = spec("Side");
     sim.manager().addVirtual(side);
     EXPECT_EQ(sim.manager().state().lastError, L("Não foi possível criar a tela virtual."));
@@ -68,8 +65,7 @@ TEST(VirtualScreens, FailedCreationKeepsTheSpecAndReports) {
 }
 
 TEST(VirtualScreens, ToggleAndRemove) {
-    Sim sim;
-    sim.start();
+    Started sim;
     DisplayManager& m = sim.manager();
     VirtualSpec side = spec("Side");
     m.addVirtual(side);

@@ -1,6 +1,6 @@
 #include "overlay/Shade.h"
 #include "support/HardwareHelpers.h"
-#include "support/SimFixture.h"
+#include "display/ConfigScenario.h"
 
 namespace vp::test {
 namespace {
@@ -10,8 +10,7 @@ constexpr DisplayID kMain = 2, kPlain = 3;
 // The shade must let clicks through and stay out of captures, or a dimmed
 // screen would be unusable and every screenshot black.
 TEST(Shade, ClickThroughOverlayHiddenFromCaptureThatFollowsItsScreen) {
-    Sim sim;
-    sim.start();
+    Started sim;
     Shade& shade = sim.context->shade();
     shade.set(kPlain, 1.5);
     auto plain = shadeOf(*sim.platform, kPlain);

@@ -3,7 +3,7 @@
 #include "app/I18n.h"
 #include "app/Log.h"
 
-#include "support/SimFixture.h"
+#include "display/ConfigScenario.h"
 #include "support/TempDir.h"
 
 #include <thread>
@@ -227,8 +227,7 @@ TEST_F(PiP, AFailedWindowListIsEmptyAndExplained) {
 
 // Content answers and frames on their own threads, as on a real system.
 TEST(PiPThreads, FramesAndAnswersFromOtherThreadsOnlyReachLiveControllersOnTheMainQueue) {
-    Sim sim(withWindows());
-    sim.start();
+    Started sim(withWindows());
     SimCapture& capture = sim.platform->simCapture;
     capture.threaded = true;
     PiPRegistry& pip = sim.context->pip();
