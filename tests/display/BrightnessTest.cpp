@@ -101,38 +101,6 @@ TEST(Brightness, ALaterRunStartsFromWhatTheMonitorReportedBefore) {
     EXPECT_EQ(sentBrightness(*monitor), 60);
 }
 
-TEST(Brightness, CombinedDimmingCurveOnADDCMonitor) {
-    Started sim;
-    sim.set(kDDC, 0.6);
-    EXPECT_EQ(sentBrightness(*sim.monitor), 50);
-    EXPECT_TRUE(sim.neutralGamma(kDDC));
-
-    sim.set(kDDC, 0.1);
-    EXPECT_EQ(sentBrightness(*sim.monitor), 0);
-    EXPECT_NEAR(sim.topOfGamma(kDDC), std::pow(0.5, 1.6), 1e-6);
-    EXPECT_FALSE(shadeOf(*sim.platform, kDDC));
-
-    sim.set(kDDC, 0.0);
-    EXPECT_NEAR(sim.topOfGamma(kDDC), 0.06, 1e-6);
-    ASSERT_TRUE(shadeOf(*sim.platform, kDDC));
-    EXPECT_EQ(shadeOf(*sim.platform, kDDC)->background.a, curve::kMaxShadeAlpha);
-
-    sim.set(kDDC, 1.0);
-    EXPECT_EQ(sentBrightness(*sim.monitor), 100);
-    EXPECT_TRUE(sim.neutralGamma(kDDC));
-    EXPECT_FALSE(shadeOf(*sim.platform, kDDC));
-}
-
-TEST(Brightness, WithoutCombinedDimmingASubDimmedScreenReturnsToNeutral) {
-    Started sim;
-    sim.set(kDDC, 0.1);
-    ASSERT_FALSE(sim.neutralGamma(kDDC));
-    sim.defaults().setBool("dimBelowMinimum", false);
-    sim.set(kDDC, 0.1);
-    EXPECT_TRUE(sim.neutralGamma(kDDC));
-    EXPECT_EQ(sentBrightness(*sim.monitor), 10);
-}
-
 TEST(Brightness, SoftwareScreenDimsByGammaThenShade) {
     Started sim;
     sim.set(kPlain, 0.03);
@@ -194,18 +162,6 @@ TEST(Brightness, StepsSnapAndAllScreensFollow) {
     for (DisplayID id : {kBuiltin, kDDC, kPlain}) EXPECT_NEAR(m.state().brightness.at(id), 0.6, 1e-12) << id;
     EXPECT_NEAR(m.averageBrightness(), 0.6, 1e-12);
     EXPECT_EQ(sentBrightness(*sim.monitor), 50);
-}
-
-TEST(Brightness, ForcingSoftwareDropsTheMonitorUntilLifted) {
-    Started sim;
-    auto& m = sim.manager();
-    m.setForceSoftware(*m.screen(kDDC), true);
-    sim.idle();
-    EXPECT_EQ(m.state().method.at(kDDC), BrightnessMethod::software);
-    EXPECT_FALSE(m.hasDDC(kDDC));
-    m.setForceSoftware(*m.screen(kDDC), false);
-    sim.idle();
-    EXPECT_EQ(m.state().method.at(kDDC), BrightnessMethod::ddc);
 }
 
 nlohmann::json twinsScenario(const char* file) {

@@ -107,6 +107,10 @@ TEST(DDCLifecycle, AProbeAnswerForAMonitorForcedToSoftwareMeanwhileIsDropped) {
     sim.idle();
     EXPECT_TRUE(monitor->packets().empty());
     EXPECT_NEAR(sim.topOfGamma(kDDC), 0.5, 1e-6);
+
+    m.setForceSoftware(*m.screen(kDDC), false);
+    sim.idle();
+    EXPECT_EQ(sim.method(kDDC), BrightnessMethod::ddc);
 }
 
 TEST(DDCLifecycle, AMonitorBackWithoutDDCIsDimmedInSoftware) {
