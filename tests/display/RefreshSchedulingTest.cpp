@@ -88,20 +88,6 @@ TEST(RefreshScheduling, BeginFlagAloneCausesNoRefresh) {
     EXPECT_EQ(log.times.size(), 1u);
 }
 
-TEST(RefreshScheduling, RefreshPicksUpAPluggedInMonitor) {
-    Started sim;
-    SimDisplay extra;
-    extra.id = 7;
-    extra.name = "Projector";
-    extra.bounds = {5760, 0, 1280, 720};
-    sim.displays().addDisplay(extra);
-    sim.platform->advance(0.59s);
-    EXPECT_FALSE(sim.manager().screen(7));
-    sim.platform->advance(0.02s);
-    ASSERT_TRUE(sim.manager().screen(7));
-    EXPECT_EQ(sim.manager().state().screens.back().name, "Projector");
-}
-
 TEST(RefreshScheduling, PendingRefreshOutlivingTheManagerDoesNothing) {
     Started sim;
     sim.displays().announce(2);
