@@ -169,8 +169,6 @@ TEST(Brightness, SoftwareScreenDimsByGammaThenShade) {
     auto shade = shadeOf(*sim.platform, kPlain);
     ASSERT_TRUE(shade);
     EXPECT_NEAR(shade->background.a, 0.5, 1e-9);
-    auto screen = *sim.manager().screen(kPlain);
-    EXPECT_EQ(sim.manager().prefsFor(screen).dim, 0.06);
     EXPECT_EQ(sim.manager().state().brightness.at(kPlain), 0.03);
 
     sim.set(kPlain, 0.7);

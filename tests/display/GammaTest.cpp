@@ -1,6 +1,6 @@
+#include "display/ConfigScenario.h"
 #include "display/Gamma.h"
 #include "support/HardwareHelpers.h"
-#include "display/ConfigScenario.h"
 
 namespace vp::test {
 namespace {

@@ -1,8 +1,8 @@
 // Values outside their range are clamped where they enter, and the
 // published brightness always follows the curve in use.
 
-#include "support/HardwareHelpers.h"
 #include "display/ConfigScenario.h"
+#include "support/HardwareHelpers.h"
 
 #include <functional>
 #include <limits>

@@ -54,7 +54,6 @@ TEST(VirtualEngineDescriptor, IdentityAndSizeFromTheVirtualSpec) {
     EXPECT_DOUBLE_EQ(d.sizeInMillimeters.height, 127);
     EXPECT_EQ(d.serialNum, 0x12345678u);
     EXPECT_EQ(d.productID, 0x9ABCu);
-    EXPECT_EQ(d.vendorID, 0x5650u);
     EXPECT_EQ(VirtualEngine::descriptor(spec("Side", 1100, 550), Size{600, 340}).sizeInMillimeters, (Size{600, 340}));
 }
 

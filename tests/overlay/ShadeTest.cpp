@@ -1,6 +1,7 @@
 #include "overlay/Shade.h"
-#include "support/HardwareHelpers.h"
+
 #include "display/ConfigScenario.h"
+#include "support/HardwareHelpers.h"
 
 namespace vp::test {
 namespace {

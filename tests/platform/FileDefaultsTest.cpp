@@ -152,19 +152,5 @@ TEST(FileDefaults, ChangesFromSeveralThreadsAllReachTheFile) {
     EXPECT_EQ(folderEntries(home.path()), std::vector<std::string>{"defaults.json"});
 }
 
-TEST(WriteFileAtomically, ReplacesTheTargetWholeOrNotAtAll) {
-    TempDir home;
-    const std::string path = home.file("target");
-    EXPECT_TRUE(writeFileAtomically(path, "first"));
-    EXPECT_TRUE(writeFileAtomically(path, "second, longer"));
-    EXPECT_EQ(readFile(path), "second, longer");
-
-    EXPECT_FALSE(writeFileAtomically(home.file("missing/target"), "x"));
-    fs::create_directory(home.file("folder"));
-    EXPECT_FALSE(writeFileAtomically(home.file("folder"), "x"));
-    EXPECT_TRUE(fs::is_directory(home.file("folder")));
-    EXPECT_EQ(folderEntries(home.path()), (std::vector<std::string>{"folder", "target"}));
-}
-
 }  // namespace
 }  // namespace vp::test
