@@ -11,13 +11,21 @@ namespace vp::test {
 // A standalone monitor with one native mode of its own size.
 inline nlohmann::json monitor(DisplayID id, double x, double y, int w, int h, double hz = 60) {
     return {{"id", id},
-            {"uuid", "00000000-0000-4000-8000-00000000000" + std::to_string(id)},
+            {"uuid", "00000000-0000-4000-8000-0000000000" + std::string(id < 10 ? "0" : "") + std::to_string(id)},
             {"name", "Monitor " + std::to_string(id)},
             {"bounds", {x, y, w, h}},
             {"modes", {{{"width", w}, {"height", h}, {"refresh", hz}, {"native", true}}}},
             {"currentMode", 0},
             {"sizeMM", {600, 340}}};
 }
+
+// A simulated system that has already started.
+struct Started : Sim {
+    explicit Started(const nlohmann::json& scenario = defaultScenario(), SimOptions options = {})
+        : Sim(scenario, options) {
+        start();
+    }
+};
 
 inline nlohmann::json scenario(std::vector<nlohmann::json> displays) {
     return {{"displays", displays}};

@@ -36,28 +36,17 @@ struct HiDPISim : Sim {
     HiDPIMap stored() { return decodeHiDPI(*defaults().data("hidpi")).value(); }
 };
 
-TEST(HiDPISpec, MadeFromTheMonitor) {
-    struct Row {
-        double refresh, expected;
-    };
-    for (const Row& row : {Row{0, 60}, Row{59.94, 60}, Row{144, 144}}) {
-        Screen monitor;
-        monitor.name = "Lumina";
-        monitor.nativePixels = {3840, 2160};
-        monitor.refresh = row.refresh;
-        VirtualSpec spec = DisplayManager::hiDPISpec(monitor);
-        EXPECT_EQ(spec.name, "Lumina HiDPI");
-        EXPECT_EQ(spec.width, 3840);
-        EXPECT_EQ(spec.height, 2160);
-        EXPECT_TRUE(spec.hiDPI);
-        EXPECT_TRUE(spec.enabled);
-        EXPECT_EQ(spec.refresh, row.expected);
+TEST(HiDPISpec, RefreshIsTheMonitorsRoundedOr60) {
+    Screen monitor;
+    monitor.nativePixels = {3840, 2160};
+    for (auto [hz, expected] : {std::pair{0.0, 60.0}, {59.94, 60.0}, {144.0, 144.0}}) {
+        monitor.refresh = hz;
+        EXPECT_EQ(DisplayManager::hiDPISpec(monitor).refresh, expected) << hz;
     }
 }
 
 TEST(HiDPI, OfferedOnExternalMonitorsFromWidth1280) {
-    Sim sim;
-    sim.start();
+    Started sim;
     DisplayManager& m = sim.manager();
     EXPECT_FALSE(m.canOfferHiDPI(*m.screen(1))) << "built-in";
     EXPECT_TRUE(m.canOfferHiDPI(*m.screen(2)));
@@ -84,14 +73,12 @@ TEST(HiDPI, EnableOnTheMainMonitorStepByStep) {
     ASSERT_EQ(m.state().hiDPIMap.size(), 1u);
     const VirtualSpec spec = m.state().hiDPIMap.begin()->second;
     EXPECT_EQ(spec.name, "Monitor 1 HiDPI");
-    EXPECT_EQ(spec.refresh, 60);
     EXPECT_TRUE(m.hiDPIOn(sim.screen(1)));
     EXPECT_EQ(sim.stored(), m.state().hiDPIMap);
     auto v = sim.engine().displayID(spec.id);
     ASSERT_TRUE(v);
     const auto& descriptor = sim.platform->simVirtualDisplays.descriptors.back();
     EXPECT_EQ(descriptor.sizeInMillimeters, (Size{600, 340})) << "the monitor's own size";
-    EXPECT_EQ(descriptor.maxPixelsWide, 7680u);
     std::string mirrorCall = "mirror 1 " + std::to_string(*v);
 
     // 1.2 s later the monitor mirrors it, for this process only.
@@ -116,7 +103,6 @@ TEST(HiDPI, EnableOnTheMainMonitorStepByStep) {
     EXPECT_TRUE(m.screen(*v)->isMain);
     EXPECT_EQ(m.screen(1)->mirrorOf, *v);
     EXPECT_EQ(m.physicalForHiDPI(*v)->id, 1u);
-    EXPECT_FALSE(m.physicalForHiDPI(2));
     EXPECT_FALSE(m.state().lastError);
 }
 

@@ -39,8 +39,6 @@ TEST(ModeOption, KeyAndLabel) {
         EXPECT_EQ(option.id, row.key);
         EXPECT_EQ(option.label(), row.label);
     }
-    EXPECT_TRUE(ModeOption::from(mode(1920, 1080, 3840, 2160, 60)).hiDPI());
-    EXPECT_FALSE(ModeOption::from(mode(1920, 1080, 1920, 1080, 60)).hiDPI());
 }
 
 TEST(ModeOption, DuplicateRatesKeepTheFirstListed) {

@@ -1,8 +1,8 @@
 // Values outside their range are clamped where they enter, and the
 // published brightness always follows the curve in use.
 
+#include "display/ConfigScenario.h"
 #include "support/HardwareHelpers.h"
-#include "support/SimFixture.h"
 
 #include <functional>
 #include <limits>
@@ -13,8 +13,7 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 TEST(Ranges, ColourAndVolumeAreClampedAtTheOperation) {
-    Sim sim;
-    sim.start();
+    Started sim;
     DisplayManager& m = sim.manager();
     const Screen office = *m.screen(3);
     struct Case {
@@ -48,8 +47,7 @@ TEST(Ranges, ColourAndVolumeAreClampedAtTheOperation) {
 }
 
 TEST(Ranges, SwitchingCombinedDimmingReDerivesThePublishedBrightness) {
-    Sim sim;
-    sim.start();
+    Started sim;
     DisplayManager& m = sim.manager();
     auto monitor = sim.platform->simHardware.monitorFor(2);
     m.setCombinedDimming(false);
@@ -67,8 +65,7 @@ TEST(Ranges, SwitchingCombinedDimmingReDerivesThePublishedBrightness) {
 }
 
 TEST(Ranges, LeavingCombinedDimmingLiftsTheSoftwareDimming) {
-    Sim sim;
-    sim.start();
+    Started sim;
     DisplayManager& m = sim.manager();
     m.setBrightness(2, 0.01);  // deep below the hardware minimum: shade and gamma
     sim.idle();

@@ -1,4 +1,4 @@
-#include "support/SimFixture.h"
+#include "display/ConfigScenario.h"
 #include "app/Log.h"
 #include "support/TempDir.h"
 
@@ -16,36 +16,26 @@ nlohmann::json storedJson(Sim& sim, const std::string& key) {
     return nlohmann::json::parse(*sim.defaults().data(key));
 }
 
-TEST(Settings, StoredPrefsLoadAndAreWrittenBack) {
+TEST(Settings, StoredValuesLoadAndAreWrittenBackInTheEncodersForm) {
     Sim sim;
+    const std::string hidpi = R"({")" + kUuid + R"(":)" + kSpec + "}";
     sim.defaults().setData("prefs", R"({ ")" + kUuid +
                                         R"(" : {"forceSoftware": false, "contrast": 0.5, "warmth": 0.2, "dim": 0.5} })");
-    sim.start();
-    PrefsMap expected = {{kUuid, ScreenPrefs{0.5, 0.2, 0.5, false}}};
-    EXPECT_EQ(sim.manager().state().prefs, expected);
-    EXPECT_EQ(sim.manager().prefsFor(*sim.manager().screen(2)), (ScreenPrefs{0.5, 0.2, 0.5, false}));
-    // Written back at start in the encoder's own form, same content.
-    EXPECT_EQ(*sim.defaults().data("prefs"), *encodePrefs(expected));
-    EXPECT_EQ(storedJson(sim, "prefs"),
-              nlohmann::json::parse(R"({")" + kUuid +
-                                    R"(":{"dim":0.5,"warmth":0.2,"contrast":0.5,"forceSoftware":false}})"));
-}
-
-TEST(Settings, StoredSpecsAndHiDPILoadAndAreWrittenBack) {
-    Sim sim;
     sim.defaults().setData("specs", "[" + kSpec + "]");
-    sim.defaults().setData("hidpi", R"({")" + kUuid + R"(":)" + kSpec + "}");
+    sim.defaults().setData("hidpi", hidpi);
     sim.start();
-    ASSERT_EQ(sim.manager().state().specs.size(), 1u);
-    const VirtualSpec& spec = sim.manager().state().specs[0];
-    EXPECT_EQ(spec.id.text(), "8E1F6C3A-2B4D-4F5E-9A7B-1C2D3E4F5A6B");
-    EXPECT_EQ(spec.name, "Projector");
-    EXPECT_EQ(spec.width, 1920);
-    EXPECT_FALSE(spec.enabled);
-    ASSERT_EQ(sim.manager().state().hiDPIMap.count(kUuid), 1u);
-    EXPECT_EQ(sim.manager().state().hiDPIMap.at(kUuid), spec);
+    const auto& state = sim.manager().state();
+    PrefsMap expected = {{kUuid, ScreenPrefs{0.5, 0.2, 0.5, false}}};
+    EXPECT_EQ(state.prefs, expected);
+    EXPECT_EQ(sim.manager().prefsFor(*sim.manager().screen(2)), (ScreenPrefs{0.5, 0.2, 0.5, false}));
+    ASSERT_EQ(state.specs.size(), 1u);
+    EXPECT_EQ(state.specs[0].id.text(), "8E1F6C3A-2B4D-4F5E-9A7B-1C2D3E4F5A6B");
+    EXPECT_EQ(state.specs[0].name, "Projector");
+    EXPECT_FALSE(state.specs[0].enabled);
+    EXPECT_EQ(state.hiDPIMap, (HiDPIMap{{kUuid, state.specs[0]}}));
+    EXPECT_EQ(*sim.defaults().data("prefs"), *encodePrefs(expected));
     EXPECT_EQ(storedJson(sim, "specs"), nlohmann::json::parse("[" + kSpec + "]"));
-    EXPECT_EQ(storedJson(sim, "hidpi"), nlohmann::json::parse(R"({")" + kUuid + R"(":)" + kSpec + "}"));
+    EXPECT_EQ(storedJson(sim, "hidpi"), nlohmann::json::parse(hidpi));
 }
 
 // The warnings the program prints on its error stream, one per line.
@@ -153,27 +143,8 @@ TEST(Settings, ValueOfTheWrongKindIsIgnoredAndKept) {
     EXPECT_FALSE(sim.defaults().hasObject("hidpi"));
 }
 
-TEST(Settings, EveryAssignmentIsSavedAtOnce) {
-    Sim sim;
-    sim.start();
-    DisplayManager& m = sim.manager();
-    m.setPrefs(PrefsMap{{"A", ScreenPrefs{0.3, 0.1, 0.9, true}}});
-    EXPECT_EQ(decodePrefs(*sim.defaults().data("prefs")), m.state().prefs);
-    m.setPrefs("B", ScreenPrefs{});
-    EXPECT_EQ(decodePrefs(*sim.defaults().data("prefs")), m.state().prefs);
-    VirtualSpec spec;
-    spec.name = "Stage";
-    spec.width = 1280;
-    spec.height = 720;
-    m.setSpecs({spec});
-    EXPECT_EQ(decodeSpecs(*sim.defaults().data("specs")), m.state().specs);
-    m.setHiDPIMap({{kUuid, spec}});
-    EXPECT_EQ(decodeHiDPI(*sim.defaults().data("hidpi")), m.state().hiDPIMap);
-}
-
 TEST(Settings, ValueThatCannotBeEncodedFaithfullyIsNotWritten) {
-    Sim sim;
-    sim.start();
+    Started sim;
     DisplayManager& m = sim.manager();
     m.setPrefs("A", ScreenPrefs{0.5, 0, 0.5, false});
     const auto before = sim.defaults().data("prefs");
@@ -190,43 +161,31 @@ TEST(Settings, ValueThatCannotBeEncodedFaithfullyIsNotWritten) {
 }
 
 TEST(Settings, RestoreHiDPIIsSetOnlyAtTheFirstStart) {
-    {
-        Sim first;
-        first.start();
-        EXPECT_EQ(first.defaults().boolean("restoreHiDPI"), true);
-    }
-    {
-        Sim later;
-        later.defaults().setBool("restoreHiDPI", false);
-        later.start();
-        EXPECT_EQ(later.defaults().boolean("restoreHiDPI"), false);
-    }
-    {
-        Sim odd;
-        odd.defaults().setRaw("restoreHiDPI", "yes");
-        odd.start();
-        EXPECT_EQ(odd.defaults().snapshot()["restoreHiDPI"], (nlohmann::json{{"raw", "yes"}}));
-    }
+    Started first;
+    EXPECT_EQ(first.defaults().boolean("restoreHiDPI"), true);
+    Sim later;
+    later.defaults().setBool("restoreHiDPI", false);
+    later.start();
+    EXPECT_EQ(later.defaults().boolean("restoreHiDPI"), false);
+    Sim odd;
+    odd.defaults().setRaw("restoreHiDPI", "yes");
+    odd.start();
+    EXPECT_EQ(odd.defaults().snapshot()["restoreHiDPI"], (nlohmann::json{{"raw", "yes"}}));
 }
 
 TEST(Settings, CombinedDimmingReadsTrueUnlessStoredFalse) {
-    struct Case {
-        std::string label;
-        std::function<void(MemoryDefaults&)> store;
-        bool expected;
+    const std::pair<std::function<void(MemoryDefaults&)>, bool> cases[] = {
+        {[](MemoryDefaults&) {}, true},
+        {[](MemoryDefaults& d) { d.setBool("dimBelowMinimum", false); }, false},
+        {[](MemoryDefaults& d) { d.setBool("dimBelowMinimum", true); }, true},
+        {[](MemoryDefaults& d) { d.setData("dimBelowMinimum", "false"); }, true},
+        {[](MemoryDefaults& d) { d.setRaw("dimBelowMinimum", 0); }, true},
+        {[](MemoryDefaults& d) { d.setRaw("dimBelowMinimum", "NO"); }, true},
     };
-    const std::vector<Case> cases = {
-        {"missing", [](MemoryDefaults&) {}, true},
-        {"false", [](MemoryDefaults& d) { d.setBool("dimBelowMinimum", false); }, false},
-        {"true", [](MemoryDefaults& d) { d.setBool("dimBelowMinimum", true); }, true},
-        {"data", [](MemoryDefaults& d) { d.setData("dimBelowMinimum", "false"); }, true},
-        {"number", [](MemoryDefaults& d) { d.setRaw("dimBelowMinimum", 0); }, true},
-        {"text", [](MemoryDefaults& d) { d.setRaw("dimBelowMinimum", "NO"); }, true},
-    };
-    for (const auto& c : cases) {
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
         Sim sim;
-        c.store(sim.defaults());
-        EXPECT_EQ(sim.manager().combinedDimming(), c.expected) << c.label;
+        cases[i].first(sim.defaults());
+        EXPECT_EQ(sim.manager().combinedDimming(), cases[i].second) << i;
     }
 }
 
@@ -239,8 +198,7 @@ TEST(Settings, WhatCouldNotBeReadIsCopiedAsideBeforeTheNextChangeSavesOverIt) {
         R"(\"forceSoftware\":false}}"},"dimBelowMinimum":{"bool":false}})";
     writeFile(file, original);
     {
-        Sim sim(defaultScenario(), SimOptions{home.path().string()});
-        sim.start();
+        Started sim(defaultScenario(), SimOptions{home.path().string()});
         EXPECT_EQ(sim.manager().state().prefs, (PrefsMap{{"B", ScreenPrefs{0.3, 0, 0.5, false}}}));
         EXPECT_FALSE(sim.manager().combinedDimming());
         sim.manager().setPrefs(kUuid, ScreenPrefs{0.8, 0.1, 0.5, false});

@@ -62,24 +62,18 @@ TEST(Shutdown, WithoutSwitchingOffTheScreensAreLeftAlone) {
 }
 
 TEST(Shutdown, RefusalsAreReportedAndTheOtherScreensStillRestored) {
-    ShutdownSim sim(true);
-    sim.manager().setEnabled(1, false);
-    sim.manager().setEnabled(3, false);
-    sim.manager().setWarmth(sim.screen(2), 0.8);
-    sim.idle();
-    sim.displays().refusals.complete = 1001;
-    sim.shutdownAndSettle();
-    EXPECT_EQ(sim.manager().state().lastError, "The system refused the change (1001)");
-    EXPECT_EQ(sim.manager().state().disabled.size(), 2u);
-    EXPECT_EQ(sim.gamma(2), sim.profileGamma(2));
-
-    ShutdownSim refusedStep(true);
-    refusedStep.manager().setEnabled(3, false);
-    refusedStep.idle();
-    refusedStep.displays().refusals.enabled = 7;
-    refusedStep.shutdownAndSettle();
-    EXPECT_EQ(refusedStep.manager().state().lastError, "The system refused the change (7)");
-    EXPECT_TRUE(refusedStep.manager().state().disabled.contains(3));
+    for (SimRefusals refusals : {SimRefusals{.complete = 1001}, SimRefusals{.enabled = 1001}}) {
+        ShutdownSim sim(true);
+        sim.manager().setEnabled(1, false);
+        sim.manager().setEnabled(3, false);
+        sim.manager().setWarmth(sim.screen(2), 0.8);
+        sim.idle();
+        sim.displays().refusals = refusals;
+        sim.shutdownAndSettle();
+        EXPECT_EQ(sim.manager().state().lastError, "The system refused the change (1001)");
+        EXPECT_EQ(sim.manager().state().disabled.size(), 2u);
+        EXPECT_EQ(sim.gamma(2), sim.profileGamma(2));
+    }
 }
 
 TEST(Shutdown, EndsHiDPIMirroringPermanentlyAndKeepsThePairing) {

@@ -54,7 +54,6 @@ TEST(VirtualEngineDescriptor, IdentityAndSizeFromTheVirtualSpec) {
     EXPECT_DOUBLE_EQ(d.sizeInMillimeters.height, 127);
     EXPECT_EQ(d.serialNum, 0x12345678u);
     EXPECT_EQ(d.productID, 0x9ABCu);
-    EXPECT_EQ(d.vendorID, 0x5650u);
     EXPECT_EQ(VirtualEngine::descriptor(spec("Side", 1100, 550), Size{600, 340}).sizeInMillimeters, (Size{600, 340}));
 }
 
@@ -71,8 +70,6 @@ TEST(VirtualEngine, CreatesOneDisplayPerSpecAndDestroysIt) {
     ASSERT_TRUE(d);
     EXPECT_TRUE(engine.isOurs(*id));
     EXPECT_FALSE(engine.isOurs(2));
-    EXPECT_EQ(d->name, "Side");
-    EXPECT_EQ(d->serial, 0x12345678u);
     ASSERT_FALSE(d->modes.empty());
     EXPECT_EQ(d->modes[0].width, 2560);
     EXPECT_EQ(d->modes[0].pixelWidth, 5120);
@@ -83,57 +80,43 @@ TEST(VirtualEngine, CreatesOneDisplayPerSpecAndDestroysIt) {
     engine.destroy(spec("", 0, 0).id);
     EXPECT_FALSE(sim.displays().find(*id));
     EXPECT_FALSE(engine.displayID(spec("", 0, 0).id));
-}
 
-TEST(VirtualEngine, DestroyAllRemovesEveryVirtualDisplay) {
-    Sim sim;
-    VirtualEngine& engine = sim.context->virtualEngine();
-    VirtualSpec a = spec("A", 1280, 720), b = spec("B", 1920, 1080);
-    b.id = Uuid::random();
-    engine.create(a);
-    engine.create(b);
+    VirtualSpec other = spec("B", 1920, 1080);
+    other.id = Uuid::random();
+    engine.create(spec("A", 1280, 720));
+    engine.create(other);
     EXPECT_EQ(sim.displays().all().size(), 5u);
     engine.destroyAll();
     EXPECT_EQ(sim.displays().all().size(), 3u);
 }
 
-TEST(VirtualEngine, RefusalsLeaveNoDisplay) {
+TEST(VirtualEngine, RefusalsLeaveNoDisplayAndAreLoggedWithTheScreenName) {
     struct Row {
-        const char* what;
         nlohmann::json virtualDisplays;
         VirtualSpec spec;
         std::size_t createCalls, settingsCalls;
+        std::string logged;
     };
     const Row rows[] = {
-        {"unavailable", {{"available", false}}, spec("A", 1280, 720), 0, 0},
-        {"display refused", {{"refuseCreate", true}}, spec("A", 1280, 720), 1, 0},
-        {"settings refused", {{"refuseSettings", true}}, spec("A", 1280, 720), 1, 1},
-        {"too small for any mode", nlohmann::json::object(), spec("Tiny", 600, 300), 1, 1},
+        {{{"available", false}}, spec("A", 1280, 720), 0, 0, ""},
+        {{{"refuseCreate", true}}, spec("Refused", 1280, 720), 1, 0, " CGVirtualDisplay não foi criada para Refused\n"},
+        {{{"refuseSettings", true}}, spec("A", 1280, 720), 1, 1, " applySettings falhou para A\n"},
+        {nlohmann::json::object(), spec("Tiny", 600, 300), 1, 1, " applySettings falhou para Tiny\n"},
     };
     for (const auto& row : rows) {
+        TempDir home;
         nlohmann::json s = defaultScenario();
         s["virtualDisplays"] = row.virtualDisplays;
-        Sim sim(s);
-        EXPECT_FALSE(sim.context->virtualEngine().create(row.spec)) << row.what;
-        EXPECT_EQ(sim.displays().all().size(), 3u) << row.what;
-        EXPECT_EQ(sim.platform->simVirtualDisplays.descriptors.size(), row.createCalls) << row.what;
-        EXPECT_EQ(sim.platform->simVirtualDisplays.settings.size(), row.settingsCalls) << row.what;
-        EXPECT_FALSE(sim.context->virtualEngine().displayID(row.spec.id)) << row.what;
+        Sim sim(s, SimOptions{home.path().string()});
+        SCOPED_TRACE(row.virtualDisplays.dump() + " " + row.spec.name);
+        EXPECT_FALSE(sim.context->virtualEngine().create(row.spec));
+        EXPECT_EQ(sim.displays().all().size(), 3u);
+        EXPECT_EQ(sim.platform->simVirtualDisplays.descriptors.size(), row.createCalls);
+        EXPECT_EQ(sim.platform->simVirtualDisplays.settings.size(), row.settingsCalls);
+        EXPECT_FALSE(sim.context->virtualEngine().displayID(row.spec.id));
+        const std::string log = readFile(sim.platform->system().logFilePath());
+        EXPECT_TRUE(row.logged.empty() || log.find(row.logged) != std::string::npos) << log;
     }
-}
-
-TEST(VirtualEngine, RefusalsAreLoggedWithTheScreenName) {
-    TempDir home;
-    nlohmann::json s = defaultScenario();
-    s["virtualDisplays"] = {{"refuseCreate", true}};
-    Sim sim(s, SimOptions{home.path().string()});
-    VirtualEngine& engine = sim.context->virtualEngine();
-    engine.create(spec("Refused", 1280, 720));
-    sim.platform->simVirtualDisplays.refuseCreate = false;
-    engine.create(spec("Tiny", 600, 300));
-    std::string log = readFile(sim.platform->system().logFilePath());
-    EXPECT_NE(log.find(" CGVirtualDisplay não foi criada para Refused\n"), std::string::npos) << log;
-    EXPECT_NE(log.find(" applySettings falhou para Tiny\n"), std::string::npos) << log;
 }
 
 }  // namespace

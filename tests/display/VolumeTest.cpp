@@ -1,3 +1,9 @@
+// Volume and input over DDC/CI: only a screen that has a feature takes the
+// operation, and a monitor that refuses a change is reported with the value
+// it really kept.
+
+#include "BuildPaths.h"
+#include "app/I18n.h"
 #include "display/InputSources.h"
 #include "support/HardwareHelpers.h"
 #include "support/SimFixture.h"
@@ -6,6 +12,14 @@ namespace vp::test {
 namespace {
 
 constexpr DisplayID kDDC = 2;
+
+std::string written(std::uint8_t code, int value) {
+    return hex(ddc::framePacket(ddc::writeArguments(code, value)));
+}
+
+nlohmann::json misbehaving() {
+    return loadJsonFile(std::string(VELVETPANE_SCENARIO_DIR) + "/ddc-misbehaving.json");
+}
 
 struct Started : Sim {
     explicit Started(const nlohmann::json& scenario = defaultScenario()) : Sim(scenario) {
@@ -16,39 +30,10 @@ struct Started : Sim {
     std::shared_ptr<SimMonitor> monitor;
 };
 
-nlohmann::json withMonitorFeatures(const nlohmann::json& vcp) {
-    auto scenario = defaultScenario();
-    scenario["hardware"]["avServices"][1]["vcp"] = vcp;
-    return scenario;
-}
-
-TEST(Volume, MonitorWithVolumeIsATargetAndGetsScaledWrites) {
-    Started sim(withMonitorFeatures({{"brightness", {50, 100}}, {"volume", {20, 50}}}));
-    auto& m = sim.manager();
-    EXPECT_TRUE(m.hasDDCVolume());
-    EXPECT_NEAR(m.averageDDCVolume(), 0.4, 1e-12);
-    m.setVolume(kDDC, 0.5);
-    sim.idle();
-    EXPECT_EQ(sim.monitor->value(0x62)->current, 25);
-    EXPECT_EQ(packetTexts(*sim.monitor).back(), hex(ddc::framePacket(ddc::writeArguments(0x62, 25))));
-}
-
-TEST(Volume, MonitorThatAnswersBrightnessButNotVolumeIsNoTarget) {
-    Started sim(withMonitorFeatures({{"brightness", {50, 100}}}));
-    auto& m = sim.manager();
-    EXPECT_EQ(m.state().method.at(kDDC), BrightnessMethod::ddc);
-    EXPECT_FALSE(m.state().volume.contains(kDDC));
-    EXPECT_FALSE(m.hasDDCVolume());
-    EXPECT_EQ(m.averageDDCVolume(), 0.0);
-    m.stepDDCVolume(0.0625);
-    m.toggleDDCMute();
-    sim.idle();
-    EXPECT_TRUE(sim.monitor->packets().empty());
-}
-
 TEST(Volume, StepWhileMutedUnmutesFirst) {
     Started sim;
     auto& m = sim.manager();
+    EXPECT_NEAR(m.averageDDCVolume(), 0.4, 1e-12);
     m.toggleDDCMute();
     sim.idle();
     EXPECT_TRUE(m.state().ddcMuted);
@@ -60,46 +45,84 @@ TEST(Volume, StepWhileMutedUnmutesFirst) {
     EXPECT_FALSE(m.state().ddcMuted);
     auto packets = packetTexts(*sim.monitor);
     ASSERT_EQ(packets.size(), 4u);
-    EXPECT_EQ(packets[0], hex(ddc::framePacket(ddc::writeArguments(0x8D, 2))));
-    EXPECT_EQ(packets[2], hex(ddc::framePacket(ddc::writeArguments(0x62, 44))));
+    EXPECT_EQ(packets[0], written(0x8D, 2));
+    EXPECT_EQ(packets[2], written(0x62, 44));
     EXPECT_NEAR(m.state().volume.at(kDDC), 0.4375, 1e-12);
 }
 
-TEST(Volume, StepsSnapAndClampAtZero) {
-    Started sim;
-    auto& m = sim.manager();
-    m.setVolume(kDDC, 0.5);
-    m.stepDDCVolume(0.0625);
-    EXPECT_NEAR(m.state().volume.at(kDDC), 0.5625, 1e-12);
-    m.setVolume(kDDC, 0.03);
-    m.stepDDCVolume(-0.0625);
-    EXPECT_EQ(m.state().volume.at(kDDC), 0.0);
-    sim.idle();
-    EXPECT_EQ(sim.monitor->value(0x62)->current, 0);
-}
-
-TEST(Volume, InputIsSentAsIsAndNotReadBack) {
+TEST(Volume, AcceptedWritesReportNothingAndInputIsNotReadBack) {
     Started sim;
     auto& m = sim.manager();
     m.setInput(kDDC, 0x11);
     sim.idle();
     EXPECT_EQ(m.state().inputSource.at(kDDC), 0x11);
-    EXPECT_EQ(sim.monitor->value(0x60)->current, 0x11);
     EXPECT_EQ(packetTexts(*sim.monitor), (std::vector<std::string>(2, "84 03 60 00 11 C9")));
-
-    m.setInput(3, 0x0F);  // no DDC/CI: it has no input to switch
+    m.setBrightness(kDDC, 0.3);
+    m.setVolume(kDDC, 0.3);
     sim.idle();
-    EXPECT_FALSE(m.state().inputSource.contains(3));
-    EXPECT_TRUE(m.state().lastError);
-}
-
-TEST(InputSources, NamesListedCodesAndFormatsOthers) {
-    EXPECT_EQ(InputSources::all().size(), 9u);
-    EXPECT_EQ(InputSources::all().front().name, "DisplayPort 1");
-    EXPECT_EQ(InputSources::name(0x0F), "DisplayPort 1");
+    EXPECT_EQ(m.state().lastError, std::nullopt);
     EXPECT_EQ(InputSources::name(0x1B), "USB-C");
     EXPECT_EQ(InputSources::name(0x1A), "0x1A");
-    EXPECT_EQ(InputSources::name(0x05), "0x05");
+}
+
+TEST(HardwareFeatures, ScreensWithoutTheFeatureRefuseVolumeAndInput) {
+    // The built-in panel and the monitor without DDC/CI have neither; over
+    // DDC/CI the misbehaving monitor 2 has an input but no volume, monitor 3
+    // the reverse.
+    struct Case {
+        nlohmann::json scenario;
+        DisplayID volumeless, inputless;
+    };
+    for (const Case& c : {Case{defaultScenario(), 1, 3}, Case{defaultScenario(), 3, 1}, Case{misbehaving(), 2, 3}}) {
+        Sim sim(c.scenario);
+        sim.start();
+        DisplayManager& m = sim.manager();
+        const auto volumeBefore = m.state().volume;
+        const auto inputBefore = m.state().inputSource;
+        m.setVolume(c.volumeless, 0.5);
+        EXPECT_EQ(m.state().lastError, L("Esta tela não tem controle de volume.")) << c.volumeless;
+        m.setInput(c.inputless, 0x11);
+        EXPECT_EQ(m.state().lastError, L("Esta tela não permite trocar a entrada.")) << c.inputless;
+        EXPECT_EQ(m.state().volume, volumeBefore);
+        EXPECT_EQ(m.state().inputSource, inputBefore);
+    }
+}
+
+TEST(HardwareFeatures, AMonitorWithoutVolumeGetsNeitherVolumeNorMutePackets) {
+    Sim sim(misbehaving());
+    sim.start();
+    auto monitor = sim.platform->simHardware.monitorFor(2);  // has no volume feature
+    monitor->clearRecords();
+    sim.manager().setVolume(2, 0.5);
+    sim.manager().toggleDDCMute();
+    sim.manager().stepDDCVolume(0.0625);
+    sim.idle();
+    EXPECT_EQ(packetTexts(*monitor), std::vector<std::string>{});
+}
+
+TEST(HardwareFeatures, ARefusedWriteIsReportedAndTheRealValueShown) {
+    Sim sim(misbehaving());
+    sim.start();
+    DisplayManager& m = sim.manager();
+    auto monitor = sim.platform->simHardware.monitorFor(3);  // refuses writes: brightness 30 of 60, volume 10 of 50
+    const double shownBefore = m.state().brightness.at(3);
+    EXPECT_NEAR(shownBefore, 0.5 * 0.8 + 0.2, 1e-9);
+
+    for (double asked : {0.3, 0.05}) {  // the second one also dims in software below the hardware minimum
+        m.clearLastError();
+        m.setBrightness(3, asked);
+        sim.idle();
+        EXPECT_EQ(m.state().lastError, L("O monitor recusou a mudança por DDC/CI.")) << asked;
+        EXPECT_NEAR(m.state().brightness.at(3), shownBefore, 1e-9) << asked;
+        EXPECT_EQ(monitor->value(0x10)->current, 30);
+        EXPECT_EQ(shadeOf(*sim.platform, 3), nullptr) << asked;
+    }
+
+    m.clearLastError();
+    m.setVolume(3, 0.8);
+    sim.idle();
+    EXPECT_EQ(m.state().lastError, L("O monitor recusou a mudança por DDC/CI."));
+    EXPECT_NEAR(m.state().volume.at(3), 0.2, 1e-9);
 }
 
 }  // namespace

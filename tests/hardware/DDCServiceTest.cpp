@@ -61,39 +61,31 @@ TEST(DDCService, ReadAsksTwiceWaitsAndParsesTheReply) {
     EXPECT_EQ(bench.pauses(), (std::vector<long>{10, 10, 50}));
 }
 
-TEST(DDCService, RefusedWriteCostsFourAttempts) {
-    Bench bench = oneMonitor({{"refuseWrites", true}});
-    EXPECT_FALSE(bench.only()->write(0x10, 50));
-    EXPECT_EQ(bench.pauses(), repeated({10, 10, 30}, 4));
-    EXPECT_EQ(bench.platform.simHardware.monitorFor(2)->packets().size(), 8u);
-    EXPECT_EQ(bench.platform.simHardware.monitorFor(2)->value(0x10)->current, 50);
-}
-
-TEST(DDCService, SilentMonitorCostsFourAttemptsPerRead) {
-    Bench bench = oneMonitor({{"noAnswer", true}});
-    EXPECT_FALSE(bench.only()->read(0x10));
-    EXPECT_EQ(bench.pauses(), repeated({10, 10, 50, 40}, 4));
-    EXPECT_NEAR(bench.platform.clock.now().count(), 0.440, 1e-9);
-}
-
-TEST(DDCService, ReplyForAnotherFeatureIsRetried) {
-    Bench bench = oneMonitor({{"wrongCodeTries", 2}, {"vcp", {{"volume", {40, 100}}}}});
-    auto reading = bench.only()->read(0x62);
-    ASSERT_TRUE(reading);
-    EXPECT_EQ(reading->current, 40);
-    EXPECT_EQ(bench.pauses(), (std::vector<long>{10, 10, 50, 40, 10, 10, 50, 40, 10, 10, 50}));
-}
-
-TEST(DDCService, UnsupportedFeatureIsAnAnswerNotARetry) {
-    Bench bench = oneMonitor({{"vcp", {{"brightness", {70, 100}}}}});
-    EXPECT_FALSE(bench.only()->read(0x62));
-    EXPECT_EQ(bench.pauses(), (std::vector<long>{10, 10, 50}));
-}
-
-TEST(DDCService, MonitorThatIsNotReadyInTimeIsRetriedThenGivenUp) {
-    Bench bench = oneMonitor({{"replyDelayMs", 60}});
-    EXPECT_FALSE(bench.only()->read(0x10));
-    EXPECT_EQ(bench.platform.simHardware.monitorFor(2)->readTimes().size(), 4u);
+// How long a monitor that misbehaves keeps the DDC/CI queue busy.
+TEST(DDCService, MisbehavingMonitorsAreRetriedThenGivenUp) {
+    struct Case {
+        const char* what;
+        Json service;
+        bool write;  // else a read
+        std::uint8_t code;
+        bool succeeds;
+        std::vector<long> pauses;
+    };
+    const Case cases[] = {
+        {"refused write: four attempts", {{"refuseWrites", true}}, true, 0x10, false, repeated({10, 10, 30}, 4)},
+        {"silent: four attempts", {{"noAnswer", true}}, false, 0x10, false, repeated({10, 10, 50, 40}, 4)},
+        {"reply for another feature: retried", {{"wrongCodeTries", 2}, {"vcp", {{"volume", {40, 100}}}}}, false, 0x62,
+         true, {10, 10, 50, 40, 10, 10, 50, 40, 10, 10, 50}},
+        {"unsupported feature: an answer, not a retry", {{"vcp", {{"brightness", {70, 100}}}}}, false, 0x62, false,
+         {10, 10, 50}},
+        {"not ready in time", {{"replyDelayMs", 60}}, false, 0x10, false, repeated({10, 10, 50, 40}, 4)},
+    };
+    for (const Case& c : cases) {
+        Bench bench = oneMonitor(c.service);
+        const bool ok = c.write ? bench.only()->write(c.code, 50) : bench.only()->read(c.code).has_value();
+        EXPECT_EQ(ok, c.succeeds) << c.what;
+        EXPECT_EQ(bench.pauses(), c.pauses) << c.what;
+    }
 }
 
 TEST(DDCService, WithoutI2CNoChannelOpensAndOpenOnesFail) {
@@ -167,30 +159,15 @@ void expectPairing(const Pairing& c) {
 
 TEST(DDCService, MatchPairsByIdentityThenModelThenLastResort) {
     const Pairing cases[] = {
-        {"identical monitors told apart by serial",
-         {{5, 10, 20, 222}, {6, 10, 20, 111}},
-         {{10, 20, 111}, {10, 20, 222}},
+        {"identical monitors told apart by serial", {{5, 10, 20, 222}, {6, 10, 20, 111}}, {{10, 20, 111}, {10, 20, 222}},
          {{5, 1}, {6, 0}}},
-        {"a serial tells one monitor from its serial-0 twin",
-         {{5, 10, 20, 0}, {6, 10, 20, 9}},
-         {{10, 20, 9}, {10, 20, 0}},
-         {{5, 1}, {6, 0}}},
-        {"model pass when the serials disagree",
-         {{5, 10, 20, 7}},
-         {{10, 20, 8}},
-         {{5, 0}}},
-        {"last resort pairs the one left with the one left",
-         {{5, 10, 20, 7}, {6, 30, 40, 9}},
-         {{99, 98, 97}, {10, 20, 7}},
-         {{5, 1}, {6, 0}}},
-        {"no last resort with two left",
-         {{5, 10, 20, 7}, {6, 30, 40, 9}},
-         {{99, 98, 97}, {88, 87, 86}},
-         {}},
-        {"more links than displays",
-         {{6, 30, 40, 9}},
-         {{10, 20, 7}, {30, 40, 9}},
-         {{6, 1}}},
+        {"a serial tells one monitor from its serial-0 twin", {{5, 10, 20, 0}, {6, 10, 20, 9}},
+         {{10, 20, 9}, {10, 20, 0}}, {{5, 1}, {6, 0}}},
+        {"model pass when the serials disagree", {{5, 10, 20, 7}}, {{10, 20, 8}}, {{5, 0}}},
+        {"last resort pairs the one left with the one left", {{5, 10, 20, 7}, {6, 30, 40, 9}},
+         {{99, 98, 97}, {10, 20, 7}}, {{5, 1}, {6, 0}}},
+        {"no last resort with two left", {{5, 10, 20, 7}, {6, 30, 40, 9}}, {{99, 98, 97}, {88, 87, 86}}, {}},
+        {"more links than displays", {{6, 30, 40, 9}}, {{10, 20, 7}, {30, 40, 9}}, {{6, 1}}},
     };
     for (const auto& c : cases) expectPairing(c);
 }
@@ -199,42 +176,17 @@ TEST(DDCService, MatchPairsByIdentityThenModelThenLastResort) {
 // nothing else could own, tells them apart.
 TEST(DDCService, MatchNeverGuessesBetweenTwins) {
     const Pairing cases[] = {
-        {"serial 0 everywhere",
-         {{5, 10, 20, 0}, {6, 10, 20, 0}},
-         {{10, 20, 0}, {10, 20, 0}},
-         {},
-         {5, 6}},
-        {"one link that either twin could own",
-         {{5, 10, 20, 0}, {6, 10, 20, 0}},
-         {{10, 20, 0}},
-         {},
-         {5, 6}},
-        {"twins sharing a non-zero serial",
-         {{5, 10, 20, 7}, {6, 10, 20, 7}},
-         {{10, 20, 7}, {10, 20, 7}},
-         {},
-         {5, 6}},
-        {"one display, two identical links (its twin switched off)",
-         {{5, 10, 20, 0}},
-         {{10, 20, 0}, {10, 20, 0}},
-         {},
+        {"serial 0 everywhere", {{5, 10, 20, 0}, {6, 10, 20, 0}}, {{10, 20, 0}, {10, 20, 0}}, {}, {5, 6}},
+        {"one link that either twin could own", {{5, 10, 20, 0}, {6, 10, 20, 0}}, {{10, 20, 0}}, {}, {5, 6}},
+        {"twins sharing a non-zero serial", {{5, 10, 20, 7}, {6, 10, 20, 7}}, {{10, 20, 7}, {10, 20, 7}}, {}, {5, 6}},
+        {"one display, two identical links (its twin switched off)", {{5, 10, 20, 0}}, {{10, 20, 0}, {10, 20, 0}}, {},
          {5}},
-        {"proof pairs twins whatever the order",
-         {{5, 10, 20, 0}, {6, 10, 20, 0}},
-         {{10, 20, 0, 6}, {10, 20, 0, 5}},
+        {"proof pairs twins whatever the order", {{5, 10, 20, 0}, {6, 10, 20, 0}}, {{10, 20, 0, 6}, {10, 20, 0, 5}},
          {{5, 1}, {6, 0}}},
-        {"proof of one twin leaves the other one choice",
-         {{5, 10, 20, 0}, {6, 10, 20, 0}},
-         {{10, 20, 0}, {10, 20, 0, 6}},
-         {{5, 0}, {6, 1}}},
-        {"proof beats identity",
-         {{5, 10, 20, 7}, {6, 30, 40, 9}},
-         {{10, 20, 7, 6}, {30, 40, 9, 5}},
-         {{5, 1}, {6, 0}}},
-        {"a link proven for another display is nobody else's",
-         {{5, 10, 20, 7}},
-         {{10, 20, 7, 9}},
-         {}},
+        {"proof of one twin leaves the other one choice", {{5, 10, 20, 0}, {6, 10, 20, 0}},
+         {{10, 20, 0}, {10, 20, 0, 6}}, {{5, 0}, {6, 1}}},
+        {"proof beats identity", {{5, 10, 20, 7}, {6, 30, 40, 9}}, {{10, 20, 7, 6}, {30, 40, 9, 5}}, {{5, 1}, {6, 0}}},
+        {"a link proven for another display is nobody else's", {{5, 10, 20, 7}}, {{10, 20, 7, 9}}, {}},
     };
     for (const auto& c : cases) expectPairing(c);
 }

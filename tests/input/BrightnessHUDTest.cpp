@@ -30,24 +30,16 @@ TEST_F(HUD, FirstShowCreatesTheClickThroughPanelCentredAboveTheBottomOfTheMainSc
     hud().show(0.3, "sun.min.fill");
 
     ASSERT_EQ(sim.platform->simWindows.openWindows(WindowRole::hud).size(), 1u);
-    const WindowConfig& c = panel()->config;
-    EXPECT_EQ(c.contentRect, (Rect{0, 0, 220, 64}));
-    EXPECT_EQ(c.styleMask, style::nonactivatingPanel);
-    EXPECT_EQ(c.level, 25);
-    EXPECT_EQ(c.collectionBehavior, 273u);
-    EXPECT_TRUE(c.ignoresMouseEvents);
-    EXPECT_TRUE(c.hasShadow);
-    EXPECT_FALSE(c.opaque);
+    EXPECT_TRUE(panel()->config.ignoresMouseEvents);
+    EXPECT_EQ(panel()->config.styleMask, style::nonactivatingPanel);  // never takes the focus
     // Main display: 3840 × 2160 at the origin, 24 points of menu bar.
     EXPECT_EQ(panel()->frame, (Rect{1920 - 110, 90, 220, 64}));
     EXPECT_TRUE(panel()->visible);
-    EXPECT_EQ(panel()->alpha, 1.0);
     EXPECT_EQ(panel()->levelValue, 0.3);
-    EXPECT_EQ(hud().model().value(), 0.3);
     EXPECT_EQ(hud().model().icon(), "sun.min.fill");
 }
 
-TEST_F(HUD, StaysUpUntilOnePointTwoSecondsAfterTheLastOfTwoPressesThenFades) {
+TEST_F(HUD, StaysUpUntilOnePointTwoSecondsAfterTheLastPressThenFades) {
     sim.start();
     hud().show(0.5, "sun.max.fill");
     sim.platform->advance(1s);
@@ -67,14 +59,11 @@ TEST_F(HUD, StaysUpUntilOnePointTwoSecondsAfterTheLastOfTwoPressesThenFades) {
     EXPECT_TRUE(panel()->visible);
     EXPECT_EQ(panel()->alpha, 1.0);
     EXPECT_EQ(sim.platform->simWindows.records().size(), 1u);
-}
 
-TEST_F(HUD, APressDuringTheFadeKeepsThePanelUp) {
-    sim.start();
-    hud().show(0.5, "sun.max.fill");
-    sim.platform->advance(1.3s);  // fading
+    // A press during the fade keeps it up past the end of that fade.
+    sim.platform->advance(1.3s);
     hud().show(0.6, "sun.max.fill");
-    sim.platform->advance(0.5s);  // the old fade has ended
+    sim.platform->advance(0.5s);
     EXPECT_TRUE(panel()->visible);
     EXPECT_EQ(panel()->alpha, 1.0);
     sim.platform->advance(1.1s);
@@ -99,22 +88,18 @@ TEST_F(HUD, WhereNothingBlendsTranslucentWindowsThePanelGoesAtOnceInsteadOfFadin
     EXPECT_TRUE(panel()->visible);
 }
 
-TEST_F(HUD, MovesToTheNewMainScreenOnTheNextPress) {
+TEST_F(HUD, MovesToTheNewMainScreenOnTheNextPressAndStaysPutWithoutAnyScreen) {
     sim.start();
     hud().show(0.5, "sun.max.fill");
     makeMain(3);  // the 1920 × 1080 monitor
     hud().show(0.5, "sun.max.fill");
-    EXPECT_EQ(panel()->frame.x, 960 - 110);
-    EXPECT_EQ(panel()->frame.y, 90);
-}
+    const Rect moved = panel()->frame;
+    EXPECT_EQ(moved.x, 960 - 110);
+    EXPECT_EQ(moved.y, 90);
 
-TEST_F(HUD, WithoutAnyScreenThePanelStaysWhereItWas) {
-    sim.start();
-    hud().show(0.5, "sun.max.fill");
-    Rect before = panel()->frame;
     for (auto& d : sim.displays().all()) d.online = false;
     hud().show(0.4, "sun.min.fill");
-    EXPECT_EQ(panel()->frame, before);
+    EXPECT_EQ(panel()->frame, moved);
     EXPECT_TRUE(panel()->visible);
 }
 

@@ -71,14 +71,5 @@ TEST(ICCProfileReader, Descriptions) {
     for (const auto& c : readerCases()) EXPECT_EQ(profileDescription(c.bytes), c.expected) << c.what;
 }
 
-TEST(ICCProfileReader, DisplayRGBHeader) {
-    EXPECT_TRUE(isDisplayRGBProfile(profile({})));
-    EXPECT_FALSE(isDisplayRGBProfile(profile({}, "prtr")));
-    EXPECT_FALSE(isDisplayRGBProfile(profile({}, "mntr", "CMYK")));
-    EXPECT_FALSE(isDisplayRGBProfile(profile({}, "mntr", "GRAY")));
-    EXPECT_FALSE(isDisplayRGBProfile(profile({}, "mntr", "RGB_")));
-    EXPECT_FALSE(isDisplayRGBProfile(truncated(profile({}), 19)));
-}
-
 }  // namespace
 }  // namespace vp

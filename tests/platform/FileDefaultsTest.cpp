@@ -124,24 +124,6 @@ TEST(FileDefaults, SettingsThatCannotBeSavedAreSaidOnce) {
     EXPECT_EQ(d.boolean("b"), false);
 }
 
-TEST(FileDefaults, KeepAsideCopiesTheFileAsItIsAndSaysWhere) {
-    TempDir home;
-    const std::string path = home.file("defaults.json");
-    const std::string bytes = R"({"prefs": {"data": "{\"A\": {\"dim\": 0.5}}"}})";
-    writeFile(path, bytes);
-    FileDefaults d(path);
-    d.keepAside("an entry could not be read");
-    auto copies = asideCopies(home.path());
-    ASSERT_EQ(copies.size(), 1u);
-    EXPECT_EQ(readFile(home.file(copies[0])), bytes);
-    d.setData("prefs", "{}");
-    EXPECT_EQ(readFile(home.file(copies[0])), bytes);
-    auto problems = problemsOf(d);
-    ASSERT_EQ(problems.size(), 1u);
-    EXPECT_NE(problems[0].find("an entry could not be read"), std::string::npos);
-    EXPECT_NE(problems[0].find(copies[0]), std::string::npos);
-}
-
 // Built by appending: GCC 12 at -O3 warns wrongly about literal + string.
 std::string threadKey(int thread, int i) {
     std::string key = "k";
@@ -168,20 +150,6 @@ TEST(FileDefaults, ChangesFromSeveralThreadsAllReachTheFile) {
         for (int i = 0; i < 25; ++i)
             EXPECT_EQ(reloaded.boolean(threadKey(t, i)), true) << t << " " << i;
     EXPECT_EQ(folderEntries(home.path()), std::vector<std::string>{"defaults.json"});
-}
-
-TEST(WriteFileAtomically, ReplacesTheTargetWholeOrNotAtAll) {
-    TempDir home;
-    const std::string path = home.file("target");
-    EXPECT_TRUE(writeFileAtomically(path, "first"));
-    EXPECT_TRUE(writeFileAtomically(path, "second, longer"));
-    EXPECT_EQ(readFile(path), "second, longer");
-
-    EXPECT_FALSE(writeFileAtomically(home.file("missing/target"), "x"));
-    fs::create_directory(home.file("folder"));
-    EXPECT_FALSE(writeFileAtomically(home.file("folder"), "x"));
-    EXPECT_TRUE(fs::is_directory(home.file("folder")));
-    EXPECT_EQ(folderEntries(home.path()), (std::vector<std::string>{"folder", "target"}));
 }
 
 }  // namespace
