@@ -143,6 +143,7 @@ private:
 
     // brightness
     void detectBrightness();
+    double softwareBrightness(const Screen& screen) const;
     void probeBuiltin(const Screen& screen);
     void backlightChangedOutside(DisplayID display);
     void applyBrightnessReading(DisplayID display, const std::shared_ptr<DDCService>& service,

@@ -43,7 +43,7 @@ void DisplayManager::detectBrightness() {
             probeBuiltin(s);
         } else if (methodOf(s.id) == BrightnessMethod::software) {
             state_.method[s.id] = BrightnessMethod::software;
-            state_.brightness[s.id] = prefsFor(s).dim;
+            state_.brightness[s.id] = softwareBrightness(s);
         }
     }
     dropDDC(externalIDs);
@@ -53,6 +53,16 @@ void DisplayManager::detectBrightness() {
     for (const Screen& s : state_.screens)
         if (prefsFor(s).forceSoftware) forced.insert(s.id);
     startDDCProbe(std::move(externals), std::move(forced));
+}
+
+// The stored dim never goes below the gamma floor, so that a start never
+// begins under a dark shade. Darker than that lives in memory only, like the
+// sub-dim of a hardware screen, and a refresh must not undo it.
+double DisplayManager::softwareBrightness(const Screen& screen) const {
+    const double stored = prefsFor(screen).dim;
+    auto shown = state_.brightness.find(screen.id);
+    if (shown != state_.brightness.end() && shown->second < gammaFloor && stored <= gammaFloor) return shown->second;
+    return stored;
 }
 
 // A monitor that left the externals loses its service. It also goes back to

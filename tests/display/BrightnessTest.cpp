@@ -171,6 +171,14 @@ TEST(Brightness, SoftwareScreenDimsByGammaThenShade) {
     EXPECT_NEAR(shade->background.a, 0.5, 1e-9);
     EXPECT_EQ(sim.manager().state().brightness.at(kPlain), 0.03);
 
+    // Any other screen change refreshes the list: the darkness below the
+    // floor, kept in memory only, stays.
+    sim.manager().refresh();
+    sim.idle();
+    EXPECT_EQ(sim.manager().state().brightness.at(kPlain), 0.03);
+    ASSERT_TRUE(shadeOf(*sim.platform, kPlain));
+    EXPECT_NEAR(shadeOf(*sim.platform, kPlain)->background.a, 0.5, 1e-9);
+
     sim.set(kPlain, 0.7);
     EXPECT_NEAR(sim.topOfGamma(kPlain), 0.7, 1e-6);
     EXPECT_FALSE(shadeOf(*sim.platform, kPlain));
