@@ -79,58 +79,6 @@ TEST_F(MutterClientTest, StaleSerialAndRefusalsKeepMuttersWords) {
     EXPECT_EQ(state().serial, s.serial) << "a refused configuration changes nothing";
 }
 
-TEST_F(MutterClientTest, MirroringAndSwitchingOffReachMutter) {
-    MutterState s = state();
-    const std::string first = s.monitors[0].spec.connector, second = s.monitors[1].spec.connector;
-    MonitorsConfig off = configFromState(s);
-    ASSERT_EQ(setEnabled(off, s, second, false), "");
-    settleLayout(off, s);
-    BusError error;
-    ASSERT_TRUE(client.apply(s.serial, ApplyMethod::temporary, off, error)) << error.message;
-    MutterState now = state();
-    EXPECT_EQ(now.logicalFor(second), nullptr);
-    EXPECT_EQ(now.logicalMonitors.size(), 1u);
-
-    MonitorsConfig on = configFromState(now);
-    ASSERT_EQ(setEnabled(on, now, second, true), "");
-    settleLayout(on, now);
-    ASSERT_TRUE(client.apply(now.serial, ApplyMethod::temporary, on, error)) << error.message;
-    now = state();
-    ASSERT_NE(now.logicalFor(second), nullptr);
-    EXPECT_EQ(now.logicalFor(second)->x, 2560);
-
-    // The virtual monitors differ in size, so mirroring is refused before
-    // anything is sent, naming the size that is missing.
-    MonitorsConfig mirror = configFromState(now);
-    EXPECT_NE(setMirror(mirror, now, second, first).find("2560×1440"), std::string::npos);
-}
-
-TEST(MutterMirrorTest, SameSizedMonitorsMirrorAndStandAloneAgain) {
-    SessionBed bed = SessionBed::mutter({"1920x1080", "1920x1080"});
-    if (!bed.ready()) GTEST_SKIP() << bed.whyNot();
-    DisplayConfigClient client(bed.address());
-    BusError error;
-    auto s = client.currentState(error);
-    ASSERT_TRUE(s) << error.message;
-    const std::string first = s->monitors[0].spec.connector, second = s->monitors[1].spec.connector;
-    MonitorsConfig config = configFromState(*s);
-    ASSERT_EQ(setMirror(config, *s, second, first), "");
-    settleLayout(config, *s);
-    ASSERT_TRUE(client.apply(s->serial, ApplyMethod::temporary, config, error)) << error.message;
-    s = client.currentState(error);
-    ASSERT_EQ(s->logicalMonitors.size(), 1u);
-    EXPECT_EQ(s->logicalMonitors[0].monitors.size(), 2u);
-    EXPECT_NE(bed.gdbus("org.gnome.Mutter.DisplayConfig.GetCurrentState").find("true, [('" + first), std::string::npos);
-
-    config = configFromState(*s);
-    ASSERT_EQ(setMirror(config, *s, second, ""), "");
-    settleLayout(config, *s);
-    ASSERT_TRUE(client.apply(s->serial, ApplyMethod::temporary, config, error)) << error.message;
-    s = client.currentState(error);
-    ASSERT_EQ(s->logicalMonitors.size(), 2u);
-    EXPECT_EQ(s->logicalFor(second)->x, 1920);
-}
-
 TEST(StandinClientTest, GammaRampsRoundTrip) {
     SessionBed bed = SessionBed::standin();
     if (!bed.ready()) GTEST_SKIP() << bed.whyNot();
