@@ -79,26 +79,6 @@ private Q_SLOTS:
         QCOMPARE(h.changes.back(), 3.0);
     }
 
-    void fillAndThumbAtTheBounds() {
-        for (bool dragging : {false, true}) {
-            Harness low(0), high(1);
-            if (dragging) {
-                // A press at the current value keeps it and grows the thumb.
-                QTest::mousePress(&low.slider, Qt::LeftButton, {}, low.at(0));
-                QTest::mousePress(&high.slider, Qt::LeftButton, {}, high.at(1));
-                QTest::qWait(200);
-                QCOMPARE(high.slider.thumbRect().width(), G::thumbDragDiameter);
-            }
-            QRectF t = low.slider.trackRect();
-            QCOMPARE(low.slider.fillRect().width(), G::railHeight);
-            QCOMPARE(low.slider.fillRect().left(), t.left());
-            QCOMPARE(low.slider.thumbRect().left(), t.left());
-            QRectF th = high.slider.trackRect();
-            QCOMPARE(high.slider.fillRect().width(), th.width());
-            QCOMPARE(high.slider.thumbRect().left(), th.right() - 13);
-        }
-    }
-
     void valueOutsideTheRangeIsDrawnClampedButCountedUnclamped() {
         Harness over(1.3), under(-0.2);
         QCOMPARE(over.slider.fillRect().width(), over.slider.trackRect().width());

@@ -33,22 +33,6 @@ private Q_SLOTS:
         if (barFraction < 0) QCOMPARE(bar.width(), 6.0);
         else QVERIFY(std::abs(bar.width() - track.width() * barFraction) < 1e-9);
     }
-
-    void layoutFollowsTheFixedFrame() {
-        HUDView hud;
-        QCOMPARE(hud.size(), QSize(220, 64));
-        // 18 padding, 22 icon, 12 spacing, bar, 12 spacing, 28 percent, 18.
-        QCOMPARE(hud.iconRect(), QRectF(18, 0, 22, 64));
-        QCOMPARE(hud.trackRect(), QRectF(52, 29, 110, 6));
-        QCOMPARE(hud.percentRect(), QRectF(174, 0, 28, 64));
-    }
-
-    void newIconRedraws() {
-        HUDView hud;
-        hud.setLevel(0.2, "speaker.wave.1.fill");
-        QCOMPARE(hud.icon(), std::string("speaker.wave.1.fill"));
-        QCOMPARE(hud.value(), 0.2);
-    }
 };
 
 VP_UI_TEST(HUDViewTest)

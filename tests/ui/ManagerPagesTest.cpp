@@ -42,23 +42,6 @@ private Q_SLOTS:
         QCOMPARE(view.section(), ManagerSection::about);
     }
 
-    void createIsEnabledOnlyForWholeNumbers_data() {
-        QTest::addColumn<QString>("width");
-        QTest::addColumn<bool>("enabled");
-        QTest::newRow("1920") << "1920" << true;
-        QTest::newRow("+1920") << "+1920" << true;
-        QTest::newRow("1920px") << "1920px" << false;
-        QTest::newRow("empty") << "" << false;
-    }
-    void createIsEnabledOnlyForWholeNumbers() {
-        QFETCH(QString, width);
-        QFETCH(bool, enabled);
-        PagesWorld world;
-        VirtualPage page(*world.context);
-        type(page.findChild<QLineEdit*>("width"), width);
-        QCOMPARE(page.findChild<PillButton*>("create")->isEnabled(), enabled);
-    }
-
     void createValidatesTheSizeAndAddsTheScreen_data() {
         QTest::addColumn<QString>("width");
         QTest::addColumn<QString>("height");
@@ -152,23 +135,6 @@ private Q_SLOTS:
 
         QTest::mouseClick(page.findChild<Toggle*>("loginItem"), Qt::LeftButton);
         QVERIFY(world.platform.system().loginItemEnabled());
-    }
-
-    void accessibilityWarningFollowsVolumeKeysAndThePermission() {
-        PagesWorld world;
-        world.platform.simInput.permitted = false;
-        GeneralPage page(*world.context);
-        QVERIFY(!page.accessibilityWarning()->isHidden());
-        QVERIFY(page.isPolling());
-        QTest::mouseClick(page.findChild<Toggle*>("volumeKeys"), Qt::LeftButton);
-        QVERIFY(page.accessibilityWarning()->isHidden());
-        QVERIFY(!page.isPolling());
-        QTest::mouseClick(page.findChild<Toggle*>("volumeKeys"), Qt::LeftButton);
-        QVERIFY(page.isPolling());
-
-        world.platform.simInput.permitted = true;
-        QTRY_VERIFY_WITH_TIMEOUT(page.accessibilityWarning()->isHidden(), 3000);
-        QVERIFY(!page.isPolling());
     }
 
     void settingsButtonsOpenTheSystemsPanes() {

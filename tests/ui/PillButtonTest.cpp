@@ -1,6 +1,5 @@
 #include "UiTestMain.h"
 
-#include "ui/components/DS.h"
 #include "ui/components/PillButton.h"
 
 #include <QSignalSpy>
@@ -27,28 +26,6 @@ private Q_SLOTS:
         QCOMPARE(button.drawOpacity(), 0.4);
         QTest::mouseClick(&button, Qt::LeftButton, {}, button.rect().center());
         QCOMPARE(clicked.count(), 1);
-    }
-
-    void styleDecidesLabelColourAndPadding() {
-        PillButton primary(QStringLiteral("Go"), {true, false});
-        PillButton secondary(QStringLiteral("Go"), {false, false});
-        QCOMPARE(primary.labelColor(), QColor(0, 0, 0, 217));
-        QCOMPARE(secondary.labelColor(), DS::text);
-
-        PillButtonStyle chip = PillButtonStyle::chip();
-        QVERIFY(!chip.primary && chip.compact);
-        QCOMPARE(chip.fontSize(), 10.5);
-        QCOMPARE(PillButtonStyle{}.fontSize(), 12.0);
-
-        // The capsule is the label plus its padding; the primary's glow
-        // margin lies outside it.
-        PillButton compact(QStringLiteral("Go"), chip);
-        QFontMetricsF fm(compact.font());
-        QVERIFY(std::abs(compact.sizeHint().width() - (fm.horizontalAdvance(QStringLiteral("Go")) + 18)) < 1);
-        primary.resize(primary.sizeHint());
-        QCOMPARE(primary.capsuleRect().left(), 8.0);
-        secondary.resize(secondary.sizeHint());
-        QCOMPARE(secondary.capsuleRect(), QRectF(secondary.rect()));
     }
 };
 

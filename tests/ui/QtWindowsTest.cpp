@@ -96,30 +96,6 @@ int visibleTopLevels() {
 class QtWindowsTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void flagsFollowTheWindowSettings() {
-        QtWindowTraits shade = qtWindowTraits(shadeConfig());
-        for (Qt::WindowType f : {Qt::FramelessWindowHint, Qt::WindowTransparentForInput, Qt::WindowStaysOnTopHint,
-                                 Qt::X11BypassWindowManagerHint, Qt::WindowDoesNotAcceptFocus,
-                                 Qt::NoDropShadowWindowHint})
-            QVERIFY(shade.flags.testFlag(f));
-        QVERIFY(shade.translucent && shade.showWithoutActivating && !shade.resizable);
-
-        QtWindowTraits hud = qtWindowTraits(hudConfig());
-        for (Qt::WindowType f : {Qt::FramelessWindowHint, Qt::Tool, Qt::WindowTransparentForInput,
-                                 Qt::WindowDoesNotAcceptFocus, Qt::WindowStaysOnTopHint})
-            QVERIFY(hud.flags.testFlag(f));
-        QVERIFY(!hud.flags.testFlag(Qt::X11BypassWindowManagerHint));
-        QVERIFY(hud.translucent && hud.showWithoutActivating);
-
-        QtWindowTraits pip = qtWindowTraits(pipConfig());
-        QVERIFY(pip.flags.testFlag(Qt::WindowTitleHint));
-        QVERIFY(pip.flags.testFlag(Qt::WindowCloseButtonHint));
-        QVERIFY(pip.flags.testFlag(Qt::WindowStaysOnTopHint));
-        QVERIFY(!pip.flags.testFlag(Qt::FramelessWindowHint));
-        QVERIFY(!pip.flags.testFlag(Qt::WindowTransparentForInput));
-        QVERIFY(pip.resizable && !pip.translucent);
-    }
-
     void coordinatesFlipAroundTheMainScreen() {
         // A 200-point window 90 points above the bottom of a 1080-high main
         // screen sits 1080 − 90 − 64 from Qt's top.
@@ -207,20 +183,6 @@ private Q_SLOTS:
         auto shortFrame = std::make_shared<CapturedFrame>(CapturedFrame{4, 4, *pixels, pixels});
         window->setFrameContent(shortFrame);
         QVERIFY(view->frameImage().isNull());
-    }
-
-    void windowsWithoutContentShowOnlyTheirBackground() {
-        SimPlatform sim;
-        QtMainQueue main;
-        QtWindowSystem windows{sim.simWindows, main, {}};
-        auto window = windows.createWindow(hudConfig());
-        window->setLevelContent(0.25, "sun.min.fill");
-        window->setFrameContent(nullptr);
-        QVERIFY(!dynamic_cast<QtWindow*>(window.get())->widget()->content());
-
-        Desk desk;
-        auto shade = desk.windows.createWindow(shadeConfig());
-        QVERIFY(!dynamic_cast<QtWindow*>(shade.get())->widget()->content());
     }
 
     void pipKeepsItsAspectWhenResized() {

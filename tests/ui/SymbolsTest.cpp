@@ -1,7 +1,6 @@
 #include "UiTestMain.h"
 
 #include "ui/components/DS.h"
-#include "ui/components/Eyebrow.h"
 #include "ui/components/Symbols.h"
 
 #include <QFile>
@@ -41,12 +40,6 @@ private Q_SLOTS:
                 ++tinted;
             }
         QVERIFY(tinted > 20);
-    }
-
-    void captionsAreUpperCaseAndMuted() {
-        Eyebrow caption(QStringLiteral("All screens"));
-        QCOMPARE(caption.text(), QStringLiteral("ALL SCREENS"));
-        QCOMPARE(caption.palette().color(QPalette::WindowText), DS::muted);
     }
 };
 

@@ -9,18 +9,10 @@
 #include "platform/qt/QtWindows.h"
 #include "ui/hud/HUDView.h"
 #include "ui/windows/PiPView.h"
-#include "ui/app/SingleInstance.h"
 #include "ui/app/UiApplication.h"
 #include "ui/panel/MenuPanel.h"
 
-#include <sys/stat.h>
-
-#include <cmath>
-
 #include <QAbstractButton>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QApplication>
 #include <QTest>
 
@@ -102,28 +94,6 @@ private Q_SLOTS:
         QTRY_VERIFY(!dm.state().pipOpen.contains(2));
         QTRY_VERIFY(!paced.isPacing());
         QVERIFY(visibleWindows(WindowRole::pip).empty());
-    }
-
-    void urlsFromASecondStartReachTheManager() {
-        UiApplication program(quietOptions());
-        program.launch({});
-        DisplayManager& dm = program.context().displayManager();
-        QTRY_COMPARE(dm.state().screens.size(), std::size_t(3));
-
-        QTemporaryDir runtime;
-        chmod(QFile::encodeName(runtime.path()).constData(), 0700);
-        SingleInstance first(runtime.path() + QStringLiteral("/velvetpane.sock"));
-        first.onURLs = [&](const QStringList& urls) { program.openURLs(urls); };
-        QVERIFY(first.listen());
-        QProcess second;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        second.setProcessEnvironment(env);
-        second.start(QStringLiteral(VELVETPANE_BINARY), {QStringLiteral("velvetpane://brightness?value=40")});
-        QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 20000);
-        QCOMPARE(second.exitCode(), 0);
-        QTRY_VERIFY(dm.state().brightness.contains(3) && std::abs(dm.state().brightness.at(3) - 0.4) < 1e-9);
     }
 
     void quittingRemovesTheShadeAndRestoresTheScreens() {
