@@ -9,10 +9,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 namespace vp::test {
 namespace {
 
@@ -133,40 +129,6 @@ TEST_F(DummyBedTest, TablesOfAnotherSizeAreResampledToTheCrtcsRamp) {
     broken.g.pop_back();
     EXPECT_EQ(displays->writeGamma(studio, broken), x11::kStatusIllegalArgument);
     EXPECT_EQ(displays->writeGamma(424242, scaled(1, 1, 1)), x11::kStatusIllegalArgument);
-}
-
-TEST_F(DummyBedTest, AfterAKillTheNextStartPutsTheTrueOriginalsBack) {
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    pid_t child = ::fork();
-    if (child == 0) {
-        auto displays = open();
-        DisplayID studio = byConnector(*displays, "DUMMY0"), twin = byConnector(*displays, "DUMMY2");
-        bool ok = displays->writeGamma(studio, scaled(0.5, 0.4, 0.3)) == 0 && displays->flushGamma() &&
-                  transact(*displays, [&](ConfigHandle h) { return displays->configureEnabled(h, twin, false); }) == 0;
-        char byte = ok ? 1 : 0;
-        [[maybe_unused]] auto n = ::write(ready[1], &byte, 1);
-        ::pause();
-        ::_exit(0);
-    }
-    char byte = 0;
-    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
-    ASSERT_EQ(byte, 1);
-    EXPECT_EQ(verboseField("DUMMY0", "Brightness"), "0.50") << "the killed run left its tint";
-    EXPECT_EQ(xrandrLine("DUMMY2"), "DUMMY2 connected");
-
-    auto displays = open();
-    ASSERT_FALSE(displays->notes().empty());
-    EXPECT_NE(displays->notes().back().find("put back"), std::string::npos);
-    EXPECT_EQ(verboseField("DUMMY0", "Gamma"), "1.0:1.0:1.0");
-    EXPECT_EQ(verboseField("DUMMY0", "Brightness"), "1.0");
-    EXPECT_NE(xrandrLine("DUMMY2").find("1600x900+3840+0"), std::string::npos) << xrandrLine("DUMMY2");
-    // What is captured now is the true original, not the killed run's tint.
-    auto captured = displays->readGamma(byConnector(*displays, "DUMMY0"), 256);
-    ASSERT_TRUE(captured);
-    EXPECT_NEAR(captured->r.back(), 1.0, 1e-4);
 }
 
 TEST_F(DummyBedTest, ARecordFromAnotherMachineIsDroppedNotApplied) {
