@@ -205,7 +205,9 @@ TEST(HeadlessBinary, DesktopLanguageUnlessTheScenarioOrTheOptionSaysOtherwise) {
         ASSERT_EQ(run.status, 0) << run.err;
         auto screens = nlohmann::json::parse(run.out)["screens"];
         EXPECT_EQ(screens[0]["name"], c.builtin) << c.environment << " " << c.arguments;
-        if (!c.screen.empty()) EXPECT_EQ(screens[1]["name"], c.screen) << c.environment << " " << c.arguments;
+        if (!c.screen.empty()) {
+            EXPECT_EQ(screens[1]["name"], c.screen) << c.environment << " " << c.arguments;
+        }
     }
 }
 

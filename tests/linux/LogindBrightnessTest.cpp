@@ -14,17 +14,6 @@ using test::readFile;
 
 const std::string kStandIn = test::besideTestBinary("logind-standin.py");
 
-TEST(LogindBrightness, SetsTheBacklightOfTheCallersSession) {
-    FakeLinux fake;
-    fake.addBacklight("intel_backlight", "raw", "1000", 100);
-    LogindStandIn logind(kStandIn, fake.sysfs());
-    if (logind.address().empty()) GTEST_SKIP() << "no dbus-daemon or python3-dbusmock for the stand-in logind";
-    LogindBrightness client;
-    EXPECT_EQ(client.setBrightness("intel_backlight", 640), "");
-    EXPECT_EQ(readFile(fake.sysfs() + "/logind-calls"), "backlight intel_backlight 640\n");
-    EXPECT_EQ(readFile(fake.backlightFile("intel_backlight", "actual_brightness")), "640\n");
-}
-
 TEST(LogindBrightness, ARefusalOrNoLogindIsAReasonNotASuccess) {
     FakeLinux fake;
     fake.addBacklight("intel_backlight", "raw", "1000", 100);

@@ -114,11 +114,6 @@ private Q_SLOTS:
         QTest::mouseClick(create, Qt::LeftButton);
         world.idle();
         QVERIFY(world.manager().state().specs.empty());
-
-        PagesWorld able;
-        VirtualPage usable(*able.context);
-        QVERIFY(!usable.findChild<QWidget*>("unavailable"));
-        QVERIFY(usable.findChild<PillButton*>("create")->isEnabled());
     }
 
     void generalSwitchesActAtOnce() {

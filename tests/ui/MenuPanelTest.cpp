@@ -1,8 +1,6 @@
 #include "PagesWorld.h"
 #include "UiTestMain.h"
 
-#include "BuildPaths.h"
-
 #include "platform/sim/SimHardware.h"
 #include "ui/card/ScreenCard.h"
 #include "ui/components/GlowSlider.h"
@@ -15,8 +13,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTest>
-
-#include <fstream>
 
 using namespace vp;
 using namespace vp::ui;
@@ -165,22 +161,6 @@ private Q_SLOTS:
         QTest::mouseClick(hidpi, Qt::LeftButton);
         world.idle();
         QVERIFY(!world.manager().hiDPIOn(*world.manager().screen(3)));
-    }
-
-    void identicalMonitorsSayWhyTheyStayOnSoftware() {
-        std::ifstream in(std::string(VELVETPANE_SCENARIO_DIR) + "/ddc-identical.json");
-        PagesWorld world(nlohmann::json::parse(in));
-        auto panel = panelFor(world);
-        for (DisplayID id : {5u, 6u}) {
-            ScreenCard* card = panel->card(id);
-            QCOMPARE(labelText(card, "method"), QStringLiteral("Software"));
-            QVERIFY(labelText(card, "methodNote").contains(QStringLiteral("DDC/CI")));
-        }
-
-        PagesWorld plain;  // a monitor without DDC/CI has no such doubt
-        auto plainPanel = panelFor(plain);
-        QCOMPARE(labelText(plainPanel->card(3), "method"), QStringLiteral("Software"));
-        QVERIFY(!has(plainPanel->card(3), "methodNote"));
     }
 
     void switchedOffScreenShowsOnlyItsReconnectRow() {

@@ -195,31 +195,26 @@ private Q_SLOTS:
         QTRY_COMPARE(widget->height(), 200);
     }
 
-    void userCloseReportsButProgramCloseDoesNot() {
+    void userCloseReportsAndMayDestroyTheWindowButProgramCloseDoesNot() {
         Desk desk;
         int userCloses = 0;
-        auto window = desk.windows.createWindow(pipConfig());
-        window->setOnUserClose([&] { ++userCloses; });
+        std::unique_ptr<Window> window = desk.windows.createWindow(pipConfig());
+        window->setOnUserClose([&] {
+            ++userCloses;
+            window.reset();
+        });
         window->orderFrontRegardless();
-        dynamic_cast<QtWindow*>(window.get())->widget()->close();
+        QPointer<QWidget> widget = dynamic_cast<QtWindow*>(window.get())->widget();
+        widget->close();
         QCOMPARE(userCloses, 1);
+        QVERIFY(!window);
+        QTRY_VERIFY(!widget);
 
         auto second = desk.windows.createWindow(pipConfig());
         second->setOnUserClose([&] { ++userCloses; });
         second->orderFrontRegardless();
         second->close();
         QCOMPARE(userCloses, 1);
-    }
-
-    void userCloseMayDestroyTheWindow() {
-        Desk desk;
-        std::unique_ptr<Window> window = desk.windows.createWindow(pipConfig());
-        window->setOnUserClose([&] { window.reset(); });
-        window->orderFrontRegardless();
-        QPointer<QWidget> widget = dynamic_cast<QtWindow*>(window.get())->widget();
-        widget->close();
-        QVERIFY(!window);
-        QTRY_VERIFY(!widget);
     }
 
     void aWindowForADisplayLandsOnTheScreenOfItsOutput() {

@@ -51,7 +51,7 @@ protected:
         return id;
     }
     // The first frame of a stream, or none within five seconds.
-    CapturedFrameRef firstFrame(const CaptureFilter& filter, std::optional<CaptureError>* stopped = nullptr) {
+    CapturedFrameRef firstFrame(const CaptureFilter& filter) {
         StreamConfiguration config;
         config.width = 1280;
         config.height = 1024;
@@ -63,11 +63,6 @@ protected:
         stream->addOutput(queue_, [&](CapturedFrameRef f) {
             std::lock_guard lock(m);
             if (!frame) frame = f;
-            cv.notify_all();
-        });
-        stream->setOnStopWithError([&](CaptureError e) {
-            std::lock_guard lock(m);
-            if (stopped) *stopped = e;
             cv.notify_all();
         });
         std::optional<CaptureError> startError;
