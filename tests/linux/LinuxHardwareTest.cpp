@@ -1,8 +1,10 @@
 #include "FakeLinux.h"
+#include "LogindStandIn.h"
 #include "TestFiles.h"
 #include "hardware/DDCService.h"
 #include "platform/VirtualRuntime.h"
 #include "platform/linux/LinuxHardware.h"
+#include "platform/linux/LogindBrightness.h"
 #include "platform/linux/UdevBacklightEvents.h"
 
 #include <gtest/gtest.h>
@@ -161,6 +163,20 @@ TEST_F(LinuxHardwareTest, NoUsableBacklightInterfaceMeansNone) {
     fake.addConnector("card0-eDP-1", makeEdid("BOE", 1, 0, "Panel"), 0, FakeLinux::Bus::none);
     fake.addBacklight("broken", "firmware", "0", 0);
     EXPECT_FALSE(LinuxHardware(fake.paths(), outputs({{"eDP-1", 1}})).backlight(1));
+}
+
+TEST(LogindBrightness, ARefusalOrNoLogindIsAReasonNotASuccess) {
+    FakeLinux fake;
+    fake.addBacklight("intel_backlight", "raw", "1000", 100);
+    {
+        test::LogindStandIn logind(test::besideTestBinary("logind-standin.py"), fake.sysfs(), true);
+        if (logind.address().empty()) GTEST_SKIP() << "no dbus-daemon or python3-dbusmock for the stand-in logind";
+        EXPECT_EQ(LogindBrightness().setBrightness("intel_backlight", 5), "logind refused SetBrightness: not in control");
+    }
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + fake.root() + "/no-bus").c_str(), 1);
+    EXPECT_NE(LogindBrightness().setBrightness("intel_backlight", 5), "");
+    ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    EXPECT_EQ(test::readFile(fake.backlightFile("intel_backlight", "brightness")), "100\n");
 }
 
 }  // namespace

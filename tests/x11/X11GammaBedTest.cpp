@@ -23,32 +23,6 @@ GammaTable scaled(double r, double g, double b, std::size_t n = 256) {
     return t;
 }
 
-TEST_F(DummyBedTest, GammaGoesToTheDisplaysCrtcOnlyAndReadsBack) {
-    auto displays = open();
-    DisplayID twin = byConnector(*displays, "DUMMY1");
-    auto original = displays->readGamma(twin, 256);
-    ASSERT_TRUE(original);
-    EXPECT_EQ(original->r.size(), 256u);
-    EXPECT_NEAR(original->r[128], 128.0 / 255.0, 1e-3);
-
-    ASSERT_EQ(displays->writeGamma(twin, scaled(0.5, 0.5, 0.5)), 0);
-    ASSERT_TRUE(displays->flushGamma());
-    EXPECT_EQ(verboseField("DUMMY1", "Brightness"), "0.50");
-    EXPECT_EQ(verboseField("DUMMY0", "Brightness"), "1.0");
-    auto back = displays->readGamma(twin, 256);
-    ASSERT_TRUE(back);
-    for (std::size_t i = 0; i < 256; i += 17) EXPECT_NEAR(back->b[i], 0.5 * double(i) / 255.0, 1.0 / 4096) << i;
-
-    // Warm: blue lowered more than green.
-    ASSERT_EQ(displays->writeGamma(twin, scaled(1.0, 0.82, 0.5)), 0);
-    ASSERT_TRUE(displays->flushGamma());
-    EXPECT_NE(verboseField("DUMMY1", "Gamma"), "1.0:1.0:1.0");
-
-    displays->restoreGamma();
-    EXPECT_EQ(verboseField("DUMMY1", "Gamma"), "1.0:1.0:1.0");
-    EXPECT_EQ(verboseField("DUMMY1", "Brightness"), "1.0");
-}
-
 // A calibration loader's ramp, each channel bent its own way, in 16 bits.
 struct Calibration {
     static double r(double x) { return x * x; }
