@@ -49,18 +49,6 @@ void expectDefaultScreens(const nlohmann::json& state) {
         EXPECT_TRUE(state.contains(member)) << member;
 }
 
-TEST(HeadlessOptions, ActionsKeepCommandLineOrder) {
-    auto options = parseHeadlessOptions(
-        {"--headless", "--do", "default a true", "--home", "/tmp/h", "--terminate", "--url", "velvetpane://x"});
-    EXPECT_EQ(options.scenario, SimPlatform::defaultScenarioPath());
-    EXPECT_EQ(options.home, "/tmp/h");
-    ASSERT_EQ(options.actions.size(), 3u);
-    EXPECT_EQ(options.actions[0].flag, "--do");
-    EXPECT_EQ(options.actions[0].value, "default a true");
-    EXPECT_EQ(options.actions[1].flag, "--terminate");
-    EXPECT_EQ(options.actions[2].value, "velvetpane://x");
-}
-
 TEST(HeadlessOptions, BadCommandLinesAreUsageErrors) {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"--bogus"}, {"--scenario"}, {"--lang"}, {"--do"}, {"scenario.json"}})

@@ -5,41 +5,34 @@
 // mutter's configuration is the one it had before.
 //
 // The child sees only the bed: its session bus and Wayland socket, no X11
-// display, empty device trees, a system bus address that leads nowhere, and
-// temporary home and XDG folders.
+// display, and otherwise the private surroundings of ProgramRun.
 
 #include "gnome/SessionBed.h"
 #include "platform/linux/gnome/DisplayConfigClient.h"
 #include "platform/linux/gnome/GnomeDisplays.h"
 #include "platform/linux/gnome/MutterLayout.h"
 
-#include "BuildPaths.h"
-#include "support/ChildRun.h"
+#include "x11/ProgramRun.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <thread>
 
 #include <sys/wait.h>
-#include <unistd.h>
 
 namespace vp::gnome {
 namespace {
 
-using test::ChildOptions;
-using test::ChildRun;
-using test::runChild;
+using test::Program;
+using test::ProgramRun;
 using test::SessionBed;
-using test::TempDir;
 using namespace std::chrono_literals;
-
-constexpr const char* kWaiting = "running until SIGINT, SIGTERM or SIGHUP";
 
 std::string waylandSocketIn(const std::string& runtimeDir) {
     std::error_code ec;
@@ -61,61 +54,27 @@ protected:
         // The stand-in makes no socket; only the name tells the program it
         // is on Wayland.
         if (wayland.empty()) wayland = "wayland-standin";
-        for (const char* name : {"home", "config", "state", "data", "cache", "sysfs", "dev"})
-            std::filesystem::create_directories(dir.file(name));
+        program.emplace("", std::vector<std::string>{"DBUS_SESSION_BUS_ADDRESS=" + bed.address(),
+                                                     "WAYLAND_DISPLAY=" + wayland,
+                                                     "XDG_RUNTIME_DIR=" + bed.runtimeDir(), "XDG_SESSION_TYPE=wayland",
+                                                     "XDG_CURRENT_DESKTOP=GNOME", "GSETTINGS_BACKEND=memory"});
         before = mutter();
         ASSERT_EQ(before.monitors.size(), 2u) << bed.log();
     }
 
-    std::vector<std::string> environment() const {
-        const char* path = std::getenv("PATH");
-        return {"PATH=" + std::string(path ? path : "/usr/bin:/bin"),
-                "DBUS_SESSION_BUS_ADDRESS=" + bed.address(),
-                "DBUS_SYSTEM_BUS_ADDRESS=unix:path=" + dir.file("no-system-bus"),
-                "WAYLAND_DISPLAY=" + wayland,
-                "XDG_RUNTIME_DIR=" + bed.runtimeDir(),
-                "XDG_SESSION_TYPE=wayland",
-                "XDG_CURRENT_DESKTOP=GNOME",
-                "HOME=" + dir.file("home"),
-                "XDG_CONFIG_HOME=" + dir.file("config"),
-                "XDG_STATE_HOME=" + dir.file("state"),
-                "XDG_DATA_HOME=" + dir.file("data"),
-                "XDG_CACHE_HOME=" + dir.file("cache"),
-                "VELVETPANE_SYSFS_ROOT=" + dir.file("sysfs"),
-                "VELVETPANE_DEV_ROOT=" + dir.file("dev"),
-                "GSETTINGS_BACKEND=memory"};
-    }
-    // Runs the program with `args`. With `--until-signal`, `waiting` is
-    // called once the program waits, and must signal it.
-    ChildRun run(std::vector<std::string> args, const std::function<void(pid_t)>& waiting = {}) {
-        args.insert(args.begin(), {VELVETPANE_BINARY, "--headless", "--platform", "linux", "--json"});
-        ChildOptions options;
-        options.environment = environment();
-        bool called = false;
-        options.progress = [&](pid_t pid, const ChildRun& sofar) {
-            if (called || !waiting || sofar.err.find(kWaiting) == std::string::npos) return;
-            called = true;
-            waiting(pid);
-        };
-        ChildRun r = runChild(std::move(args), options);
-        EXPECT_EQ(called, bool(waiting)) << r.err;
-        return r;
-    }
-    static nlohmann::json stateOf(const ChildRun& r) {
-        auto json = nlohmann::json::parse(r.out, nullptr, false);
-        EXPECT_FALSE(json.is_discarded()) << r.out << r.err;
-        return json;
+    ProgramRun run(std::vector<std::string> args, const std::function<void(pid_t)>& waiting = {}) {
+        return program->run(std::move(args), waiting);
     }
     // Runs the program with `args`, calls `check` while it waits, then ends
     // it cleanly (SIGTERM) and expects mutter as it was before.
     void whileRunning(std::vector<std::string> args, const std::function<void(const MutterState&)>& check) {
         args.push_back("--until-signal");
-        ChildRun r = run(args, [&](pid_t pid) {
+        ProgramRun r = run(args, [&](pid_t pid) {
             check(mutter());
             ::kill(pid, SIGTERM);
         });
         EXPECT_TRUE(WIFSIGNALED(r.status) && WTERMSIG(r.status) == SIGTERM) << r.err;
-        EXPECT_TRUE(stateOf(r)["lastError"].is_null()) << stateOf(r)["lastError"];
+        EXPECT_TRUE(r.state()["lastError"].is_null()) << r.state()["lastError"];
         expectAsBefore();
     }
 
@@ -138,15 +97,15 @@ protected:
     std::string id(int index) const { return std::to_string(displayIdFor(before.monitors.at(index).spec)); }
 
     SessionBed bed;
-    TempDir dir;
     std::string wayland;
+    std::optional<Program> program;
     MutterState before;
 };
 
 TEST_F(GnomeHeadlessTest, ListsMutterMonitorsOnTheGnomeBackEnd) {
-    ChildRun r = run({});
+    ProgramRun r = run({});
     ASSERT_EQ(r.status, 0) << r.err;
-    auto state = stateOf(r);
+    auto state = r.state();
     ASSERT_EQ(state["screens"].size(), 2u) << state.dump();
     for (int i = 0; i < 2; ++i) {
         bool listed = false;
@@ -198,7 +157,7 @@ TEST_F(GnomeHeadlessTest, PictureInPictureRecordsTheScreenThroughMutter) {
         return xml.find("<node name=") != std::string::npos;
     };
     bool recording = false;
-    ChildRun r = run({"--do", "pip " + id(0), "--until-signal"}, [&](pid_t pid) {
+    ProgramRun r = run({"--do", "pip " + id(0), "--until-signal"}, [&](pid_t pid) {
         for (int i = 0; i < 400 && !recording; ++i) {
             recording = sessions();
             if (!recording) std::this_thread::sleep_for(25ms);
@@ -207,7 +166,7 @@ TEST_F(GnomeHeadlessTest, PictureInPictureRecordsTheScreenThroughMutter) {
     });
     EXPECT_TRUE(recording) << r.err;
     EXPECT_NE(r.err.find("capture: mutter"), std::string::npos) << r.err;
-    EXPECT_TRUE(stateOf(r)["lastError"].is_null()) << stateOf(r)["lastError"];
+    EXPECT_TRUE(r.state()["lastError"].is_null()) << r.state()["lastError"];
 }
 
 // A configuration outlives a killed run, as mutter keeps it until told
@@ -220,11 +179,11 @@ TEST_F(GnomeHeadlessTest, AKilledRunsConfigurationIsPutBackAtTheNextStart) {
     ASSERT_NE(left.logicalFor(connector(1)), nullptr);
     EXPECT_TRUE(left.logicalFor(connector(1))->primary);
 
-    ChildRun next = run({});
+    ProgramRun next = run({});
     ASSERT_EQ(next.status, 0) << next.err;
     EXPECT_NE(next.err.find("put back"), std::string::npos) << next.err;
     expectAsBefore();
-    auto state = stateOf(next);
+    auto state = next.state();
     EXPECT_EQ(state["screens"].size(), 2u);
     for (const auto& s : state["screens"]) EXPECT_TRUE(s["isActive"].get<bool>()) << s.dump();
 }
@@ -242,9 +201,9 @@ TEST_F(GnomeHeadlessTest, AKilledRunsVirtualScreenEndsWithIt) {
     for (int i = 0; i < 200 && mutter().monitors.size() != 2; ++i) std::this_thread::sleep_for(25ms);
     EXPECT_EQ(mutter().monitors.size(), 2u);
 
-    ChildRun next = run({});
+    ProgramRun next = run({});
     ASSERT_EQ(next.status, 0) << next.err;
-    EXPECT_EQ(stateOf(next)["screens"].size(), 3u) << "the stored virtual screen is made again";
+    EXPECT_EQ(next.state()["screens"].size(), 3u) << "the stored virtual screen is made again";
     expectAsBefore();
 }
 
@@ -255,7 +214,7 @@ protected:
 
 TEST_F(StandinHeadlessTest, MuttersWordsForARefusedChangeReachTheLastError) {
     bed.mock("RefuseNextApply", "org.freedesktop.DBus.Error.InvalidArgs \"'Logical monitors not adjacent'\"");
-    auto state = stateOf(run({"--do", "makeMain " + id(1)}));
+    auto state = run({"--do", "makeMain " + id(1)}).state();
     ASSERT_TRUE(state["lastError"].is_string()) << state.dump();
     EXPECT_NE(state["lastError"].get<std::string>().find("Logical monitors not adjacent"), std::string::npos)
         << state["lastError"];
