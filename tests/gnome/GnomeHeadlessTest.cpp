@@ -130,11 +130,6 @@ TEST_F(GnomeHeadlessTest, MainMirrorAndSwitchingOffShowInMutterAndAreUndoneAtQui
         EXPECT_EQ(s.logicalFor(connector(1)), nullptr);
         EXPECT_NE(s.logicalFor(connector(0)), nullptr);
     });
-    whileRunning({"--do", "setEnabled " + id(1) + " off", "--do", "setEnabled " + id(1) + " on"},
-                 [&](const MutterState& s) {
-                     EXPECT_NE(s.logicalFor(connector(1)), nullptr);
-                     EXPECT_NE(s.logicalFor(connector(0)), nullptr);
-                 });
 }
 
 TEST_F(GnomeHeadlessTest, AVirtualScreenIsAMutterMonitorWhileTheProgramRuns) {
