@@ -13,13 +13,6 @@ struct DelegateSim : Sim {
     AppDelegate delegate{*context};
 };
 
-TEST(AppDelegate, LaunchMakesAnAccessoryAndStartsTheManager) {
-    DelegateSim sim;
-    EXPECT_TRUE(sim.platform->simWindows.accessory);
-    EXPECT_EQ(sim.manager().state().screens.size(), 3u);
-    EXPECT_TRUE(sim.platform->simWindows.records().empty());
-}
-
 TEST(AppDelegate, URLsAreHandledInOrder) {
     DelegateSim sim;
     auto& m = sim.manager();

@@ -43,41 +43,16 @@ void expectDefaultScreens(const nlohmann::json& state) {
     EXPECT_EQ(screens[1]["isMain"], true);
     EXPECT_EQ(screens[2]["name"], "Office 24");
     EXPECT_EQ(screens[2]["isMain"], false);
-    EXPECT_EQ(screens[0]["id"], 1);
-    EXPECT_EQ(screens[1]["id"], 2);
-    EXPECT_EQ(screens[2]["id"], 3);
     EXPECT_EQ(screens[1]["bounds"], nlohmann::json({0, 0, 3840, 2160}));
-    EXPECT_EQ(screens[1]["mirrorOf"], nullptr);
-    EXPECT_EQ(screens[0]["pixelWidth"], 3024);
-    EXPECT_EQ(screens[0]["refresh"], 120.0);
     for (const char* member : {"brightness", "method", "softwareReason", "volume", "inputSource", "prefs", "specs",
                                "hiDPIMap", "disabled", "lastError", "pipOpen", "profileTick", "xdrLevel"})
         EXPECT_TRUE(state.contains(member)) << member;
-}
-
-TEST(HeadlessOptions, ActionsKeepCommandLineOrder) {
-    auto options = parseHeadlessOptions(
-        {"--headless", "--do", "default a true", "--home", "/tmp/h", "--terminate", "--url", "velvetpane://x"});
-    EXPECT_EQ(options.scenario, SimPlatform::defaultScenarioPath());
-    EXPECT_EQ(options.home, "/tmp/h");
-    ASSERT_EQ(options.actions.size(), 3u);
-    EXPECT_EQ(options.actions[0].flag, "--do");
-    EXPECT_EQ(options.actions[0].value, "default a true");
-    EXPECT_EQ(options.actions[1].flag, "--terminate");
-    EXPECT_EQ(options.actions[2].value, "velvetpane://x");
 }
 
 TEST(HeadlessOptions, BadCommandLinesAreUsageErrors) {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"--bogus"}, {"--scenario"}, {"--lang"}, {"--do"}, {"scenario.json"}})
         EXPECT_THROW(parseHeadlessOptions(args), UsageError) << args.front();
-}
-
-TEST(Headless, DefaultScenarioPrintsThreeScreensInOrder) {
-    Outcome run = runInProcess({"--headless"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "");
-    expectDefaultScreens(nlohmann::json::parse(run.out));
 }
 
 TEST(Headless, BadScenarioNamesTheFileAndTheProblem) {
@@ -197,47 +172,30 @@ TEST(HeadlessBinary, DefaultScenarioAndExitStatuses) {
     EXPECT_NE(missing.err.find("/nonexistent/scenario.json"), std::string::npos) << missing.err;
 }
 
-TEST(HeadlessBinary, LanguageChoosesTheFallbackNames) {
-    TempDir dir;
-    std::string path = dir.file("unnamed.json");
-    writeFile(path, R"({"displays":[{"id":1,"builtin":true,"active":false,"bounds":[0,0,10,10]},
-                                    {"id":2,"active":false,"bounds":[10,0,10,10]}]})");
-    for (auto [lang, builtin, screen] : std::vector<std::tuple<std::string, std::string, std::string>>{
-             {"pt-BR", "Tela integrada", "Tela"},
-             {"de-AT", "Integrierter Bildschirm", "Bildschirm"},
-             {"ja-JP", "Built-in display", "Screen"}}) {
-        Outcome run = runBinary("--headless --scenario '" + path + "' --lang " + lang);
-        ASSERT_EQ(run.status, 0) << run.err;
-        auto screens = nlohmann::json::parse(run.out)["screens"];
-        EXPECT_EQ(screens[0]["name"], builtin) << lang;
-        EXPECT_EQ(screens[1]["name"], screen) << lang;
-    }
-}
-
-}  // namespace
-}  // namespace vp::test
-
-namespace vp::test {
-namespace {
-
 TEST(HeadlessBinary, DesktopLanguageUnlessTheScenarioOrTheOptionSaysOtherwise) {
     TempDir dir;
     std::string unnamed = dir.file("unnamed.json"), french = dir.file("french.json");
-    const std::string displays = R"("displays":[{"id":1,"builtin":true,"active":false,"bounds":[0,0,10,10]}])";
+    const std::string displays = R"("displays":[{"id":1,"builtin":true,"active":false,"bounds":[0,0,10,10]},
+                                                {"id":2,"active":false,"bounds":[10,0,10,10]}])";
     writeFile(unnamed, "{" + displays + "}");
     writeFile(french, "{" + displays + R"(,"system":{"preferredLanguages":["fr-FR"]}})");
     struct Case {
-        std::string environment, arguments, name;
+        std::string environment, arguments, builtin, screen;
     };
     for (const Case& c : std::vector<Case>{
-             {"LANG=de_DE.UTF-8", "--scenario '" + unnamed + "'", "Integrierter Bildschirm"},
-             {"LANG=en_US.UTF-8 LANGUAGE=it", "--scenario '" + unnamed + "'", "Schermo integrato"},
-             {"LANG=C.UTF-8 LANGUAGE=de", "--scenario '" + unnamed + "'", "Built-in display"},
-             {"LANG=de_DE.UTF-8", "--scenario '" + french + "'", "Écran intégré"},
-             {"LANG=de_DE.UTF-8", "--scenario '" + unnamed + "' --lang pt", "Tela integrada"}}) {
+             {"LANG=de_DE.UTF-8", "--scenario '" + unnamed + "'", "Integrierter Bildschirm", "Bildschirm"},
+             {"LANG=en_US.UTF-8 LANGUAGE=it", "--scenario '" + unnamed + "'", "Schermo integrato", ""},
+             {"LANG=C.UTF-8 LANGUAGE=de", "--scenario '" + unnamed + "'", "Built-in display", "Screen"},
+             {"LANG=de_DE.UTF-8", "--scenario '" + french + "'", "Écran intégré", ""},
+             {"LANG=de_DE.UTF-8", "--scenario '" + unnamed + "' --lang pt-BR", "Tela integrada", "Tela"},
+             {"LANG=de_DE.UTF-8", "--scenario '" + unnamed + "' --lang ja-JP", "Built-in display", "Screen"}}) {
         Outcome run = runBinary("--headless " + c.arguments, c.environment);
         ASSERT_EQ(run.status, 0) << run.err;
-        EXPECT_EQ(nlohmann::json::parse(run.out)["screens"][0]["name"], c.name) << c.environment << " " << c.arguments;
+        auto screens = nlohmann::json::parse(run.out)["screens"];
+        EXPECT_EQ(screens[0]["name"], c.builtin) << c.environment << " " << c.arguments;
+        if (!c.screen.empty()) {
+            EXPECT_EQ(screens[1]["name"], c.screen) << c.environment << " " << c.arguments;
+        }
     }
 }
 

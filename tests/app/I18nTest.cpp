@@ -26,18 +26,6 @@ TEST(I18n, LanguageComesFromTheFirstPreferredLanguage) {
     }
 }
 
-TEST(I18n, PortugueseShowsEveryKeyAsWritten) {
-    for (const auto& [key, row] : I18n::table()) EXPECT_EQ(I18n::translate("pt", key), key);
-}
-
-TEST(I18n, TranslatesByColumn) {
-    EXPECT_EQ(I18n::translate("en", "Tela integrada"), "Built-in display");
-    EXPECT_EQ(I18n::translate("es", "Tela integrada"), "Pantalla integrada");
-    EXPECT_EQ(I18n::translate("it", "Essa janela não está mais aberta."), "Quella finestra non è più aperta.");
-    EXPECT_EQ(I18n::translate("fr", "Essa janela não está mais aberta."), "Cette fenêtre n’est plus ouverte.");
-    EXPECT_EQ(I18n::translate("de", "Tela"), "Bildschirm");
-}
-
 TEST(I18n, MissingKeyOrUnknownLanguageGivesTheKey) {
     for (const char* lang : {"pt", "en", "es", "it", "fr", "de", "ja"})
         EXPECT_EQ(I18n::translate(lang, "Texto que não existe"), "Texto que não existe") << lang;
@@ -84,16 +72,16 @@ TEST(I18n, EveryRowHasFiveTranslationsKeepingThePlaceholders) {
 }
 
 TEST(I18n, TextsUseTypographicPunctuation) {
+    auto typographic = [](const std::string& text) {
+        return text.find_first_of("'\"") == std::string::npos && text.find("...") == std::string::npos;
+    };
     for (const auto& [key, row] : I18n::table()) {
-        EXPECT_EQ(key.find('\''), std::string::npos) << key;
-        EXPECT_EQ(key.find('"'), std::string::npos) << key;
-        EXPECT_EQ(key.find("..."), std::string::npos) << key;
-        for (const auto& text : row) {
-            EXPECT_EQ(text.find('\''), std::string::npos) << text;
-            EXPECT_EQ(text.find('"'), std::string::npos) << text;
-            EXPECT_EQ(text.find("..."), std::string::npos) << text;
-        }
+        EXPECT_TRUE(typographic(key)) << key;
+        for (const auto& text : row) EXPECT_TRUE(typographic(text)) << text;
     }
+    // The platform's keys are the system's own words; their translations are ours.
+    for (const auto& [key, row] : I18n::platformTable())
+        for (const auto& text : row) EXPECT_TRUE(typographic(text)) << text;
 }
 
 TEST(I18n, PlatformTextsTranslateWholeOrAheadOfTheirDetail) {
@@ -110,14 +98,10 @@ TEST(I18n, PlatformTextsTranslateWholeOrAheadOfTheirDetail) {
     EXPECT_EQ(I18n::translatePlatformText("it", ""), "");
 }
 
-TEST(I18n, EveryPlatformTextHasFiveTypographicTranslations) {
+TEST(I18n, EveryPlatformTextHasFiveTranslations) {
     for (const auto& [key, row] : I18n::platformTable()) {
         ASSERT_EQ(row.size(), 5u) << key;
-        for (const auto& text : row) {
-            EXPECT_FALSE(text.empty()) << key;
-            EXPECT_EQ(text.find('\''), std::string::npos) << text;
-            EXPECT_EQ(text.find('"'), std::string::npos) << text;
-        }
+        for (const auto& text : row) EXPECT_FALSE(text.empty()) << key;
     }
 }
 

@@ -21,24 +21,15 @@ struct LogTest : ::testing::Test {
     Log log{path, clock};
 };
 
-TEST_F(LogTest, FirstLineCreatesTheFileWithThatLineOnly) {
+TEST_F(LogTest, LinesAppendToWhatAnEarlierRunLeftWithTheirOwnTime) {
+    writeFile(path, "2020-01-01 00:00:00 +0000 old\n");
     log.write("Teclas de brilho: não foi possível criar o event tap");
-    EXPECT_EQ(readFile(path), "2026-03-14 09:26:53 +0000 Teclas de brilho: não foi possível criar o event tap\n");
-}
-
-TEST_F(LogTest, LaterLinesAppendWithTheirOwnTime) {
-    log.write("PiP: first");
     clock.advance(61.7s);
     log.write("PiP lista: two\nlines");
     EXPECT_EQ(readFile(path),
-              "2026-03-14 09:26:53 +0000 PiP: first\n"
+              "2020-01-01 00:00:00 +0000 old\n"
+              "2026-03-14 09:26:53 +0000 Teclas de brilho: não foi possível criar o event tap\n"
               "2026-03-14 09:27:54 +0000 PiP lista: two\nlines\n");
-}
-
-TEST_F(LogTest, AppendsToALogLeftByAnEarlierRun) {
-    writeFile(path, "2020-01-01 00:00:00 +0000 old\n");
-    log.write("new");
-    EXPECT_EQ(readFile(path), "2020-01-01 00:00:00 +0000 old\n2026-03-14 09:26:53 +0000 new\n");
 }
 
 TEST_F(LogTest, MissingFolderWritesNothingAndCreatesNoFolder) {

@@ -57,6 +57,10 @@ struct Watched {
         std::unique_lock lock(mutex);
         return changed.wait_for(lock, limit, [&] { return done(); });
     }
+    std::size_t frameCount() {
+        std::lock_guard lock(mutex);
+        return frames.size();
+    }
 };
 
 void attach(CaptureStream& stream, SerialQueue& queue, Watched& w) {
@@ -170,6 +174,15 @@ protected:
         }
         return false;
     }
+    // A stream of display `display` at `size`, started and watched by `w`.
+    std::unique_ptr<CaptureStream> watch(GnomeCapture& capture, DisplayID display, StreamConfiguration size,
+                                         Watched& w) {
+        CaptureFilter filter;
+        filter.display = display;
+        auto stream = capture.makeStream(filter, size);
+        attach(*stream, queue, w);
+        return stream;
+    }
 
     SessionBed bed = SessionBed::mutter({"1920x1080"}, true);
     DisplayConfigClient client{bed.address()};
@@ -184,11 +197,8 @@ TEST_F(GnomeCaptureTest, MonitorStreamDeliversScaledFramesOnItsQueueAndLeavesNoS
     known = {{1, connector, 1920, 1080}};
     GnomeCapture capture(bed.address(), displays(), state.file("state"), bed.runtimeDir());
     ASSERT_FALSE(capture.throughPortal()) << "headless mutter has no portal";
-    CaptureFilter filter;
-    filter.display = 1;
-    auto stream = capture.makeStream(filter, pipSize(480, 480, 0.2));
     Watched w;
-    attach(*stream, queue, w);
+    auto stream = watch(capture, 1, pipSize(480, 480, 0.2), w);
     ASSERT_TRUE(w.waitFor([&] { return w.started.has_value(); })) << bed.log();
     ASSERT_FALSE(*w.started) << (*w.started)->description;
     ASSERT_TRUE(w.waitFor([&] { return !w.frames.empty(); })) << bed.log();
@@ -203,16 +213,9 @@ TEST_F(GnomeCaptureTest, MonitorStreamDeliversScaledFramesOnItsQueueAndLeavesNoS
         EXPECT_FALSE(w.offQueue);
     }
     // mutter paints at up to 60 a second; the stream asked for five.
-    std::size_t before = 0;
-    {
-        std::lock_guard lock(w.mutex);
-        before = w.frames.size();
-    }
+    std::size_t before = w.frameCount();
     std::this_thread::sleep_for(2s);
-    {
-        std::lock_guard lock(w.mutex);
-        EXPECT_LE(w.frames.size() - before, 12u);
-    }
+    EXPECT_LE(w.frameCount() - before, 12u);
 
     stream->stop();
     EXPECT_FALSE(w.stopped) << "a stream stopped by us reports no error";
@@ -240,11 +243,8 @@ TEST_F(GnomeCaptureTest, StreamOfAMonitorThatGoesAwayEnds) {
 
     known = {{2, added, 800, 600}};
     GnomeCapture capture(bed.address(), displays(), state.file("state"), bed.runtimeDir());
-    CaptureFilter filter;
-    filter.display = 2;
-    auto stream = capture.makeStream(filter, pipSize(400, 300));
     Watched w;
-    attach(*stream, queue, w);
+    auto stream = watch(capture, 2, pipSize(400, 300), w);
     ASSERT_TRUE(w.waitFor([&] { return w.started.has_value(); }));
     ASSERT_FALSE(*w.started) << (*w.started)->description;
     ASSERT_TRUE(w.waitFor([&] { return !w.frames.empty(); })) << bed.log();
@@ -260,11 +260,8 @@ TEST_F(GnomeCaptureTest, StreamOfAMonitorThatGoesAwayEnds) {
 TEST_F(GnomeCaptureTest, StreamWhoseMutterIsKilledEndsWithAnError) {
     known = {{1, connector, 1920, 1080}};
     GnomeCapture capture(bed.address(), displays(), state.file("state"), bed.runtimeDir());
-    CaptureFilter filter;
-    filter.display = 1;
-    auto stream = capture.makeStream(filter, pipSize(320, 180));
     Watched w;
-    attach(*stream, queue, w);
+    auto stream = watch(capture, 1, pipSize(320, 180), w);
     ASSERT_TRUE(w.waitFor([&] { return !w.frames.empty(); })) << bed.log();
 
     ASSERT_TRUE(bed.killMutter());
@@ -299,10 +296,7 @@ protected:
                         "org.freedesktop.DBus.Mock." + method);
     }
     std::unique_ptr<CaptureStream> startStream(GnomeCapture& capture, Watched& w) {
-        CaptureFilter filter;
-        filter.display = 1;
-        auto stream = capture.makeStream(filter, pipSize(640, 360));
-        attach(*stream, queue, w);
+        auto stream = watch(capture, 1, pipSize(640, 360), w);
         EXPECT_TRUE(w.waitFor([&] { return w.started.has_value(); }));
         return stream;
     }

@@ -5,37 +5,34 @@
 // mutter's configuration is the one it had before.
 //
 // The child sees only the bed: its session bus and Wayland socket, no X11
-// display, empty device trees, a system bus address that leads nowhere, and
-// temporary home and XDG folders.
+// display, and otherwise the private surroundings of ProgramRun.
 
 #include "gnome/SessionBed.h"
 #include "platform/linux/gnome/DisplayConfigClient.h"
 #include "platform/linux/gnome/GnomeDisplays.h"
 #include "platform/linux/gnome/MutterLayout.h"
 
-#include "BuildPaths.h"
+#include "x11/ProgramRun.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <thread>
 
 #include <sys/wait.h>
-#include <unistd.h>
 
 namespace vp::gnome {
 namespace {
 
+using test::Program;
+using test::ProgramRun;
 using test::SessionBed;
-using test::TempDir;
 using namespace std::chrono_literals;
-
-constexpr const char* kWaiting = "running until SIGINT, SIGTERM or SIGHUP";
 
 std::string waylandSocketIn(const std::string& runtimeDir) {
     std::error_code ec;
@@ -45,70 +42,6 @@ std::string waylandSocketIn(const std::string& runtimeDir) {
     }
     return {};
 }
-
-// One run of the program, its output in files; ended by the test.
-class Child {
-public:
-    Child(const std::vector<std::string>& environment, std::vector<std::string> args, const TempDir& dir, int n)
-        : out_(dir.file("out" + std::to_string(n))), err_(dir.file("err" + std::to_string(n))) {
-        args.insert(args.begin(), {VELVETPANE_BINARY, "--headless", "--platform", "linux", "--json"});
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            std::freopen(out_.c_str(), "w", stdout);
-            std::freopen(err_.c_str(), "w", stderr);
-            std::vector<char*> argv, envp;
-            for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-            for (auto& e : environment) envp.push_back(const_cast<char*>(e.c_str()));
-            argv.push_back(nullptr);
-            envp.push_back(nullptr);
-            ::execve(argv[0], argv.data(), envp.data());
-            ::_exit(127);
-        }
-    }
-    ~Child() {
-        if (pid_ > 0) end(SIGKILL);
-    }
-
-    bool waitFor(const std::string& text, std::chrono::seconds limit = 60s) {
-        auto deadline = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (err().find(text) != std::string::npos) return true;
-            if (::waitpid(pid_, &status_, WNOHANG) == pid_) {
-                pid_ = 0;
-                return err().find(text) != std::string::npos;
-            }
-            std::this_thread::sleep_for(20ms);
-        }
-        return false;
-    }
-    // Signals the run (none: lets it end by itself) and waits for its end.
-    int end(int sent = 0) {
-        if (pid_ <= 0) return status_;
-        if (sent) ::kill(pid_, sent);
-        auto deadline = std::chrono::steady_clock::now() + 60s;
-        while (::waitpid(pid_, &status_, WNOHANG) == 0) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                ::kill(pid_, SIGKILL);
-                ::waitpid(pid_, &status_, 0);
-                break;
-            }
-            std::this_thread::sleep_for(20ms);
-        }
-        pid_ = 0;
-        return status_;
-    }
-    nlohmann::json state() const {
-        auto json = nlohmann::json::parse(test::readFile(out_), nullptr, false);
-        EXPECT_FALSE(json.is_discarded()) << test::readFile(out_) << err();
-        return json;
-    }
-    std::string err() const { return test::readFile(err_); }
-
-private:
-    std::string out_, err_;
-    pid_t pid_ = 0;
-    int status_ = 0;
-};
 
 class GnomeHeadlessTest : public ::testing::Test {
 protected:
@@ -121,50 +54,27 @@ protected:
         // The stand-in makes no socket; only the name tells the program it
         // is on Wayland.
         if (wayland.empty()) wayland = "wayland-standin";
-        for (const char* name : {"home", "config", "state", "data", "cache", "sysfs", "dev"})
-            std::filesystem::create_directories(dir.file(name));
+        program.emplace("", std::vector<std::string>{"DBUS_SESSION_BUS_ADDRESS=" + bed.address(),
+                                                     "WAYLAND_DISPLAY=" + wayland,
+                                                     "XDG_RUNTIME_DIR=" + bed.runtimeDir(), "XDG_SESSION_TYPE=wayland",
+                                                     "XDG_CURRENT_DESKTOP=GNOME", "GSETTINGS_BACKEND=memory"});
         before = mutter();
         ASSERT_EQ(before.monitors.size(), 2u) << bed.log();
     }
 
-    std::vector<std::string> environment() const {
-        const char* path = std::getenv("PATH");
-        return {"PATH=" + std::string(path ? path : "/usr/bin:/bin"),
-                "DBUS_SESSION_BUS_ADDRESS=" + bed.address(),
-                "DBUS_SYSTEM_BUS_ADDRESS=unix:path=" + dir.file("no-system-bus"),
-                "WAYLAND_DISPLAY=" + wayland,
-                "XDG_RUNTIME_DIR=" + bed.runtimeDir(),
-                "XDG_SESSION_TYPE=wayland",
-                "XDG_CURRENT_DESKTOP=GNOME",
-                "HOME=" + dir.file("home"),
-                "XDG_CONFIG_HOME=" + dir.file("config"),
-                "XDG_STATE_HOME=" + dir.file("state"),
-                "XDG_DATA_HOME=" + dir.file("data"),
-                "XDG_CACHE_HOME=" + dir.file("cache"),
-                "VELVETPANE_SYSFS_ROOT=" + dir.file("sysfs"),
-                "VELVETPANE_DEV_ROOT=" + dir.file("dev"),
-                "GSETTINGS_BACKEND=memory"};
-    }
-    std::unique_ptr<Child> start(const std::vector<std::string>& args) {
-        return std::make_unique<Child>(environment(), args, dir, runs++);
-    }
-    // Runs the program with `args` until it ends by itself.
-    nlohmann::json run(const std::vector<std::string>& args) {
-        auto child = start(args);
-        int status = child->end();
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << child->err();
-        return child->state();
+    ProgramRun run(std::vector<std::string> args, const std::function<void(pid_t)>& waiting = {}) {
+        return program->run(std::move(args), waiting);
     }
     // Runs the program with `args`, calls `check` while it waits, then ends
     // it cleanly (SIGTERM) and expects mutter as it was before.
     void whileRunning(std::vector<std::string> args, const std::function<void(const MutterState&)>& check) {
         args.push_back("--until-signal");
-        auto child = start(args);
-        ASSERT_TRUE(child->waitFor(kWaiting)) << child->err();
-        check(mutter());
-        int status = child->end(SIGTERM);
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << child->err();
-        EXPECT_TRUE(child->state()["lastError"].is_null()) << child->state()["lastError"];
+        ProgramRun r = run(args, [&](pid_t pid) {
+            check(mutter());
+            ::kill(pid, SIGTERM);
+        });
+        EXPECT_TRUE(WIFSIGNALED(r.status) && WTERMSIG(r.status) == SIGTERM) << r.err;
+        EXPECT_TRUE(r.state()["lastError"].is_null()) << r.state()["lastError"];
         expectAsBefore();
     }
 
@@ -187,16 +97,15 @@ protected:
     std::string id(int index) const { return std::to_string(displayIdFor(before.monitors.at(index).spec)); }
 
     SessionBed bed;
-    TempDir dir;
     std::string wayland;
+    std::optional<Program> program;
     MutterState before;
-    int runs = 0;
 };
 
 TEST_F(GnomeHeadlessTest, ListsMutterMonitorsOnTheGnomeBackEnd) {
-    auto child = start({});
-    ASSERT_EQ(child->end(), 0) << child->err();
-    auto state = child->state();
+    ProgramRun r = run({});
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto state = r.state();
     ASSERT_EQ(state["screens"].size(), 2u) << state.dump();
     for (int i = 0; i < 2; ++i) {
         bool listed = false;
@@ -204,7 +113,7 @@ TEST_F(GnomeHeadlessTest, ListsMutterMonitorsOnTheGnomeBackEnd) {
             listed = listed || std::to_string(s["id"].get<std::uint32_t>()) == id(i);
         EXPECT_TRUE(listed) << connector(i) << " in " << state.dump();
     }
-    EXPECT_NE(child->err().find("GNOME's display configuration"), std::string::npos) << child->err();
+    EXPECT_NE(r.err.find("GNOME's display configuration"), std::string::npos) << r.err;
 }
 
 TEST_F(GnomeHeadlessTest, MainMirrorAndSwitchingOffShowInMutterAndAreUndoneAtQuit) {
@@ -221,11 +130,6 @@ TEST_F(GnomeHeadlessTest, MainMirrorAndSwitchingOffShowInMutterAndAreUndoneAtQui
         EXPECT_EQ(s.logicalFor(connector(1)), nullptr);
         EXPECT_NE(s.logicalFor(connector(0)), nullptr);
     });
-    whileRunning({"--do", "setEnabled " + id(1) + " off", "--do", "setEnabled " + id(1) + " on"},
-                 [&](const MutterState& s) {
-                     EXPECT_NE(s.logicalFor(connector(1)), nullptr);
-                     EXPECT_NE(s.logicalFor(connector(0)), nullptr);
-                 });
 }
 
 TEST_F(GnomeHeadlessTest, AVirtualScreenIsAMutterMonitorWhileTheProgramRuns) {
@@ -247,35 +151,34 @@ TEST_F(GnomeHeadlessTest, PictureInPictureRecordsTheScreenThroughMutter) {
                                    "org.freedesktop.DBus.Introspectable.Introspect");
         return xml.find("<node name=") != std::string::npos;
     };
-    auto child = start({"--do", "pip " + id(0), "--until-signal"});
-    ASSERT_TRUE(child->waitFor(kWaiting)) << child->err();
     bool recording = false;
-    for (int i = 0; i < 400 && !recording; ++i) {
-        recording = sessions();
-        if (!recording) std::this_thread::sleep_for(25ms);
-    }
-    EXPECT_TRUE(recording) << child->err();
-    EXPECT_NE(child->err().find("capture: mutter"), std::string::npos) << child->err();
-    child->end(SIGTERM);
-    EXPECT_TRUE(child->state()["lastError"].is_null()) << child->state()["lastError"];
+    ProgramRun r = run({"--do", "pip " + id(0), "--until-signal"}, [&](pid_t pid) {
+        for (int i = 0; i < 400 && !recording; ++i) {
+            recording = sessions();
+            if (!recording) std::this_thread::sleep_for(25ms);
+        }
+        ::kill(pid, SIGTERM);
+    });
+    EXPECT_TRUE(recording) << r.err;
+    EXPECT_NE(r.err.find("capture: mutter"), std::string::npos) << r.err;
+    EXPECT_TRUE(r.state()["lastError"].is_null()) << r.state()["lastError"];
 }
 
 // A configuration outlives a killed run, as mutter keeps it until told
 // otherwise; the next start puts it back from the record.
 TEST_F(GnomeHeadlessTest, AKilledRunsConfigurationIsPutBackAtTheNextStart) {
-    auto child = start({"--do", "makeMain " + id(1), "--do", "setEnabled " + id(0) + " off", "--until-signal"});
-    ASSERT_TRUE(child->waitFor(kWaiting)) << child->err();
-    child->end(SIGKILL);
+    run({"--do", "makeMain " + id(1), "--do", "setEnabled " + id(0) + " off", "--until-signal"},
+        [](pid_t pid) { ::kill(pid, SIGKILL); });
     MutterState left = mutter();
     EXPECT_EQ(left.logicalFor(connector(0)), nullptr) << "the killed run's configuration stays in mutter";
     ASSERT_NE(left.logicalFor(connector(1)), nullptr);
     EXPECT_TRUE(left.logicalFor(connector(1))->primary);
 
-    auto next = start({});
-    ASSERT_EQ(next->end(), 0) << next->err();
-    EXPECT_NE(next->err().find("put back"), std::string::npos) << next->err();
+    ProgramRun next = run({});
+    ASSERT_EQ(next.status, 0) << next.err;
+    EXPECT_NE(next.err.find("put back"), std::string::npos) << next.err;
     expectAsBefore();
-    auto state = next->state();
+    auto state = next.state();
     EXPECT_EQ(state["screens"].size(), 2u);
     for (const auto& s : state["screens"]) EXPECT_TRUE(s["isActive"].get<bool>()) << s.dump();
 }
@@ -284,16 +187,18 @@ TEST_F(GnomeHeadlessTest, AKilledRunsConfigurationIsPutBackAtTheNextStart) {
 // removes it by itself. The next start makes the stored screen again and
 // removes it when it ends.
 TEST_F(GnomeHeadlessTest, AKilledRunsVirtualScreenEndsWithIt) {
-    auto child = start({"--do", "addVirtual 1280 720 60 0 Side", "--until-signal"});
-    ASSERT_TRUE(child->waitFor(kWaiting)) << child->err();
-    ASSERT_EQ(mutter().monitors.size(), 3u);
-    child->end(SIGKILL);
+    std::size_t duringRun = 0;
+    run({"--do", "addVirtual 1280 720 60 0 Side", "--until-signal"}, [&](pid_t pid) {
+        duringRun = mutter().monitors.size();
+        ::kill(pid, SIGKILL);
+    });
+    ASSERT_EQ(duringRun, 3u);
     for (int i = 0; i < 200 && mutter().monitors.size() != 2; ++i) std::this_thread::sleep_for(25ms);
     EXPECT_EQ(mutter().monitors.size(), 2u);
 
-    auto next = start({});
-    ASSERT_EQ(next->end(), 0) << next->err();
-    EXPECT_EQ(next->state()["screens"].size(), 3u) << "the stored virtual screen is made again";
+    ProgramRun next = run({});
+    ASSERT_EQ(next.status, 0) << next.err;
+    EXPECT_EQ(next.state()["screens"].size(), 3u) << "the stored virtual screen is made again";
     expectAsBefore();
 }
 
@@ -304,7 +209,7 @@ protected:
 
 TEST_F(StandinHeadlessTest, MuttersWordsForARefusedChangeReachTheLastError) {
     bed.mock("RefuseNextApply", "org.freedesktop.DBus.Error.InvalidArgs \"'Logical monitors not adjacent'\"");
-    auto state = run({"--do", "makeMain " + id(1)});
+    auto state = run({"--do", "makeMain " + id(1)}).state();
     ASSERT_TRUE(state["lastError"].is_string()) << state.dump();
     EXPECT_NE(state["lastError"].get<std::string>().find("Logical monitors not adjacent"), std::string::npos)
         << state["lastError"];

@@ -138,16 +138,9 @@ std::string SessionBed::log() const {
     return dir_ ? readFile(dir_->file("log")) : std::string();
 }
 
-std::string SessionBed::gdbus(const std::string& method, const std::string& arguments) const {
-    return run("DBUS_SESSION_BUS_ADDRESS=" + shellQuote(address_) +
-               " gdbus call --session -d org.gnome.Mutter.DisplayConfig -o /org/gnome/Mutter/DisplayConfig -m " +
-               method + " " + arguments + " 2>&1");
-}
-
 std::string SessionBed::mock(const std::string& method, const std::string& arguments) const {
-    return run("DBUS_SESSION_BUS_ADDRESS=" + shellQuote(address_) +
-               " gdbus call --session -d org.gnome.Mutter.DisplayConfig -o /org/gnome/Mutter/DisplayConfig -m "
-               "org.freedesktop.DBus.Mock." + method + " " + arguments + " 2>&1");
+    return call("org.gnome.Mutter.DisplayConfig", "/org/gnome/Mutter/DisplayConfig", "org.freedesktop.DBus.Mock." + method,
+                arguments);
 }
 
 std::string SessionBed::call(const std::string& destination, const std::string& path, const std::string& method,

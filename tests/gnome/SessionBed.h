@@ -36,8 +36,6 @@ public:
     std::string runtimeDir() const { return dir_ ? dir_->file("run") : std::string(); }
     std::string log() const;
 
-    // mutter's own answer, through a client that is not ours.
-    std::string gdbus(const std::string& method, const std::string& arguments = {}) const;
     // A call on the stand-in's Mock interface.
     std::string mock(const std::string& method, const std::string& arguments = {}) const;
     // Any call on the bed's bus, through a client that is not ours.

@@ -2,9 +2,8 @@
 per monitor and CRTCs with gamma ramps, which headless mutter lacks.
 
 Parameters (JSON): {"serial": n} to start at another serial.
-The Mock interface adds BumpSerial (a change made elsewhere), Unplug
-(a monitor going away), RefuseNextApply, AppliedCount and OverwriteGamma
-(the desktop's colour manager rewriting a ramp).
+The Mock interface adds Unplug (a monitor going away), RefuseNextApply and
+OverwriteGamma (the desktop's colour manager rewriting a ramp).
 '''
 
 import dbus
@@ -48,7 +47,6 @@ def load(mock, parameters):
         {'x': 2560, 'y': 0, 'scale': 1.0, 'transform': 0, 'primary': False, 'monitors': ['HDMI-1']},
     ]
     mock.gamma = {'DP-1': [identity()] * 3, 'HDMI-1': [identity()] * 3}
-    mock.applied = 0
     mock.refusals = []
 
 
@@ -144,7 +142,6 @@ def ApplyMonitorsConfig(self, serial, method, logical_monitors, _properties):
         return
     self.current, self.logical = current, logical
     self.serial += 1
-    self.applied += 1
     self.EmitSignal(MAIN_IFACE, 'MonitorsChanged', '', [])
 
 
@@ -193,11 +190,6 @@ def SetCrtcGamma(self, serial, crtc, red, green, blue):
     self.gamma[connector] = [[int(v) for v in r] for r in (red, green, blue)]
 
 
-@dbus.service.method(MOCK_IFACE, in_signature='', out_signature='')
-def BumpSerial(self):
-    self.serial += 1
-
-
 @dbus.service.method(MOCK_IFACE, in_signature='s', out_signature='')
 def Unplug(self, connector):
     self.monitors = [m for m in self.monitors if m['spec'][0] != connector]
@@ -221,8 +213,3 @@ def RefuseNextApply(self, name, text):
 @dbus.service.method(MOCK_IFACE, in_signature='s', out_signature='')
 def OverwriteGamma(self, connector):
     self.gamma[connector] = [identity()] * 3
-
-
-@dbus.service.method(MOCK_IFACE, in_signature='', out_signature='u')
-def AppliedCount(self):
-    return self.applied

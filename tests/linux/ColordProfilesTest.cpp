@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace vp {
 namespace {
@@ -31,11 +29,6 @@ std::unique_ptr<ColordProfiles> profilesOn(const std::string& address, const std
         return true;
     };
     return std::make_unique<ColordProfiles>(home, "", identify, std::make_unique<ColordClient>(address), show);
-}
-
-std::vector<std::uint8_t> contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::string scenario(const std::string& home) {
@@ -73,18 +66,7 @@ TEST(ColordProfiles, WithoutColordTheFoldersRemainAndAssignmentSaysWhy) {
     EXPECT_NE(problem.find("colord"), std::string::npos) << problem;
     EXPECT_FALSE(profiles->assign(2, std::string("/usr/share/color/icc/warm.icc")));
     EXPECT_EQ(profiles->assigned(2), std::nullopt);
-
-    // The display server's profile is then the one shown, as a file.
-    std::vector<std::uint8_t> carried = {'a', 'c', 's', 'p'};
-    profiles->showServerProfiles(
-        [&carried](DisplayID id) { return id == 2 ? carried : std::vector<std::uint8_t>(); }, home.file("server"));
-    auto shownFile = profiles->assigned(2);
-    ASSERT_TRUE(shownFile);
-    EXPECT_EQ(contents(*shownFile), carried);
-    carried = {'n', 'e', 'w'};
-    EXPECT_EQ(contents(profiles->assigned(2).value_or("")), carried);
-    EXPECT_EQ(profiles->assigned(9), std::nullopt);
-    EXPECT_FALSE(profiles->assign(2, std::string("/usr/share/color/icc/warm.icc")));
+    // The display server's profile is then the one shown: see LinuxPlatformProfilesTest.
 
     const std::string user = home.file(".local/share/icc");
     EXPECT_EQ(profiles->folders(2), (std::vector<std::string>{user, "/usr/local/share/color/icc",

@@ -4,6 +4,7 @@
 #include "hardware/DDCService.h"
 #include "platform/VirtualRuntime.h"
 #include "platform/linux/LinuxHardware.h"
+#include "platform/linux/LogindBrightness.h"
 #include "platform/linux/UdevBacklightEvents.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,6 @@ namespace {
 
 using test::FakeLinux;
 using test::makeEdid;
-using test::readFile;
 
 // Outputs as a display back-end names them.
 ConnectorDisplays outputs(std::map<std::string, DisplayID> byConnector) {
@@ -142,7 +142,9 @@ TEST(UdevBacklightEvents, StopsWithoutAnEvent) {
     SUCCEED() << (events.watching() ? "watching" : "no udev here");
 }
 
-TEST_F(LinuxHardwareTest, ThePanelsBacklightIsWrittenThroughLogindAndReadFromSysfs) {
+// Writing it, through logind or sysfs, is checked through the program in
+// LinuxHeadlessTest.
+TEST_F(LinuxHardwareTest, OnlyThePanelsOutputHasTheBacklight) {
     fake.addConnector("card0-eDP-1", makeEdid("BOE", 1, 0, "Panel"), 0, FakeLinux::Bus::none);
     fake.addConnector("card0-DP-1", twin, 4);
     fake.addBacklight("intel_backlight", "raw", "1000", 250);
@@ -155,25 +157,26 @@ TEST_F(LinuxHardwareTest, ThePanelsBacklightIsWrittenThroughLogindAndReadFromSys
     float value = 0;
     ASSERT_EQ(panel->get(value), 0);
     EXPECT_FLOAT_EQ(value, 0.25f);
-    // Without logind the sysfs file is written directly.
-    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + fake.root() + "/no-bus").c_str(), 1);
-    EXPECT_EQ(hardware.backlight(1)->set(0.3f), 0);
-    ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
-    EXPECT_EQ(readFile(fake.backlightFile("intel_backlight", "brightness")), "300\n");
-
-    test::LogindStandIn logind(test::besideTestBinary("logind-standin.py"), fake.sysfs());
-    if (logind.address().empty()) GTEST_SKIP() << "no dbus-daemon or python3-dbusmock for the stand-in logind";
-    EXPECT_TRUE(panel->canChange());
-    EXPECT_EQ(panel->set(0.64f), 0);
-    EXPECT_EQ(readFile(fake.sysfs() + "/logind-calls"), "backlight intel_backlight 640\n");
-    ASSERT_EQ(panel->get(value), 0);
-    EXPECT_FLOAT_EQ(value, 0.64f);
 }
 
 TEST_F(LinuxHardwareTest, NoUsableBacklightInterfaceMeansNone) {
     fake.addConnector("card0-eDP-1", makeEdid("BOE", 1, 0, "Panel"), 0, FakeLinux::Bus::none);
     fake.addBacklight("broken", "firmware", "0", 0);
     EXPECT_FALSE(LinuxHardware(fake.paths(), outputs({{"eDP-1", 1}})).backlight(1));
+}
+
+TEST(LogindBrightness, ARefusalOrNoLogindIsAReasonNotASuccess) {
+    FakeLinux fake;
+    fake.addBacklight("intel_backlight", "raw", "1000", 100);
+    {
+        test::LogindStandIn logind(test::besideTestBinary("logind-standin.py"), fake.sysfs(), true);
+        if (logind.address().empty()) GTEST_SKIP() << "no dbus-daemon or python3-dbusmock for the stand-in logind";
+        EXPECT_EQ(LogindBrightness().setBrightness("intel_backlight", 5), "logind refused SetBrightness: not in control");
+    }
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + fake.root() + "/no-bus").c_str(), 1);
+    EXPECT_NE(LogindBrightness().setBrightness("intel_backlight", 5), "");
+    ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    EXPECT_EQ(test::readFile(fake.backlightFile("intel_backlight", "brightness")), "100\n");
 }
 
 }  // namespace

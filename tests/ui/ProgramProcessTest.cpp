@@ -65,21 +65,6 @@ private Q_SLOTS:
         QVERIFY2(program.process.state() == QProcess::Running, program.process.readAllStandardError().constData());
     }
 
-    void aSecondStartLeavesTheFirstRunning() {
-        Program first;
-        first.start();
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(first.socket()), 20000);
-
-        QProcess second;
-        QProcessEnvironment env = first.process.processEnvironment();
-        second.setProcessEnvironment(env);
-        second.start(QStringLiteral(VELVETPANE_BINARY), {QStringLiteral("velvetpane://brightness?value=40")});
-        QVERIFY(second.waitForFinished(20000));
-        QCOMPARE(second.exitCode(), 0);
-        QTest::qWait(200);
-        QCOMPARE(first.process.state(), QProcess::Running);
-    }
-
     void anUnreadableScenarioIsReported() {
         Program program;
         program.start({QStringLiteral("--scenario"), QStringLiteral("/nonexistent/scenario.json")});

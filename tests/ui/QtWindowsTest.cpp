@@ -96,30 +96,6 @@ int visibleTopLevels() {
 class QtWindowsTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void flagsFollowTheWindowSettings() {
-        QtWindowTraits shade = qtWindowTraits(shadeConfig());
-        for (Qt::WindowType f : {Qt::FramelessWindowHint, Qt::WindowTransparentForInput, Qt::WindowStaysOnTopHint,
-                                 Qt::X11BypassWindowManagerHint, Qt::WindowDoesNotAcceptFocus,
-                                 Qt::NoDropShadowWindowHint})
-            QVERIFY(shade.flags.testFlag(f));
-        QVERIFY(shade.translucent && shade.showWithoutActivating && !shade.resizable);
-
-        QtWindowTraits hud = qtWindowTraits(hudConfig());
-        for (Qt::WindowType f : {Qt::FramelessWindowHint, Qt::Tool, Qt::WindowTransparentForInput,
-                                 Qt::WindowDoesNotAcceptFocus, Qt::WindowStaysOnTopHint})
-            QVERIFY(hud.flags.testFlag(f));
-        QVERIFY(!hud.flags.testFlag(Qt::X11BypassWindowManagerHint));
-        QVERIFY(hud.translucent && hud.showWithoutActivating);
-
-        QtWindowTraits pip = qtWindowTraits(pipConfig());
-        QVERIFY(pip.flags.testFlag(Qt::WindowTitleHint));
-        QVERIFY(pip.flags.testFlag(Qt::WindowCloseButtonHint));
-        QVERIFY(pip.flags.testFlag(Qt::WindowStaysOnTopHint));
-        QVERIFY(!pip.flags.testFlag(Qt::FramelessWindowHint));
-        QVERIFY(!pip.flags.testFlag(Qt::WindowTransparentForInput));
-        QVERIFY(pip.resizable && !pip.translucent);
-    }
-
     void coordinatesFlipAroundTheMainScreen() {
         // A 200-point window 90 points above the bottom of a 1080-high main
         // screen sits 1080 − 90 − 64 from Qt's top.
@@ -209,20 +185,6 @@ private Q_SLOTS:
         QVERIFY(view->frameImage().isNull());
     }
 
-    void windowsWithoutContentShowOnlyTheirBackground() {
-        SimPlatform sim;
-        QtMainQueue main;
-        QtWindowSystem windows{sim.simWindows, main, {}};
-        auto window = windows.createWindow(hudConfig());
-        window->setLevelContent(0.25, "sun.min.fill");
-        window->setFrameContent(nullptr);
-        QVERIFY(!dynamic_cast<QtWindow*>(window.get())->widget()->content());
-
-        Desk desk;
-        auto shade = desk.windows.createWindow(shadeConfig());
-        QVERIFY(!dynamic_cast<QtWindow*>(shade.get())->widget()->content());
-    }
-
     void pipKeepsItsAspectWhenResized() {
         Desk desk;
         auto window = desk.windows.createWindow(pipConfig());
@@ -233,31 +195,26 @@ private Q_SLOTS:
         QTRY_COMPARE(widget->height(), 200);
     }
 
-    void userCloseReportsButProgramCloseDoesNot() {
+    void userCloseReportsAndMayDestroyTheWindowButProgramCloseDoesNot() {
         Desk desk;
         int userCloses = 0;
-        auto window = desk.windows.createWindow(pipConfig());
-        window->setOnUserClose([&] { ++userCloses; });
+        std::unique_ptr<Window> window = desk.windows.createWindow(pipConfig());
+        window->setOnUserClose([&] {
+            ++userCloses;
+            window.reset();
+        });
         window->orderFrontRegardless();
-        dynamic_cast<QtWindow*>(window.get())->widget()->close();
+        QPointer<QWidget> widget = dynamic_cast<QtWindow*>(window.get())->widget();
+        widget->close();
         QCOMPARE(userCloses, 1);
+        QVERIFY(!window);
+        QTRY_VERIFY(!widget);
 
         auto second = desk.windows.createWindow(pipConfig());
         second->setOnUserClose([&] { ++userCloses; });
         second->orderFrontRegardless();
         second->close();
         QCOMPARE(userCloses, 1);
-    }
-
-    void userCloseMayDestroyTheWindow() {
-        Desk desk;
-        std::unique_ptr<Window> window = desk.windows.createWindow(pipConfig());
-        window->setOnUserClose([&] { window.reset(); });
-        window->orderFrontRegardless();
-        QPointer<QWidget> widget = dynamic_cast<QtWindow*>(window.get())->widget();
-        widget->close();
-        QVERIFY(!window);
-        QTRY_VERIFY(!widget);
     }
 
     void aWindowForADisplayLandsOnTheScreenOfItsOutput() {

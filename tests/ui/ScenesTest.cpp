@@ -54,9 +54,6 @@ private Q_SLOTS:
         scenes->openManager();
         ManagerWindow* first = scenes->managerWindow();
         QVERIFY(first && first->isVisible());
-        QCOMPARE(first->windowTitle(), QStringLiteral("Velvetpane"));
-        QCOMPARE(first->size(), QSize(760, 560));
-        QVERIFY(first->windowFlags() & Qt::FramelessWindowHint);
 
         scenes->openManager();
         QCOMPARE(scenes->managerWindow(), first);
@@ -81,11 +78,7 @@ private Q_SLOTS:
         QVERIFY(window && window->isVisible());
         QVERIFY(!scenes->trayIcon());
         QCOMPARE(window->windowType(), Qt::Window);
-        QVERIFY(!(window->windowFlags() & Qt::FramelessWindowHint));
-        QVERIFY(window->width() <= MenuPanel::panelWidth + 1);
-        auto* panel = window->findChild<MenuPanel*>(QStringLiteral("panel"));
-        QVERIFY(panel);
-        QCOMPARE(QString::fromStdString(panel->model().countText), QStringLiteral("3 connected"));
+        QVERIFY(window->findChild<MenuPanel*>(QStringLiteral("panel")));
 
         // The tray action does not hide the only way back to the program.
         scenes->togglePanel();
@@ -101,7 +94,6 @@ private Q_SLOTS:
         scenes->togglePanel();
         QPointer<QWidget> panel = scenes->panelWindow();
         QVERIFY(panel && panel->isVisible());
-        QVERIFY(panel->windowFlags() & Qt::FramelessWindowHint);
         QCOMPARE(panel->windowType(), Qt::Popup);
         scenes->togglePanel();
         QTRY_VERIFY(!panel);
@@ -120,16 +112,6 @@ private Q_SLOTS:
         scenes->managerWindow()->close();
         scenes->panelWindow()->findChild<QAbstractButton*>(QStringLiteral("settings"))->click();
         QVERIFY(scenes->managerWindow()->isVisible());
-    }
-
-    void theCountFollowsTheManager() {
-        World world;
-        auto scenes = world.scenes(false);
-        scenes->start();
-        auto* panel = scenes->panelWindow()->findChild<MenuPanel*>(QStringLiteral("panel"));
-        world.platform.simDisplays.removeDisplay(3);
-        world.platform.runUntilIdle();
-        QCOMPARE(QString::fromStdString(panel->model().countText), QStringLiteral("2 connected"));
     }
 };
 

@@ -5,6 +5,7 @@
 
 #include "BuildPaths.h"
 #include "UiTestMain.h"
+#include "x11/XServerBed.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,11 +22,11 @@ const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
 
 struct Bed {
     QTemporaryDir root;
-    QProcess bus, xserver, watcher, program;
+    QProcess bus, watcher, program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
 
     ~Bed() {
-        for (QProcess* p : {&program, &watcher, &xserver, &bus}) {
+        for (QProcess* p : {&program, &watcher, &bus}) {
             if (p->state() == QProcess::NotRunning) continue;
             p->terminate();
             if (!p->waitForFinished(5000)) {
@@ -61,12 +62,15 @@ class TrayTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void registersItsStatusNotifierItemOverDBus() {
-        for (const char* tool : {"dbus-daemon", "dbus-send", "Xvfb"})
+        for (const char* tool : {"dbus-daemon", "dbus-send"})
             if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
                 QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(QString::fromLatin1(tool))));
         if (QProcess::execute(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QStringLiteral("import dbusmock")}) != 0)
             QSKIP("python3-dbusmock is not installed for /usr/bin/python3");
 
+        std::string why;
+        auto xserver = vp::test::XServerBed::start(vp::test::XServerBed::Kind::xvfb, why);
+        if (!xserver) QSKIP(why.c_str());
         Bed bed;
         QVERIFY(QDir(bed.root.path()).mkpath(QStringLiteral("run")));
         chmod(QFile::encodeName(bed.root.path() + QStringLiteral("/run")).constData(), 0700);
@@ -82,13 +86,7 @@ private Q_SLOTS:
         QVERIFY2(!firstLine(bed.bus).isEmpty(), "the private session bus did not start");
         bed.env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
 
-        // A display number the X server picks itself, so no running display is touched.
-        bed.xserver.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
-                                                   QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                                                   QStringLiteral("1280x800x24")});
-        const QString display = firstLine(bed.xserver);
-        QVERIFY2(!display.isEmpty(), "Xvfb did not start");
-        bed.env.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + display);
+        bed.env.insert(QStringLiteral("DISPLAY"), QString::fromStdString(xserver->display()));
         bed.env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
 
         bed.watcher.setProcessEnvironment(bed.env);

@@ -50,35 +50,47 @@ protected:
         std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
         return id;
     }
-    // The first frame of a stream, or none within five seconds.
-    CapturedFrameRef firstFrame(const CaptureFilter& filter, std::optional<CaptureError>* stopped = nullptr) {
+    // What a stream delivered: its first frame and how it stopped.
+    struct Seen {
+        std::mutex m;
+        std::condition_variable cv;
+        CapturedFrameRef frame;
+        std::optional<CaptureError> stopped;
+        template <class Done>
+        bool waitFor(Done done) {
+            std::unique_lock lock(m);
+            return cv.wait_for(lock, 5s, done);
+        }
+    };
+    std::unique_ptr<CaptureStream> start(const CaptureFilter& filter, Seen& seen) {
         StreamConfiguration config;
         config.width = 1280;
         config.height = 1024;
         config.minimumFrameInterval = 0.02;
         auto stream = capture_->makeStream(filter, config);
-        std::mutex m;
-        std::condition_variable cv;
-        CapturedFrameRef frame;
-        stream->addOutput(queue_, [&](CapturedFrameRef f) {
-            std::lock_guard lock(m);
-            if (!frame) frame = f;
-            cv.notify_all();
+        stream->addOutput(queue_, [&seen](CapturedFrameRef f) {
+            std::lock_guard lock(seen.m);
+            if (!seen.frame) seen.frame = f;
+            seen.cv.notify_all();
         });
-        stream->setOnStopWithError([&](CaptureError e) {
-            std::lock_guard lock(m);
-            if (stopped) *stopped = e;
-            cv.notify_all();
+        stream->setOnStopWithError([&seen](CaptureError e) {
+            std::lock_guard lock(seen.m);
+            seen.stopped = e;
+            seen.cv.notify_all();
         });
         std::optional<CaptureError> startError;
         stream->start([&](std::optional<CaptureError> e) { startError = e; });
         EXPECT_FALSE(startError) << startError->description;
-        std::unique_lock lock(m);
-        cv.wait_for(lock, 5s, [&] { return frame != nullptr; });
-        lock.unlock();
+        return stream;
+    }
+    // The first frame of a stream, or none within five seconds.
+    CapturedFrameRef firstFrame(const CaptureFilter& filter) {
+        Seen seen;
+        auto stream = start(filter, seen);
+        seen.waitFor([&] { return seen.frame != nullptr; });
         stream->stop();
         queue_.waitIdle();
-        return frame;
+        return seen.frame;
     }
     static std::uint32_t rgbAt(std::span<const std::uint8_t> bgra, int width, int x, int y) {
         const std::uint8_t* p = bgra.data() + (std::size_t(y) * std::size_t(width) + std::size_t(x)) * 4;
@@ -137,29 +149,16 @@ TEST_F(XvfbCaptureTest, TheWindowListNamesTheWindowsOnTheServer) {
 }
 
 TEST_F(XvfbCaptureTest, AWindowThatClosesEndsItsStreamWithAReason) {
-    std::uint32_t id = window(0, 0, 50, 50, kOrange, "Short-lived");
-    StreamConfiguration config;
-    config.minimumFrameInterval = 0.01;
     CaptureFilter filter;
-    filter.window = id;
-    auto stream = capture_->makeStream(filter, config);
-    std::mutex m;
-    std::condition_variable cv;
-    std::optional<CaptureError> stopped;
-    stream->addOutput(queue_, [](CapturedFrameRef) {});
-    stream->setOnStopWithError([&](CaptureError e) {
-        std::lock_guard lock(m);
-        stopped = e;
-        cv.notify_all();
-    });
-    stream->start([](auto) {});
-    xcb_destroy_window(c_, id);
+    filter.window = window(0, 0, 50, 50, kOrange, "Short-lived");
+    Seen seen;
+    auto stream = start(filter, seen);
+    xcb_destroy_window(c_, *filter.window);
     xcb_flush(c_);
-    std::unique_lock lock(m);
-    ASSERT_TRUE(cv.wait_for(lock, 5s, [&] { return stopped.has_value(); }));
-    EXPECT_EQ(stopped->description, "the window closed");
-    lock.unlock();
+    ASSERT_TRUE(seen.waitFor([&] { return seen.stopped.has_value(); }));
+    EXPECT_EQ(seen.stopped->description, "the window closed");
     stream->stop();
+    queue_.waitIdle();
 }
 
 // A 4K grab is not copied again: its pixels stay in a shared-memory segment

@@ -136,16 +136,6 @@ TEST_F(XvfbInputTest, TheInputServiceDeliversSemanticKeysOnTheMainQueueAndNamesH
     EXPECT_EQ(after.hold({keysym::monBrightnessDown})[keysym::monBrightnessDown], "") << "the watch released its grab";
 }
 
-TEST_F(XvfbInputTest, ReleasedKeysGoBackToTheDesktop) {
-    x11::KeyGrabber grabber(bed_->display(), 0, [this](const KeyPress& p) { record(p); });
-    ASSERT_EQ(grabber.hold({keysym::monBrightnessUp})[keysym::monBrightnessUp], "");
-    grabber.hold({});
-    EXPECT_TRUE(grabber.held().empty());
-    x11::KeyGrabber desktop(bed_->display(), 0, [](const KeyPress&) {});
-    EXPECT_EQ(desktop.hold({keysym::monBrightnessUp})[keysym::monBrightnessUp], "")
-        << "a released key can be taken by another program";
-}
-
 TEST_F(XvfbInputTest, ACompositorStartingAndStoppingIsFollowed) {
     std::mutex m;
     std::vector<bool> changes;

@@ -63,18 +63,6 @@ TEST(OriginalsJournalTest, RecordsFromElsewhereOrUnreadableAreNotReturned) {
     }
 }
 
-TEST(OriginalsJournalTest, ASecondInstanceDoesNotOwnTheRecord) {
-    TempDir dir;
-    OriginalsJournal first(dir.file("o.json"), kHere);
-    ASSERT_TRUE(first.open());
-    first.record("a", "gamma", 1);
-    OriginalsJournal second(dir.file("o.json"), kHere);
-    EXPECT_FALSE(second.open());
-    EXPECT_FALSE(second.record("b", "gamma", 2));
-    second.clear();
-    EXPECT_TRUE(std::filesystem::exists(dir.file("o.json")));
-}
-
 TEST(OriginalsJournalTest, ForgettingTheLastOriginalRemovesTheFile) {
     TempDir dir;
     OriginalsJournal journal(dir.file("o.json"), kHere);

@@ -1,6 +1,6 @@
 #pragma once
 // The built program, run as a user would: `velvetpane --headless --platform
-// linux --json …` against a test X server, in an environment of its own.
+// linux --json …` against a test display server, in an environment of its own.
 // Nothing of this machine is in reach: sysfs and device files are empty
 // folders, both buses point at a socket that does not exist, there is no
 // Wayland display, and home, configuration and state are temporary.

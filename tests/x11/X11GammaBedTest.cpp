@@ -9,10 +9,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 namespace vp::test {
 namespace {
 
@@ -25,32 +21,6 @@ GammaTable scaled(double r, double g, double b, std::size_t n = 256) {
         t.b.push_back(float(x * b));
     }
     return t;
-}
-
-TEST_F(DummyBedTest, GammaGoesToTheDisplaysCrtcOnlyAndReadsBack) {
-    auto displays = open();
-    DisplayID twin = byConnector(*displays, "DUMMY1");
-    auto original = displays->readGamma(twin, 256);
-    ASSERT_TRUE(original);
-    EXPECT_EQ(original->r.size(), 256u);
-    EXPECT_NEAR(original->r[128], 128.0 / 255.0, 1e-3);
-
-    ASSERT_EQ(displays->writeGamma(twin, scaled(0.5, 0.5, 0.5)), 0);
-    ASSERT_TRUE(displays->flushGamma());
-    EXPECT_EQ(verboseField("DUMMY1", "Brightness"), "0.50");
-    EXPECT_EQ(verboseField("DUMMY0", "Brightness"), "1.0");
-    auto back = displays->readGamma(twin, 256);
-    ASSERT_TRUE(back);
-    for (std::size_t i = 0; i < 256; i += 17) EXPECT_NEAR(back->b[i], 0.5 * double(i) / 255.0, 1.0 / 4096) << i;
-
-    // Warm: blue lowered more than green.
-    ASSERT_EQ(displays->writeGamma(twin, scaled(1.0, 0.82, 0.5)), 0);
-    ASSERT_TRUE(displays->flushGamma());
-    EXPECT_NE(verboseField("DUMMY1", "Gamma"), "1.0:1.0:1.0");
-
-    displays->restoreGamma();
-    EXPECT_EQ(verboseField("DUMMY1", "Gamma"), "1.0:1.0:1.0");
-    EXPECT_EQ(verboseField("DUMMY1", "Brightness"), "1.0");
 }
 
 // A calibration loader's ramp, each channel bent its own way, in 16 bits.
@@ -133,40 +103,6 @@ TEST_F(DummyBedTest, TablesOfAnotherSizeAreResampledToTheCrtcsRamp) {
     broken.g.pop_back();
     EXPECT_EQ(displays->writeGamma(studio, broken), x11::kStatusIllegalArgument);
     EXPECT_EQ(displays->writeGamma(424242, scaled(1, 1, 1)), x11::kStatusIllegalArgument);
-}
-
-TEST_F(DummyBedTest, AfterAKillTheNextStartPutsTheTrueOriginalsBack) {
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    pid_t child = ::fork();
-    if (child == 0) {
-        auto displays = open();
-        DisplayID studio = byConnector(*displays, "DUMMY0"), twin = byConnector(*displays, "DUMMY2");
-        bool ok = displays->writeGamma(studio, scaled(0.5, 0.4, 0.3)) == 0 && displays->flushGamma() &&
-                  transact(*displays, [&](ConfigHandle h) { return displays->configureEnabled(h, twin, false); }) == 0;
-        char byte = ok ? 1 : 0;
-        [[maybe_unused]] auto n = ::write(ready[1], &byte, 1);
-        ::pause();
-        ::_exit(0);
-    }
-    char byte = 0;
-    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
-    ASSERT_EQ(byte, 1);
-    EXPECT_EQ(verboseField("DUMMY0", "Brightness"), "0.50") << "the killed run left its tint";
-    EXPECT_EQ(xrandrLine("DUMMY2"), "DUMMY2 connected");
-
-    auto displays = open();
-    ASSERT_FALSE(displays->notes().empty());
-    EXPECT_NE(displays->notes().back().find("put back"), std::string::npos);
-    EXPECT_EQ(verboseField("DUMMY0", "Gamma"), "1.0:1.0:1.0");
-    EXPECT_EQ(verboseField("DUMMY0", "Brightness"), "1.0");
-    EXPECT_NE(xrandrLine("DUMMY2").find("1600x900+3840+0"), std::string::npos) << xrandrLine("DUMMY2");
-    // What is captured now is the true original, not the killed run's tint.
-    auto captured = displays->readGamma(byConnector(*displays, "DUMMY0"), 256);
-    ASSERT_TRUE(captured);
-    EXPECT_NEAR(captured->r.back(), 1.0, 1e-4);
 }
 
 TEST_F(DummyBedTest, ARecordFromAnotherMachineIsDroppedNotApplied) {

@@ -107,20 +107,6 @@ TEST(CardFacts, EachKindOfScreenOnTheSimulatedSystem) {
     }
 }
 
-TEST(CardFacts, ResolutionMenuOfTheBuiltInPanelSplitsHiDPIAndStandard) {
-    test::Sim sim;
-    sim.start();
-    CardModel m = cardModel(cardFacts(*sim.context, *sim.manager().screen(1)));
-    EXPECT_EQ(m.hiDPIModes.size(), 4u);
-    EXPECT_EQ(m.standardModes.size(), 1u);
-    int checked = 0;
-    for (const auto& item : m.hiDPIModes) checked += item.checked;
-    EXPECT_EQ(checked, 1);
-    CardModel monitor = cardModel(cardFacts(*sim.context, *sim.manager().screen(3)));
-    EXPECT_TRUE(monitor.hiDPIModes.empty());
-    EXPECT_FALSE(monitor.standardModes.empty());
-}
-
 // The platform may know a monitor's link is there but closed to this user;
 // the card of that monitor says so in the platform's words (with the fix),
 // and the reason goes once the link opens on a later probe.

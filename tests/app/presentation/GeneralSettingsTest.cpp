@@ -20,7 +20,7 @@ TEST(GeneralSettings, PersistedSwitchesReadTrueWhenMissingAndAreStoredAtOnce) {
     }
 }
 
-TEST(GeneralSettings, DimBelowMinimumRefreshesTheScreens) {
+TEST(GeneralSettings, DimBelowRefreshesTheScreensAndTheKeysSwitchReachesTheKeysAtOnce) {
     test::Sim sim;
     sim.start();
     GeneralSettings page(*sim.context);
@@ -30,12 +30,7 @@ TEST(GeneralSettings, DimBelowMinimumRefreshesTheScreens) {
     EXPECT_EQ(published, 0);
     page.set(GeneralSwitch::dimBelow, false);
     EXPECT_GE(published, 1);
-}
 
-TEST(GeneralSettings, BrightnessKeysSwitchReachesTheKeyHandlingAtOnce) {
-    test::Sim sim;
-    sim.start();
-    GeneralSettings page(*sim.context);
     page.set(GeneralSwitch::keysAllScreens, false);
     EXPECT_FALSE(sim.context->keys().enabled());
     EXPECT_FALSE(sim.context->keys().isRunning());
