@@ -346,15 +346,23 @@ TEST(DDCLifecycle, UnpluggedWhileAWriteIsQueued) {
     EXPECT_EQ(writesOf(*monitor), (std::vector<std::string>(2, "84 03 10 00 32 9A")));
 }
 
-// On the real worker thread: the monitor leaves between the two packets of a
-// write while the user keeps dragging.
-TEST(DDCLifecycle, UnpluggedWhileAWriteIsInFlight) {
-    Started sim(defaultScenario(), SimOptions{.home = "", .threadedDDC = true});
-    auto monitor = sim.monitor;
-    monitor->clearRecords();
-    FirstPacketHeld held(*monitor);
-    sim.manager().setBrightness(kDDC, 0.6);
-    held.waitUntilInFlight();
+// On the real worker thread, a first write (brightness 0.6) is on the wire
+// and held there until the test lets it go.
+class DDCWriteInFlight : public ::testing::Test {
+protected:
+    DDCWriteInFlight() : held(*sim.monitor) {
+        sim.monitor->clearRecords();
+        sim.manager().setBrightness(kDDC, 0.6);
+        held.waitUntilInFlight();
+    }
+    Started sim{defaultScenario(), SimOptions{.home = "", .threadedDDC = true}};
+    std::shared_ptr<SimMonitor> monitor = sim.monitor;
+    FirstPacketHeld held;
+};
+
+// The monitor leaves between the two packets of a write while the user keeps
+// dragging.
+TEST_F(DDCWriteInFlight, UnpluggedMidWrite) {
     SimDisplay gone = sim.unplug(kDDC);
     sim.manager().setBrightness(kDDC, 0.9);
     held.letGo();
@@ -370,13 +378,7 @@ TEST(DDCLifecycle, UnpluggedWhileAWriteIsInFlight) {
 
 // Values during a drag, the first one already being written: only the latest
 // reaches the monitor once the write in flight is done.
-TEST(DDCLifecycle, DragWhileAWriteIsInFlightOnTheWorkerThread) {
-    Started sim(defaultScenario(), SimOptions{.home = "", .threadedDDC = true});
-    auto monitor = sim.monitor;
-    monitor->clearRecords();
-    FirstPacketHeld held(*monitor);
-    sim.manager().setBrightness(kDDC, 0.6);
-    held.waitUntilInFlight();
+TEST_F(DDCWriteInFlight, DragKeepsOnlyTheLatestValue) {
     for (double v : {0.3, 0.45, 0.5, 0.72, 0.85}) sim.manager().setBrightness(kDDC, v);
     held.letGo();
     sim.idle();
