@@ -1,5 +1,6 @@
 #include "platform/linux/audio/DefaultSink.h"
 
+#include "platform/linux/PipeWireInit.h"
 #include "platform/linux/audio/SinkTransport.h"
 
 #include <pipewire/extensions/metadata.h>
@@ -28,11 +29,6 @@ Properties propertiesOf(const spa_dict* dict) {
 
 bool is(const char* a, const char* b) {
     return a && b && std::strcmp(a, b) == 0;
-}
-
-void initialisePipeWire() {
-    static std::once_flag once;
-    std::call_once(once, [] { pw_init(nullptr, nullptr); });
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "platform/linux/gnome/PipeWireStream.h"
 
+#include "platform/linux/PipeWireInit.h"
+
 #include <pipewire/pipewire.h>
 #include <spa/param/video/format-utils.h>
 #include <spa/pod/builder.h>
@@ -46,11 +48,6 @@ struct PipeWireStream::Impl {
 };
 
 namespace {
-
-void initialisePipeWire() {
-    static std::once_flag once;
-    std::call_once(once, [] { pw_init(nullptr, nullptr); });
-}
 
 const pw_stream_events kStreamEvents = [] {
     pw_stream_events e{};
