@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 namespace vp::test {
 namespace {
 
@@ -56,6 +59,8 @@ struct Followed {
         for (int i = 0; i < 50; ++i) {
             runtime.runUntilIdle(Seconds(0.1));
             if (sink.transport() == expected) return true;
+            // An idle queue returns at once; PipeWire's answer is still on its way.
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
         return false;
     }
