@@ -166,10 +166,6 @@ TEST(HeadlessBinary, DefaultScenarioAndExitStatuses) {
     EXPECT_EQ(unknown.status, 2);
     EXPECT_NE(unknown.err.find("--frobnicate"), std::string::npos) << unknown.err;
     EXPECT_EQ(unknown.out, "");
-
-    Outcome missing = runBinary("--headless --scenario /nonexistent/scenario.json");
-    EXPECT_EQ(missing.status, 2);
-    EXPECT_NE(missing.err.find("/nonexistent/scenario.json"), std::string::npos) << missing.err;
 }
 
 TEST(HeadlessBinary, DesktopLanguageUnlessTheScenarioOrTheOptionSaysOtherwise) {

@@ -71,7 +71,7 @@ TEST(I18n, EveryRowHasFiveTranslationsKeepingThePlaceholders) {
     }
 }
 
-TEST(I18n, TextsUseTypographicPunctuation) {
+TEST(I18n, TextsUseTypographicPunctuationAndPlatformTextsHaveFiveTranslations) {
     auto typographic = [](const std::string& text) {
         return text.find_first_of("'\"") == std::string::npos && text.find("...") == std::string::npos;
     };
@@ -80,8 +80,10 @@ TEST(I18n, TextsUseTypographicPunctuation) {
         for (const auto& text : row) EXPECT_TRUE(typographic(text)) << text;
     }
     // The platform's keys are the system's own words; their translations are ours.
-    for (const auto& [key, row] : I18n::platformTable())
-        for (const auto& text : row) EXPECT_TRUE(typographic(text)) << text;
+    for (const auto& [key, row] : I18n::platformTable()) {
+        ASSERT_EQ(row.size(), 5u) << key;
+        for (const auto& text : row) EXPECT_TRUE(!text.empty() && typographic(text)) << key << " → " << text;
+    }
 }
 
 TEST(I18n, PlatformTextsTranslateWholeOrAheadOfTheirDetail) {
@@ -96,13 +98,6 @@ TEST(I18n, PlatformTextsTranslateWholeOrAheadOfTheirDetail) {
     EXPECT_EQ(I18n::translatePlatformText("fr", "a reason nobody wrote down (detail)"),
               "a reason nobody wrote down (detail)");
     EXPECT_EQ(I18n::translatePlatformText("it", ""), "");
-}
-
-TEST(I18n, EveryPlatformTextHasFiveTranslations) {
-    for (const auto& [key, row] : I18n::platformTable()) {
-        ASSERT_EQ(row.size(), 5u) << key;
-        for (const auto& text : row) EXPECT_FALSE(text.empty()) << key;
-    }
 }
 
 TEST(I18n, TheProcessLanguageIsChosenOnceAcrossThreads) {

@@ -64,15 +64,15 @@ protected:
         untouched = stateOf(run({}, {}));
         changed = stateOf(run(kChanges, {}));
     }
+    // Without the signal the changes stay, or restoring them would prove nothing.
+    void SetUp() override {
+        ASSERT_NE(changed["hardware"]["2"]["gamma"], untouched["hardware"]["2"]["gamma"]);
+        ASSERT_NE(changed["hardware"]["3"]["gamma"], untouched["hardware"]["3"]["gamma"]);
+        ASSERT_TRUE(changed["disabled"].contains("1"));
+        ASSERT_FALSE(changed["terminated"].get<bool>());
+    }
     static inline nlohmann::json untouched, changed;
 };
-
-TEST_F(TerminationSignal, TheChangesAreVisibleWhileRunning) {
-    EXPECT_NE(changed["hardware"]["2"]["gamma"], untouched["hardware"]["2"]["gamma"]);
-    EXPECT_NE(changed["hardware"]["3"]["gamma"], untouched["hardware"]["3"]["gamma"]);
-    EXPECT_TRUE(changed["disabled"].contains("1"));
-    EXPECT_FALSE(changed["terminated"].get<bool>());
-}
 
 TEST_F(TerminationSignal, SigtermRestoresOnceThenEndsByTheSignal) {
     auto args = kChanges;

@@ -46,15 +46,5 @@ TEST(BrightnessCurve, ScalingRoundsHalvesAwayFromZero) {
     EXPECT_EQ(scale(-0.2, 100), 0);
 }
 
-TEST(BrightnessCurve, ShadeCoversWhatGammaCannot) {
-    EXPECT_EQ(shadeAlpha(std::nullopt, 0.06), 0.0);
-    EXPECT_EQ(shadeAlpha(0.06, 0.06), 0.0);
-    EXPECT_NEAR(shadeAlpha(0.03, 0.06), 0.5, 1e-12);
-    // Never fully opaque: brightness 0 must leave the screen readable.
-    EXPECT_EQ(shadeAlpha(0.0, 0.06), kMaxShadeAlpha);
-    EXPECT_EQ(shadeAlpha(0.01, 0.06), kMaxShadeAlpha);
-    EXPECT_LT(kMaxShadeAlpha, 0.9);
-}
-
 }  // namespace
 }  // namespace vp::curve

@@ -98,7 +98,7 @@ struct Started : Sim {
     std::shared_ptr<SimMonitor> monitor;
 };
 
-TEST(Brightness, StartDetectsEachScreensMethod) {
+TEST(Brightness, StartDetectsEachScreensMethodAndStepsMoveThemAllOnOneGrid) {
     Started sim;
     auto& m = sim.manager();
     EXPECT_EQ(m.state().method.at(kBuiltin), BrightnessMethod::builtin);
@@ -111,21 +111,17 @@ TEST(Brightness, StartDetectsEachScreensMethod) {
     EXPECT_EQ(m.state().inputSource.at(kDDC), 15);
     EXPECT_TRUE(m.hasDDC(kDDC));
     EXPECT_FALSE(m.hasDDC(kPlain));
-}
 
-// The desktop's own keys move the panel: the program shows the new level,
-// and drops the software dimming it had added below the panel's minimum.
-TEST(Brightness, ThePanelFollowsBacklightChangesMadeOutsideTheProgram) {
-    Started sim;
-    sim.set(kBuiltin, 0.1);
-    EXPECT_LT(sim.topOfGamma(kBuiltin), 0.99f);
-    int published = 0;
-    auto counting = sim.manager().onChange([&] { ++published; });
-    sim.platform->simHardware.changeBacklightOutside(0.5f);
+    sim.set(99, 1.4);  // not listed: left alone
+    EXPECT_FALSE(m.state().brightness.contains(99));
+    EXPECT_FALSE(m.state().method.contains(99));
+
+    m.setAllBrightness(0.53);
+    m.stepAllBrightness(0.1);
     sim.idle();
-    EXPECT_NEAR(sim.manager().state().brightness.at(kBuiltin), 0.6, 1e-6);
-    EXPECT_TRUE(sim.neutralGamma(kBuiltin));
-    EXPECT_GE(published, 1);
+    for (DisplayID id : {kBuiltin, kDDC, kPlain}) EXPECT_NEAR(m.state().brightness.at(id), 0.6, 1e-12) << id;
+    EXPECT_NEAR(m.averageBrightness(), 0.6, 1e-12);
+    EXPECT_EQ(sentBrightness(*sim.monitor), 50);
 }
 
 // A later run drives a monitor it has met without asking it anything first
@@ -184,7 +180,9 @@ TEST(Brightness, SoftwareScreenDimsByGammaThenShade) {
     EXPECT_FALSE(shadeOf(*sim.platform, kPlain));
 }
 
-TEST(Brightness, BuiltinPanelGetsTheHardwareFraction) {
+// Below the panel's minimum the rest is dimmed in software; the desktop's own
+// keys moving the panel show the new level and drop that dimming.
+TEST(Brightness, BuiltinPanelGetsTheHardwareFractionAndFollowsOutsideChanges) {
     Started sim;
     sim.set(kBuiltin, 0.6);
     EXPECT_FLOAT_EQ(sim.platform->simHardware.backlightPanel()->value, 0.5f);
@@ -195,6 +193,14 @@ TEST(Brightness, BuiltinPanelGetsTheHardwareFraction) {
     // A refresh while dimmed below the minimum keeps the user's value.
     sim.manager().refresh();
     EXPECT_EQ(sim.manager().state().brightness.at(kBuiltin), 0.1);
+
+    int published = 0;
+    auto counting = sim.manager().onChange([&] { ++published; });
+    sim.platform->simHardware.changeBacklightOutside(0.5f);
+    sim.idle();
+    EXPECT_NEAR(sim.manager().state().brightness.at(kBuiltin), 0.6, 1e-6);
+    EXPECT_TRUE(sim.neutralGamma(kBuiltin));
+    EXPECT_GE(published, 1);
 }
 
 nlohmann::json withBacklight(const nlohmann::json& backlight) {
@@ -218,17 +224,6 @@ TEST(Brightness, BuiltinPanelFallsBackToSoftware) {
     Started noCanChange(withBacklight({{"display", 1}, {"value", 0.25}, {"entryPoints", {"get", "set"}}}));
     EXPECT_EQ(noCanChange.manager().state().method.at(kBuiltin), BrightnessMethod::builtin);
     EXPECT_NEAR(noCanChange.manager().state().brightness.at(kBuiltin), 0.4, 1e-6);
-}
-
-TEST(Brightness, StepsSnapAndAllScreensFollow) {
-    Started sim;
-    auto& m = sim.manager();
-    m.setAllBrightness(0.53);
-    m.stepAllBrightness(0.1);
-    sim.idle();
-    for (DisplayID id : {kBuiltin, kDDC, kPlain}) EXPECT_NEAR(m.state().brightness.at(id), 0.6, 1e-12) << id;
-    EXPECT_NEAR(m.averageBrightness(), 0.6, 1e-12);
-    EXPECT_EQ(sentBrightness(*sim.monitor), 50);
 }
 
 nlohmann::json twinsScenario(const char* file) {
@@ -273,13 +268,6 @@ TEST(Brightness, IdenticalMonitorsOnProvenLinksPairByProof) {
     EXPECT_TRUE(writesOf(*speaking).empty());
     sim.set(6, 0.6);
     EXPECT_EQ(sentBrightness(*speaking), 50);
-}
-
-TEST(Brightness, UnlistedDisplayIsLeftAlone) {
-    Started sim;
-    sim.set(99, 1.4);
-    EXPECT_FALSE(sim.manager().state().brightness.contains(99));
-    EXPECT_FALSE(sim.manager().state().method.contains(99));
 }
 
 TEST(DDCLifecycle, AProbeAnswerForAMonitorThatLeftMeanwhileIsDropped) {

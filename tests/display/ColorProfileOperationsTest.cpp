@@ -60,7 +60,7 @@ TEST(ColorProfileOperations, RefusedAssignmentReportsWhyAndChangesNothing) {
     }
 }
 
-TEST(ColorProfileOperations, ListIsKeptUntilReloaded) {
+TEST(ColorProfileOperations, ListIsKeptUntilReloadedAndTheFolderIsMadeToShowIt) {
     ProfileSim p;
     auto& m = p.manager();
     ASSERT_EQ(m.iccProfiles(2).size(), 1u);
@@ -70,12 +70,10 @@ TEST(ColorProfileOperations, ListIsKeptUntilReloaded) {
     m.reloadProfiles();
     ASSERT_EQ(m.iccProfiles(2).size(), 2u);
     EXPECT_EQ(m.iccProfiles(2)[0].name, "Cool Panel");
-}
 
-TEST(ColorProfileOperations, OpeningTheFolderMakesTheUsersFolderAndShowsIt) {
-    ProfileSim p;
+    // Opening the folder makes the user's folder where it is missing, and shows it.
     fs::remove_all(p.home / "Library");
-    p.manager().openProfilesFolder();
+    m.openProfilesFolder();
     const std::string user = (p.home / "Library/ColorSync/Profiles").string();
     EXPECT_TRUE(fs::is_directory(user));
     EXPECT_EQ(p.sim->platform->simSystem.shownFolders, std::vector<std::string>{user});

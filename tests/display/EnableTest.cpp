@@ -5,7 +5,7 @@
 namespace vp::test {
 namespace {
 
-TEST(SetEnabled, SwitchOffAndOnAgain) {
+TEST(SetEnabled, SwitchOffAndOnAgainAndARefusedSwitchOn) {
     Started sim;
     DisplayManager& m = sim.manager();
     ASSERT_TRUE(m.canDisable());
@@ -24,6 +24,25 @@ TEST(SetEnabled, SwitchOffAndOnAgain) {
     EXPECT_TRUE(m.state().disabled.empty());
     EXPECT_TRUE(m.screen(3)->isActive);
     EXPECT_FALSE(m.state().lastError);
+
+    // A refused switch-on keeps it listed off.
+    m.setEnabled(3, false);
+    sim.idle();
+    sim.displays().refusals.enabled = 1001;
+    m.setEnabled(3, true);
+    sim.idle();
+    EXPECT_EQ(m.state().disabled.count(3), 1u);
+    EXPECT_FALSE(m.screen(3)->isActive);
+    EXPECT_EQ(m.state().lastError, refusedText(1001));
+
+    // A screen not listed yet is recorded by the generic name.
+    sim.displays().refusals = {};
+    SimDisplay late;
+    late.id = 9;
+    late.bounds = {5760, 0, 1280, 720};
+    sim.displays().addDisplay(late, false);
+    m.setEnabled(9, false);
+    EXPECT_EQ(m.state().disabled.at(9), L("Tela"));
 }
 
 // Where configuration outlives the process, nothing but the program itself
@@ -66,18 +85,6 @@ TEST(SetEnabled, RefusedSwitchOffLeavesTheScreenListedOn) {
     }
 }
 
-TEST(SetEnabled, RefusedSwitchOnKeepsTheScreenListedOff) {
-    Started sim;
-    sim.manager().setEnabled(3, false);
-    sim.idle();
-    sim.displays().refusals.enabled = 1001;
-    sim.manager().setEnabled(3, true);
-    sim.idle();
-    EXPECT_EQ(sim.manager().state().disabled.count(3), 1u);
-    EXPECT_FALSE(sim.manager().screen(3)->isActive);
-    EXPECT_EQ(sim.manager().state().lastError, refusedText(1001));
-}
-
 TEST(SetEnabled, TheOnlyStandaloneScreenStaysOn) {
     const std::string refused = L("Não dá para desligar a única tela ativa.");
 
@@ -102,16 +109,6 @@ TEST(SetEnabled, TheOnlyStandaloneScreenStaysOn) {
     withVirtual.manager().setEnabled(1, false);
     EXPECT_EQ(withVirtual.manager().state().lastError, refused);
     EXPECT_TRUE(withVirtual.manager().state().disabled.empty());
-}
-
-TEST(SetEnabled, AScreenNotYetListedIsRecordedAsScreen) {
-    Started sim;
-    SimDisplay late;
-    late.id = 9;
-    late.bounds = {5760, 0, 1280, 720};
-    sim.displays().addDisplay(late, false);
-    sim.manager().setEnabled(9, false);
-    EXPECT_EQ(sim.manager().state().disabled.at(9), L("Tela"));
 }
 
 TEST(SetEnabled, APlatformThatCannotSwitchOffRefusesWithItsReason) {

@@ -32,7 +32,7 @@ TEST(Gamma, ContrastPivotsAroundTheMiddle) {
     EXPECT_FLOAT_EQ(flat.g.back(), 0.5f * 0.8f);
 }
 
-TEST(Gamma, SettingsNeverCompound) {
+TEST(Gamma, SettingsNeverCompoundAndResetGivesTheProfileBack) {
     Started sim;
     auto& m = sim.manager();
     m.setWarmth(*m.screen(kPlain), 0.3);
@@ -43,6 +43,20 @@ TEST(Gamma, SettingsNeverCompound) {
     m.resetColor(*m.screen(kPlain));
     EXPECT_EQ(gammaOf(*sim.platform, kPlain), identityGamma());
     EXPECT_EQ(m.prefsFor(*m.screen(kPlain)), (ScreenPrefs{1.0, 0.0, 0.5, false}));
+
+    // Resetting a software screen's colour resets its brightness too; a
+    // hardware-dimmed screen keeps its own.
+    m.setBrightness(kPlain, 0.02);
+    ASSERT_TRUE(shadeOf(*sim.platform, kPlain));
+    m.resetColor(*m.screen(kPlain));
+    EXPECT_EQ(m.state().brightness.at(kPlain), 1.0);
+    EXPECT_FALSE(shadeOf(*sim.platform, kPlain));
+    EXPECT_EQ(gammaOf(*sim.platform, kPlain), identityGamma());
+    m.setBrightness(2, 0.1);
+    m.setWarmth(*m.screen(2), 0.4);
+    m.resetColor(*m.screen(2));
+    EXPECT_NEAR(m.state().brightness.at(2), 0.1, 1e-12);
+    EXPECT_NEAR(gammaOf(*sim.platform, 2).r.back(), std::pow(0.5, 1.6), 1e-6);
 }
 
 TEST(Gamma, CaptureIsTakenOnceAndForgottenOnRequest) {
@@ -151,23 +165,6 @@ TEST(Gamma, ADisplayChangeReappliesWhereTheDesktopMayOverwrite) {
         sim.idle();
         EXPECT_EQ(gammaOf(*sim.platform, kPlain), overwritten ? warm : display.profileGamma) << overwritten;
     }
-}
-
-TEST(Gamma, ResetColorOfASoftwareScreenAlsoResetsItsBrightness) {
-    Started sim;
-    auto& m = sim.manager();
-    m.setBrightness(kPlain, 0.02);
-    ASSERT_TRUE(shadeOf(*sim.platform, kPlain));
-    m.resetColor(*m.screen(kPlain));
-    EXPECT_EQ(m.state().brightness.at(kPlain), 1.0);
-    EXPECT_FALSE(shadeOf(*sim.platform, kPlain));
-    EXPECT_EQ(gammaOf(*sim.platform, kPlain), identityGamma());
-
-    m.setBrightness(2, 0.1);
-    m.setWarmth(*m.screen(2), 0.4);
-    m.resetColor(*m.screen(2));
-    EXPECT_NEAR(m.state().brightness.at(2), 0.1, 1e-12);
-    EXPECT_NEAR(gammaOf(*sim.platform, 2).r.back(), std::pow(0.5, 1.6), 1e-6);
 }
 
 // A compositing manager that stops while a screen is shaded would leave an

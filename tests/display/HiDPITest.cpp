@@ -106,12 +106,22 @@ TEST(HiDPI, EnableOnTheMainMonitorStepByStep) {
     EXPECT_FALSE(m.state().lastError);
 }
 
-TEST(HiDPI, DisableUnmirrorsAtOnceAndRemovesTheScreenLater) {
+TEST(HiDPI, OnAgainReusesTheStoredSpecAndDisableUnmirrorsAtOnceAndRemovesTheScreenLater) {
     HiDPISim sim(twoMonitors());
     sim.start();
     DisplayManager& m = sim.manager();
     m.enableHiDPI(sim.screen(2));
     sim.idle();
+    VirtualSpec first = m.state().hiDPIMap.begin()->second;
+    std::string firstUuid = m.screen(*sim.virtualOf(2))->uuid;
+    // With "restoreHiDPI" off the entry outlives its screen; turning the
+    // pairing on again must bring back the same identity.
+    sim.engine().destroyAll();
+    sim.idle();
+    m.enableHiDPI(sim.screen(2));
+    sim.idle();
+    EXPECT_EQ(m.state().hiDPIMap.begin()->second, first);
+    EXPECT_EQ(m.screen(*sim.virtualOf(2))->uuid, firstUuid);
     DisplayID v = *sim.virtualOf(2);
     EXPECT_FALSE(logged(sim.displays(), "main " + std::to_string(v))) << "the monitor was not main";
 
@@ -130,38 +140,7 @@ TEST(HiDPI, DisableUnmirrorsAtOnceAndRemovesTheScreenLater) {
     EXPECT_FALSE(m.screen(2)->mirrorOf);
 }
 
-TEST(HiDPI, TurningItOnAgainReusesTheStoredVirtualSpec) {
-    HiDPISim sim(twoMonitors());
-    sim.start();
-    DisplayManager& m = sim.manager();
-    m.enableHiDPI(sim.screen(2));
-    sim.idle();
-    VirtualSpec first = m.state().hiDPIMap.begin()->second;
-    std::string firstUuid = m.screen(*sim.virtualOf(2))->uuid;
-    // With "restoreHiDPI" off the entry outlives its screen; turning the
-    // pairing on again must bring back the same identity.
-    sim.engine().destroyAll();
-    sim.idle();
-    m.enableHiDPI(sim.screen(2));
-    sim.idle();
-    EXPECT_EQ(m.state().hiDPIMap.begin()->second, first);
-    EXPECT_EQ(m.screen(*sim.virtualOf(2))->uuid, firstUuid);
-}
-
-TEST(HiDPI, RefusedMirrorIsReportedAndTheModeStillChosen) {
-    HiDPISim sim(twoMonitors());
-    sim.start();
-    sim.displays().refusals.mirror = 1001;
-    sim.manager().enableHiDPI(sim.screen(1));
-    sim.idle();
-    EXPECT_EQ(sim.manager().state().lastError, refusedText(1001));
-    ASSERT_TRUE(sim.virtualOf(1));
-    EXPECT_EQ(sim.manager().state().hiDPIMap.size(), 1u);
-    EXPECT_EQ(sim.manager().currentModeID(*sim.virtualOf(1)), "3840x2160@7680x4320@60");
-    EXPECT_FALSE(sim.manager().screen(1)->mirrorOf);
-}
-
-TEST(HiDPI, NothingHappensWithoutANativeSizeOrAVirtualScreen) {
+TEST(HiDPI, FailuresNeedANativeSizeAVirtualScreenAndAMirror) {
     HiDPISim sim(twoMonitors());
     sim.start();
     Screen unknown = sim.screen(2);
@@ -176,6 +155,17 @@ TEST(HiDPI, NothingHappensWithoutANativeSizeOrAVirtualScreen) {
     EXPECT_EQ(sim.manager().state().lastError, L("Não foi possível criar a tela virtual."));
     EXPECT_TRUE(sim.manager().state().hiDPIMap.empty());
     EXPECT_EQ(sim.displays().transactionLog.size(), 0u);
+
+    // A refused mirror is reported, and the mode is still chosen.
+    sim.platform->simVirtualDisplays.refuseCreate = false;
+    sim.displays().refusals.mirror = 1001;
+    sim.manager().enableHiDPI(sim.screen(1));
+    sim.idle();
+    EXPECT_EQ(sim.manager().state().lastError, refusedText(1001));
+    ASSERT_TRUE(sim.virtualOf(1));
+    EXPECT_EQ(sim.manager().state().hiDPIMap.size(), 1u);
+    EXPECT_EQ(sim.manager().currentModeID(*sim.virtualOf(1)), "3840x2160@7680x4320@60");
+    EXPECT_FALSE(sim.manager().screen(1)->mirrorOf);
 }
 
 TEST(HiDPI, RestoredAtLaunchExceptOnAMonitorThatAlreadyMirrors) {

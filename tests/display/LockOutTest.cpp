@@ -98,6 +98,7 @@ TEST(LockOut, BrightnessZeroNeverBlacksAScreenOut) {
     sim.idle();
     EXPECT_GT(darkestShade(sim), 0.5);
     EXPECT_LE(darkestShade(sim), curve::kMaxShadeAlpha);
+    EXPECT_LT(curve::kMaxShadeAlpha, 0.9);
     handleURLs(sim.manager(), sim.context->log(), {"velvetpane://brightness?value=0", "velvetpane://brightness?value=-20"});
     sim.idle();
     EXPECT_EQ(sim.platform->simWindows.openWindows(WindowRole::shade).size(), 3u);

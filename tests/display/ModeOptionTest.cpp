@@ -41,14 +41,7 @@ TEST(ModeOption, KeyAndLabel) {
     }
 }
 
-TEST(ModeOption, DuplicateRatesKeepTheFirstListed) {
-    auto list = selectableModes({mode(1920, 1080, 1920, 1080, 59.94, 1), mode(1920, 1080, 1920, 1080, 60, 2)});
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list[0].mode.token, 1u);
-    EXPECT_DOUBLE_EQ(list[0].refresh, 59.94);
-}
-
-TEST(ModeOption, SortedBySizeThenRateWithTiesInSystemOrder) {
+TEST(ModeOption, SortedBySizeThenRateWithTiesInSystemOrderAndDuplicateRatesOnce) {
     DisplayMode unusable = mode(5120, 2880, 5120, 2880, 60);
     unusable.usableForDesktop = false;
     auto list = selectableModes({
@@ -56,12 +49,15 @@ TEST(ModeOption, SortedBySizeThenRateWithTiesInSystemOrder) {
         mode(1920, 1080, 1920, 1080, 120),
         unusable,
         mode(1920, 1080, 3840, 2160, 60),
-        mode(1920, 1080, 1920, 1080, 60),
+        mode(1920, 1080, 1920, 1080, 59.94, 1),
+        mode(1920, 1080, 1920, 1080, 60, 2),  // the same rate rounded: the first listed stays
         mode(2560, 1440, 2560, 1440, 144),
     });
     EXPECT_EQ(ids(list), (std::vector<std::string>{"2560x1440@2560x1440@144", "2560x1440@2560x1440@60",
                                                    "1920x1080@1920x1080@120", "1920x1080@3840x2160@60",
                                                    "1920x1080@1920x1080@60"}));
+    EXPECT_EQ(list.back().mode.token, 1u);
+    EXPECT_DOUBLE_EQ(list.back().refresh, 59.94);
 }
 
 TEST(ModeOption, NativePixelSize) {

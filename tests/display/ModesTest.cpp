@@ -9,7 +9,7 @@ const ModeOption& find(const std::vector<ModeOption>& list, const std::string& i
     throw std::runtime_error("no mode " + id);
 }
 
-TEST(Modes, ApplyChangesModeBoundsAndPixels) {
+TEST(Modes, ApplyChangesModeBoundsAndPixelsAndTheCacheFollowsRefreshes) {
     Started sim;
     DisplayManager& m = sim.manager();
     m.apply(find(m.modes(2), "1920x1080@3840x2160@60"), 2);
@@ -21,6 +21,22 @@ TEST(Modes, ApplyChangesModeBoundsAndPixels) {
     EXPECT_TRUE(s.isHiDPI);
     EXPECT_EQ(sim.displays().transactionLog.back(), "complete 2");
     EXPECT_FALSE(m.state().lastError);
+
+    // The cache is rebuilt for active screens only, on every refresh: modes
+    // the system offers later show up after the next refresh, not before.
+    ASSERT_EQ(m.modes(2).size(), 8u);
+    sim.displays().find(2)->modes.push_back(simModeFromJson({{"width", 1024}, {"height", 768}, {"refresh", 60}}));
+    EXPECT_EQ(m.modes(2).size(), 8u);
+    m.refresh();
+    EXPECT_EQ(m.modes(2).size(), 9u);
+
+    // A screen that is off has no entry: its list is loaded when asked for.
+    sim.displays().find(3)->active = false;
+    m.refresh();
+    sim.displays().find(3)->modes.pop_back();
+    EXPECT_EQ(m.modes(3).size(), 2u);
+    sim.displays().find(3)->modes.pop_back();
+    EXPECT_EQ(m.modes(3).size(), 2u) << "loaded once, then cached";
 }
 
 TEST(Modes, RefusalsAtEachStep) {
@@ -50,25 +66,6 @@ TEST(Modes, RefusalsAtEachStep) {
         else EXPECT_FALSE(m.state().lastError) << row.what;
         EXPECT_EQ(m.screen(3)->name == "Renamed", row.refreshes) << row.what;
     }
-}
-
-TEST(Modes, CacheIsRebuiltForActiveScreensOnlyOnEveryRefresh) {
-    Started sim;
-    DisplayManager& m = sim.manager();
-    ASSERT_EQ(m.modes(2).size(), 8u);
-    // Modes the system offers later show up after the next refresh, not before.
-    sim.displays().find(2)->modes.push_back(simModeFromJson({{"width", 1024}, {"height", 768}, {"refresh", 60}}));
-    EXPECT_EQ(m.modes(2).size(), 8u);
-    m.refresh();
-    EXPECT_EQ(m.modes(2).size(), 9u);
-
-    // A screen that is off has no entry: its list is loaded when asked for.
-    sim.displays().find(3)->active = false;
-    m.refresh();
-    sim.displays().find(3)->modes.pop_back();
-    EXPECT_EQ(m.modes(3).size(), 2u);
-    sim.displays().find(3)->modes.pop_back();
-    EXPECT_EQ(m.modes(3).size(), 2u) << "loaded once, then cached";
 }
 
 TEST(Modes, DisplayWithoutModesOrCurrentMode) {

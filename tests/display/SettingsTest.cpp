@@ -135,12 +135,24 @@ TEST(Settings, ValueOfTheWrongKindIsIgnoredAndKept) {
     Sim sim;
     sim.defaults().setRaw("prefs", "a text, not data");
     sim.defaults().setBool("specs", true);
+    sim.defaults().setRaw("restoreHiDPI", "yes");
     sim.start();
     EXPECT_TRUE(sim.manager().state().prefs.empty());
     EXPECT_TRUE(sim.manager().state().specs.empty());
     EXPECT_EQ(sim.defaults().snapshot()["prefs"], (nlohmann::json{{"raw", "a text, not data"}}));
     EXPECT_EQ(sim.defaults().boolean("specs"), true);
     EXPECT_FALSE(sim.defaults().hasObject("hidpi"));
+    EXPECT_EQ(sim.defaults().snapshot()["restoreHiDPI"], (nlohmann::json{{"raw", "yes"}}));
+}
+
+// "restoreHiDPI" is set at the first start only.
+TEST(Settings, RestoreHiDPIIsSetOnlyAtTheFirstStart) {
+    Started first;
+    EXPECT_EQ(first.defaults().boolean("restoreHiDPI"), true);
+    Sim later;
+    later.defaults().setBool("restoreHiDPI", false);
+    later.start();
+    EXPECT_EQ(later.defaults().boolean("restoreHiDPI"), false);
 }
 
 TEST(Settings, ValueThatCannotBeEncodedFaithfullyIsNotWritten) {
@@ -158,19 +170,6 @@ TEST(Settings, ValueThatCannotBeEncodedFaithfullyIsNotWritten) {
     spec.name = "Bad \xff name";
     m.setSpecs({spec});
     EXPECT_EQ(sim.defaults().data("specs"), specsBefore);
-}
-
-TEST(Settings, RestoreHiDPIIsSetOnlyAtTheFirstStart) {
-    Started first;
-    EXPECT_EQ(first.defaults().boolean("restoreHiDPI"), true);
-    Sim later;
-    later.defaults().setBool("restoreHiDPI", false);
-    later.start();
-    EXPECT_EQ(later.defaults().boolean("restoreHiDPI"), false);
-    Sim odd;
-    odd.defaults().setRaw("restoreHiDPI", "yes");
-    odd.start();
-    EXPECT_EQ(odd.defaults().snapshot()["restoreHiDPI"], (nlohmann::json{{"raw", "yes"}}));
 }
 
 TEST(Settings, CombinedDimmingReadsTrueUnlessStoredFalse) {

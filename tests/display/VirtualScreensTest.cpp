@@ -20,7 +20,7 @@ std::vector<DisplayID> ids(const std::vector<Screen>& screens) {
     return out;
 }
 
-TEST(VirtualScreens, AddedScreenIsListedLastUnderItsSpecName) {
+TEST(VirtualScreens, AddedScreenIsListedLastUnderItsSpecNameThenToggledAndRemoved) {
     Started sim;
     DisplayManager& m = sim.manager();
     VirtualSpec side = spec("Side panel");
@@ -33,6 +33,25 @@ TEST(VirtualScreens, AddedScreenIsListedLastUnderItsSpecName) {
     EXPECT_TRUE(m.state().screens.back().isOurVirtual);
     EXPECT_EQ(m.currentModeID(*id), "1280x720@1280x720@60");
     EXPECT_EQ(decodeSpecs(*sim.defaults().data("specs")), (std::vector<VirtualSpec>{side}));
+
+    m.toggleVirtual(spec("Unknown"), false);
+    EXPECT_FALSE(sim.platform->mainQueue.hasPendingWork()) << "an unknown spec changes nothing";
+    m.toggleVirtual(side, false);
+    sim.idle();
+    EXPECT_EQ(m.state().screens.size(), 3u);
+    EXPECT_FALSE(m.state().specs.at(0).enabled);
+    EXPECT_FALSE(decodeSpecs(*sim.defaults().data("specs"))->at(0).enabled);
+
+    m.toggleVirtual(side, true);
+    sim.idle();
+    EXPECT_EQ(m.state().screens.size(), 4u);
+    EXPECT_TRUE(m.state().specs.at(0).enabled);
+
+    m.removeVirtual(side);
+    sim.idle();
+    EXPECT_EQ(m.state().screens.size(), 3u);
+    EXPECT_TRUE(m.state().specs.empty());
+    EXPECT_EQ(decodeSpecs(*sim.defaults().data("specs"))->size(), 0u);
 }
 
 TEST(VirtualScreens, APlatformWithoutThemRefusesWithItsReason) {
@@ -62,33 +81,6 @@ TEST(VirtualScreens, FailedCreationKeepsTheSpecAndReports) {
     EXPECT_EQ(sim.manager().state().lastError, L("Não foi possível criar a tela virtual."));
     EXPECT_EQ(sim.manager().state().specs, (std::vector<VirtualSpec>{side}));
     EXPECT_TRUE(sim.platform->mainQueue.hasPendingWork()) << "a refresh is scheduled";
-}
-
-TEST(VirtualScreens, ToggleAndRemove) {
-    Started sim;
-    DisplayManager& m = sim.manager();
-    VirtualSpec side = spec("Side");
-    m.addVirtual(side);
-    sim.idle();
-
-    m.toggleVirtual(spec("Unknown"), false);
-    EXPECT_FALSE(sim.platform->mainQueue.hasPendingWork()) << "an unknown spec changes nothing";
-    m.toggleVirtual(side, false);
-    sim.idle();
-    EXPECT_EQ(m.state().screens.size(), 3u);
-    EXPECT_FALSE(m.state().specs.at(0).enabled);
-    EXPECT_FALSE(decodeSpecs(*sim.defaults().data("specs"))->at(0).enabled);
-
-    m.toggleVirtual(side, true);
-    sim.idle();
-    EXPECT_EQ(m.state().screens.size(), 4u);
-    EXPECT_TRUE(m.state().specs.at(0).enabled);
-
-    m.removeVirtual(side);
-    sim.idle();
-    EXPECT_EQ(m.state().screens.size(), 3u);
-    EXPECT_TRUE(m.state().specs.empty());
-    EXPECT_EQ(decodeSpecs(*sim.defaults().data("specs"))->size(), 0u);
 }
 
 TEST(VirtualScreens, EnabledSpecsComeBackAtStart) {

@@ -78,7 +78,8 @@ TEST(XDR, StoredLevelsAreClampedAndTinyLevelsAreNotKept) {
 }
 
 // The overlay lets clicks through and stays out of captures; a level change
-// updates it in place, and a screen that moved gets a new one.
+// updates it in place, a screen that moved gets a new one, and one switched
+// off has none until it is back.
 TEST(XDR, OverlayCoversItsScreenAndFollowsLevelAndPlace) {
     XDRSim sim;
     auto& m = sim.manager();
@@ -105,22 +106,17 @@ TEST(XDR, OverlayCoversItsScreenAndFollowsLevelAndPlace) {
     EXPECT_TRUE(first->closed);
     EXPECT_EQ(second->frame, sim.xdr().screen(3)->frame);
     EXPECT_DOUBLE_EQ(second->multiplyFactor, 1.8);
-}
 
-TEST(XDR, SwitchedOffScreenLosesItsOverlayButKeepsItsLevel) {
-    XDRSim sim;
-    auto& m = sim.manager();
-    m.setXDR(sim.screen(3), 0.5);
+    // Switched off, the screen loses its overlay but keeps its level.
     sim.displays().find(3)->active = false;
     sim.displays().announce(3);
     sim.idle();
     EXPECT_TRUE(sim.overlays().empty());
-    EXPECT_EQ(m.state().xdrLevel.at(3), 0.5);
-
+    EXPECT_EQ(m.state().xdrLevel.at(3), 1.0);
     sim.displays().find(3)->active = true;
     sim.displays().announce(3);
     sim.idle();
-    EXPECT_EQ(sim.xdr().factor(3), 1.4);
+    EXPECT_EQ(sim.xdr().factor(3), 1.8);
 }
 
 }  // namespace

@@ -85,13 +85,15 @@ std::vector<MoreAction> moreActions(const CardModel& m) {
     return out;
 }
 
-TEST(CardModel, SymbolAndSubtitleFollowTheKindOfScreen) {
+TEST(CardModel, SymbolSubtitleAndNoteFollowTheKindOfScreen) {
     auto k = kinds();
     EXPECT_EQ(cardModel(k[0]).symbol, "laptopcomputer");
     EXPECT_EQ(cardModel(k[0]).subtitle, "1512 × 982 · 120 Hz");
     EXPECT_EQ(cardModel(k[2]).subtitle, "1920 × 1080 · 60 Hz") << "59.94 Hz rounds";
     EXPECT_EQ(cardModel(k[3]).subtitle, "Off");
     EXPECT_EQ(cardModel(k[4]).symbol, "sparkles.rectangle.stack");
+    EXPECT_EQ(cardModel(k[4]).hiDPINote, "HiDPI image sent to Lumina 27 4K. Pick the scale under Resolution.");
+    EXPECT_FALSE(cardModel(k[4]).extras);
     EXPECT_EQ(cardModel(k[5]).subtitle, "1920 × 1080") << "no rate known";
 }
 
@@ -102,12 +104,6 @@ TEST(CardModel, SoftwareDimmingShowsWhyOnlyWhileItLasts) {
     EXPECT_EQ(cardModel(f).methodNote, "twin");
     f.method = BrightnessMethod::ddc;
     EXPECT_FALSE(cardModel(f).methodNote);
-}
-
-TEST(CardModel, CompanionNoteNamesThePhysicalMonitor) {
-    CardModel m = cardModel(kinds()[4]);
-    EXPECT_EQ(m.hiDPINote, "HiDPI image sent to Lumina 27 4K. Pick the scale under Resolution.");
-    EXPECT_FALSE(m.extras);
 }
 
 TEST(CardModel, VirtualHiDPIOnMakesTheButtonPrimaryAndHidesMirroring) {
