@@ -6,7 +6,7 @@
 namespace vp::test {
 namespace {
 
-TEST(XdgAutostart, WritesAndRemovesTheEntry) {
+TEST(XdgAutostart, WritesAndRemovesTheEntryAndAHiddenOneIsOff) {
     TempDir dir;
     XdgAutostart login(XdgAutostart::entryPathUnder(dir.path().string()), "/opt/vp/bin/velvetpane");
     EXPECT_FALSE(login.isEnabled());
@@ -17,10 +17,8 @@ TEST(XdgAutostart, WritesAndRemovesTheEntry) {
     ASSERT_TRUE(login.setEnabled(false));
     EXPECT_FALSE(login.isEnabled());
     EXPECT_TRUE(login.setEnabled(false));  // already gone
-}
 
-TEST(XdgAutostart, HiddenEntryCountsAsOffAndAnUnwritableFolderFails) {
-    TempDir dir;
+    // A hidden entry counts as off, and an unwritable folder fails.
     writeFile(dir.file("autostart/velvetpane.desktop"), "[Desktop Entry]\nHidden=true\n");
     EXPECT_FALSE(XdgAutostart(XdgAutostart::entryPathUnder(dir.path().string()), "velvetpane").isEnabled());
 

@@ -34,9 +34,6 @@ TEST(PanelModel, CountsOnlyAdjustableScreensAndHidesTheSliderBelowTwo) {
         EXPECT_EQ(m.scrolls, c.scrolls) << c.screens.size();
         EXPECT_FALSE(m.banner);
     }
-}
-
-TEST(PanelModel, BannerFollowsLastError) {
     EXPECT_EQ(panelModel({}, 1, std::string("Boom")).banner, "Boom");
 }
 

@@ -45,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
                     SizeCase{"+-1920", "1080", false, {}}, SizeCase{"1920.0", "1080", false, {}},
                     SizeCase{"99999999999999999999", "1080", false, {}}));
 
-TEST(VirtualForm, BlankNameFallsBackToTheSize) {
+TEST(VirtualForm, BlankNameFallsBackToTheSizeAndTheRowTruncatesTheRate) {
     for (std::string name : {"", "   ", " \t "}) {
         VirtualForm form;
         form.name = name;
@@ -54,12 +54,13 @@ TEST(VirtualForm, BlankNameFallsBackToTheSize) {
     VirtualForm form;
     form.name = "\t Projector A  ";
     form.hiDPI = true;
-    form.refresh = 120;
+    form.refresh = 59.94;
     auto spec = std::get<VirtualSpec>(form.build());
     EXPECT_EQ(spec.name, "Projector A");
     EXPECT_TRUE(spec.hiDPI);
-    EXPECT_EQ(spec.refresh, 120);
+    EXPECT_EQ(spec.refresh, 59.94);
     EXPECT_TRUE(spec.enabled);
+    EXPECT_EQ(virtualRowText(spec), "1920 × 1080 · 59 Hz") << "the rate truncated";
 }
 
 TEST(VirtualForm, PresetOverwritesTypedSizeButTheSamePresetDoesNot) {
@@ -84,14 +85,6 @@ TEST(VirtualForm, EveryPresetFitsTheLimits) {
         form.choosePreset(preset);
         EXPECT_TRUE(std::holds_alternative<VirtualSpec>(form.build())) << preset.id;
     }
-}
-
-TEST(VirtualForm, RowTextTruncatesTheRate) {
-    VirtualSpec spec;
-    spec.width = 2560;
-    spec.height = 1440;
-    spec.refresh = 59.94;
-    EXPECT_EQ(virtualRowText(spec), "2560 × 1440 · 59 Hz");
 }
 
 // The page names the platform's reason when it has one, and still warns when
