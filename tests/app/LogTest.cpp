@@ -32,12 +32,6 @@ TEST_F(LogTest, LinesAppendToWhatAnEarlierRunLeftWithTheirOwnTime) {
               "2026-03-14 09:27:54 +0000 PiP lista: two\nlines\n");
 }
 
-TEST_F(LogTest, MissingFolderWritesNothingAndCreatesNoFolder) {
-    Log elsewhere(home.file("Library/Logs/Velvetpane.log"), clock);
-    elsewhere.write("applySettings falhou para Projector");
-    EXPECT_FALSE(fs::exists(home.file("Library")));
-}
-
 TEST_F(LogTest, ReadOnlyLogIsNeverReplaced) {
     writeFile(path, "earlier lines\n");
     fs::permissions(path, fs::perms::owner_read);
@@ -46,13 +40,18 @@ TEST_F(LogTest, ReadOnlyLogIsNeverReplaced) {
     EXPECT_EQ(readFile(path), "earlier lines\n");
 }
 
-TEST_F(LogTest, UnopenableLogPathIsLeftAlone) {
+TEST_F(LogTest, UnopenableLogPathOrMissingFolderIsLeftAlone) {
     // A symbolic link to itself exists but cannot be opened, whoever runs.
     fs::create_symlink(path, path);
     log.write("new line");
     EXPECT_TRUE(fs::is_symlink(fs::symlink_status(path)));
     EXPECT_EQ(fs::read_symlink(path), fs::path(path));
     EXPECT_EQ(std::distance(fs::directory_iterator(home.path()), fs::directory_iterator()), 1);
+
+    // A missing folder: nothing written, and no folder made.
+    Log elsewhere(home.file("Library/Logs/Velvetpane.log"), clock);
+    elsewhere.write("applySettings falhou para Projector");
+    EXPECT_FALSE(fs::exists(home.file("Library")));
 }
 
 TEST_F(LogTest, ConcurrentCallersKeepLinesWhole) {

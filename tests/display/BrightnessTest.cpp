@@ -300,20 +300,7 @@ TEST(DDCLifecycle, AProbeAnswerForAMonitorForcedToSoftwareMeanwhileIsDropped) {
     EXPECT_EQ(sim.method(kDDC), BrightnessMethod::ddc);
 }
 
-TEST(DDCLifecycle, AMonitorBackWithoutDDCIsDimmedInSoftware) {
-    Started sim;
-    SimDisplay gone = sim.unplug(kDDC);
-    sim.idle();
-    EXPECT_FALSE(sim.drivenByDDC(kDDC));
-    sim.replug(gone, nullptr);
-    sim.idle();
-    EXPECT_EQ(sim.method(kDDC), BrightnessMethod::software);
-    sim.manager().setBrightness(kDDC, 0.5);
-    sim.idle();
-    EXPECT_NEAR(sim.topOfGamma(kDDC), 0.5, 1e-6);
-}
-
-TEST(DDCLifecycle, UnpluggedWhileAWriteIsQueued) {
+TEST(DDCLifecycle, UnpluggedWhileAWriteIsQueuedThenBackWithoutAndWithDDC) {
     Started sim;
     auto monitor = sim.monitor;
     monitor->clearRecords();
@@ -323,7 +310,17 @@ TEST(DDCLifecycle, UnpluggedWhileAWriteIsQueued) {
     EXPECT_TRUE(monitor->packets().empty());
     EXPECT_FALSE(sim.drivenByDDC(kDDC));
 
-    // Back with its value unchanged: read again, and driven by a new service.
+    // Back without DDC/CI: dimmed in software.
+    sim.replug(gone, nullptr);
+    sim.idle();
+    EXPECT_EQ(sim.method(kDDC), BrightnessMethod::software);
+    sim.manager().setBrightness(kDDC, 0.5);
+    sim.idle();
+    EXPECT_NEAR(sim.topOfGamma(kDDC), 0.5, 1e-6);
+    sim.unplug(kDDC);
+    sim.idle();
+
+    // Back with DDC/CI and its value unchanged: read again, and driven by a new service.
     sim.replug(gone, monitor);
     sim.idle();
     EXPECT_EQ(sim.method(kDDC), BrightnessMethod::ddc);

@@ -95,7 +95,7 @@ TEST(FileDefaults, SecondBadFileDoesNotReplaceTheFirstCopy) {
     EXPECT_EQ(contents, (std::vector<std::string>{"first", "second"}));
 }
 
-TEST(FileDefaults, FileThatCannotBeReadIsNeverWritten) {
+TEST(FileDefaults, FileThatCannotBeReadIsNeverWrittenAndUnsavedSettingsAreSaidOnce) {
     TempDir home;
     const std::string path = home.file("defaults.json");
     fs::create_directory(path);  // opens, but reading fails
@@ -109,19 +109,17 @@ TEST(FileDefaults, FileThatCannotBeReadIsNeverWritten) {
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_NE(problems[0].find("cannot be read"), std::string::npos) << problems[0];
     EXPECT_NE(problems[0].find("will not be kept"), std::string::npos) << problems[0];
-}
 
-TEST(FileDefaults, SettingsThatCannotBeSavedAreSaidOnce) {
-    TempDir home;
+    // Settings that cannot be saved are said once, and kept for this run.
     writeFile(home.file("home"), "a file where the folder should be");
-    FileDefaults d(home.file("home/.config/velvetpane/defaults.json"));
-    EXPECT_TRUE(problemsOf(d).empty());
-    d.setBool("a", true);
-    d.setBool("b", false);
-    auto problems = problemsOf(d);
+    FileDefaults unsaved(home.file("home/.config/velvetpane/defaults.json"));
+    EXPECT_TRUE(problemsOf(unsaved).empty());
+    unsaved.setBool("a", true);
+    unsaved.setBool("b", false);
+    problems = problemsOf(unsaved);
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_NE(problems[0].find("will not be kept"), std::string::npos) << problems[0];
-    EXPECT_EQ(d.boolean("b"), false);
+    EXPECT_EQ(unsaved.boolean("b"), false);
 }
 
 // Built by appending: GCC 12 at -O3 warns wrongly about literal + string.

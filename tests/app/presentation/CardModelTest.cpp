@@ -97,15 +97,6 @@ TEST(CardModel, SymbolSubtitleAndNoteFollowTheKindOfScreen) {
     EXPECT_EQ(cardModel(k[5]).subtitle, "1920 × 1080") << "no rate known";
 }
 
-TEST(CardModel, SoftwareDimmingShowsWhyOnlyWhileItLasts) {
-    CardFacts f = kinds()[2];  // the monitor without DDC/CI
-    EXPECT_FALSE(cardModel(f).methodNote);
-    f.softwareReason = "twin";
-    EXPECT_EQ(cardModel(f).methodNote, "twin");
-    f.method = BrightnessMethod::ddc;
-    EXPECT_FALSE(cardModel(f).methodNote);
-}
-
 TEST(CardModel, VirtualHiDPIOnMakesTheButtonPrimaryAndHidesMirroring) {
     CardFacts f = kinds()[1];
     f.hiDPIOn = true;
@@ -119,7 +110,7 @@ TEST(CardModel, VirtualHiDPIOnMakesTheButtonPrimaryAndHidesMirroring) {
 }
 
 // What the platform cannot do stays in view, disabled, with its reason.
-TEST(CardModel, UnavailableAbilitiesShowTheirReason) {
+TEST(CardModel, UnavailableAbilitiesAndSoftwareDimmingShowTheirReason) {
     CardFacts f = kinds()[2];  // a monitor without DDC
     f.canDisable = false;
     f.switchOffUnavailable = "Cannot switch screens off here";
@@ -139,6 +130,14 @@ TEST(CardModel, UnavailableAbilitiesShowTheirReason) {
     }());
     EXPECT_FALSE(builtin.hiDPIUnavailable) << "a built-in screen never offers HiDPI";
     for (const MoreItem& item : cardModel(kinds()[2]).more) EXPECT_TRUE(item.unavailable.empty());
+
+    // Software dimming shows why only while it lasts.
+    CardFacts plain = kinds()[2];
+    EXPECT_FALSE(cardModel(plain).methodNote);
+    plain.softwareReason = "twin";
+    EXPECT_EQ(cardModel(plain).methodNote, "twin");
+    plain.method = BrightnessMethod::ddc;
+    EXPECT_FALSE(cardModel(plain).methodNote);
 }
 
 TEST(CardModel, MirrorTargetsAreOtherActiveUnmirroredScreens) {
