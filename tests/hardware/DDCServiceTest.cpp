@@ -102,9 +102,10 @@ TEST(DDCService, DiscoveryUsesExternalLinksOnlyAndKeepsWhatThePlatformKnows) {
                 Json::array({{{"display", 1}, {"location", "Embedded"}},
                              {{"display", 1}, {"location", nullptr}},
                              {{"display", 2}, {"connector", "DP-1"}, {"proven", true}},
-                             {{"display", 2}, {"edid", nullptr}}}));
+                             {{"display", 2}, {"edid", nullptr}},
+                             {{"display", 2}, {"edid", "00FFFFFFFFFFFF004C2D3412"}}}));
     auto services = bench.discover();
-    ASSERT_EQ(services.size(), 2u);
+    ASSERT_EQ(services.size(), 3u);
     EXPECT_EQ(services[0]->vendor(), 0x4C2Du);
     EXPECT_EQ(services[0]->product(), 0x1234u);
     EXPECT_EQ(services[0]->serial(), 0x01020304u);
@@ -113,16 +114,11 @@ TEST(DDCService, DiscoveryUsesExternalLinksOnlyAndKeepsWhatThePlatformKnows) {
     EXPECT_TRUE(services[1]->link().edid.empty());
     EXPECT_FALSE(services[1]->link().display);
     EXPECT_FALSE(services[1]->vendor());
+    EXPECT_EQ(services[2]->link().edid.size(), 12u) << "too short to name the monitor";
+    EXPECT_FALSE(services[2]->vendor());
+    EXPECT_FALSE(services[2]->serial());
     bench.platform.simHardware.enumerationFails = true;
     EXPECT_TRUE(bench.discover().empty());
-}
-
-TEST(DDCService, ShortEDIDGivesNoIdentity) {
-    Bench bench = oneMonitor({{"edid", "00FFFFFFFFFFFF004C2D3412"}});
-    auto service = bench.only();
-    EXPECT_EQ(service->link().edid.size(), 12u);
-    EXPECT_FALSE(service->vendor());
-    EXPECT_FALSE(service->serial());
 }
 
 // Links made from EDID identities (and the display the platform proved, if

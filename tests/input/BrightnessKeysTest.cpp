@@ -85,7 +85,16 @@ TEST_F(Keys, BrightnessDownStopsAtZeroAndTheHUDShowsTheLowIcon) {
     EXPECT_EQ(sim.context->hud().model().icon(), "sun.max.fill");  // 6/16 = 0.375
 }
 
-TEST_F(Keys, SoundKeysPassToTheSystemWhileTheSoundGoesToTheBuiltInSpeakers) {
+// Missing or non-boolean settings read as true.
+TEST_F(Keys, SettingsReadTrueUnlessFalseAndSoundKeysPassWhileTheSoundGoesToTheSpeakers) {
+    EXPECT_TRUE(keys().enabled());
+    EXPECT_TRUE(keys().volumeEnabled());
+    sim.defaults().setRaw(BrightnessKeys::enabledKey, "no");
+    sim.defaults().setRaw(BrightnessKeys::volumeKey, 0);
+    EXPECT_TRUE(keys().enabled());
+    EXPECT_TRUE(keys().volumeEnabled());
+    keys().setVolumeEnabled(false);
+    EXPECT_FALSE(keys().volumeEnabled());
     sim.defaults().setBool(BrightnessKeys::volumeKey, true);
     startKeys();
     send(press(Key::volumeUp));
@@ -110,17 +119,6 @@ TEST_F(Keys, SwitchedOffInTheSettingsNothingIsWatchedAtAll) {
     keys().setEnabled(false);
     EXPECT_FALSE(keys().isRunning());
     EXPECT_FALSE(input().watchInstalled());
-}
-
-TEST_F(Keys, MissingOrNonBooleanSettingsReadAsTrue) {
-    EXPECT_TRUE(keys().enabled());
-    EXPECT_TRUE(keys().volumeEnabled());
-    sim.defaults().setRaw(BrightnessKeys::enabledKey, "no");
-    sim.defaults().setRaw(BrightnessKeys::volumeKey, 0);
-    EXPECT_TRUE(keys().enabled());
-    EXPECT_TRUE(keys().volumeEnabled());
-    keys().setVolumeEnabled(false);
-    EXPECT_FALSE(keys().volumeEnabled());
 }
 
 TEST_F(Keys, WithoutPermissionItAsksOnceAndStartsWithinOneTickOfTheGrant) {
