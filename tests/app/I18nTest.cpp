@@ -32,7 +32,7 @@ TEST(I18n, MissingKeyOrUnknownLanguageGivesTheKey) {
     EXPECT_EQ(I18n::translate("ja", "Tela"), "Tela");
 }
 
-TEST(I18n, FormatsThePluralRowPerLanguage) {
+TEST(I18n, FormatsThePluralRowPerLanguageAndFillsTextsNumbersAndPercentSigns) {
     const std::string key = "%ld conectada(s)";
     auto filled = [&](const char* lang) { return I18n::format(I18n::translate(lang, key), {2L}); };
     EXPECT_EQ(filled("en"), "2 connected");
@@ -40,9 +40,7 @@ TEST(I18n, FormatsThePluralRowPerLanguage) {
     EXPECT_EQ(filled("es"), "2 conectada(s)");
     EXPECT_EQ(filled("de"), "2 verbunden");
     EXPECT_EQ(LF(key, {2L}), I18n::format(L(key), {2L}));
-}
-
-TEST(I18n, FormatFillsTextsNumbersAndPercentSigns) {
+    // Texts, numbers and percent signs.
     EXPECT_EQ(I18n::format(I18n::translate("en", "Imagem HiDPI enviada para %@. Escolha a escala em Resolução."),
                            {std::string("Office 24")}),
               "HiDPI image sent to Office 24. Pick the scale under Resolution.");

@@ -33,7 +33,7 @@ TEST(XDR, FactorMapping) {
         EXPECT_NEAR(XDR::factorFor(c.headroom, c.level), c.factor, 1e-12) << c.headroom << " at " << c.level;
 }
 
-TEST(XDR, SupportsNeedsScreenHeadroomAndCompositor) {
+TEST(XDR, SupportsNeedsScreenHeadroomAndCompositorAndLevelsAreClamped) {
     XDRSim sim;
     EXPECT_TRUE(sim.xdr().supports(1));
     EXPECT_TRUE(sim.xdr().supports(2));
@@ -49,32 +49,28 @@ TEST(XDR, SupportsNeedsScreenHeadroomAndCompositor) {
     ours.isOurVirtual = true;
     EXPECT_FALSE(sim.manager().supportsXDR(ours));
 
-    XDRSim without(false);
-    EXPECT_FALSE(without.xdr().supports(1));
-    without.manager().setXDR(without.screen(1), 1.0);
-    EXPECT_TRUE(without.overlays().empty());
-    EXPECT_EQ(without.manager().state().xdrLevel.at(1), 1.0);
-}
-
-TEST(XDR, StoredLevelsAreClampedAndTinyLevelsAreNotKept) {
-    XDRSim sim;
+    // Stored levels are clamped, and tiny ones are not kept.
     auto& m = sim.manager();
     m.setXDR(sim.screen(1), 3.0);
     EXPECT_EQ(m.state().xdrLevel.at(1), 1.0);
     EXPECT_EQ(sim.xdr().factor(1), 1.8);
-
     m.setXDR(sim.screen(3), 0.005);
     EXPECT_FALSE(m.state().xdrLevel.contains(3));
     EXPECT_TRUE(sim.xdr().factor(3));
     sim.refreshNow();
     EXPECT_FALSE(sim.xdr().factor(3));
     EXPECT_EQ(sim.xdr().factor(1), 1.8);
-
     m.setXDR(sim.screen(1), -0.5);
     EXPECT_FALSE(m.state().xdrLevel.contains(1));
     EXPECT_TRUE(sim.overlays().empty());
     m.setXDR(sim.screen(1), std::nan(""));
     EXPECT_FALSE(m.state().xdrLevel.contains(1));
+
+    XDRSim without(false);
+    EXPECT_FALSE(without.xdr().supports(1));
+    without.manager().setXDR(without.screen(1), 1.0);
+    EXPECT_TRUE(without.overlays().empty());
+    EXPECT_EQ(without.manager().state().xdrLevel.at(1), 1.0);
 }
 
 // The overlay lets clicks through and stays out of captures; a level change

@@ -195,18 +195,17 @@ TEST(PiPWindowList, KeepsOtherApplicationsLargeNormalWindowsSortedByLabel) {
     EXPECT_EQ(labels, (std::vector<std::string>{"Eclair", "Éclair", "Mail \u2014 A", "mail \u2014 A", "Zeta \u2014 B"}));
 }
 
-TEST_F(PiP, ListWindowsAnswersOnTheMainQueueWithoutOurOwnWindows) {
+TEST_F(PiP, ListWindowsAnswersOnTheMainQueueWithoutOurOwnWindowsOrExplainsAFailure) {
     std::optional<std::vector<PiPWindowItem>> listed;
     pip().listWindows([&](std::vector<PiPWindowItem> items) { listed = std::move(items); });
     EXPECT_FALSE(listed);
     sim.idle();
     ASSERT_TRUE(listed);
     EXPECT_EQ(*listed, (std::vector<PiPWindowItem>{{4711, "Mail", "Inbox"}}));
-}
 
-TEST_F(PiP, AFailedWindowListIsEmptyAndExplained) {
+    // A failed list is empty and explained.
     capture().contentError = CaptureError{"SCStreamErrorDomain", -3817, "stopped"};
-    std::optional<std::vector<PiPWindowItem>> listed;
+    listed.reset();
     pip().listWindows([&](std::vector<PiPWindowItem> items) { listed = std::move(items); });
     sim.idle();
     ASSERT_TRUE(listed);
