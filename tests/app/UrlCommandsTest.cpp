@@ -84,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"", std::nullopt},
         CommandCase{"://brightness?value=50", std::nullopt}));
 
-TEST(UrlSplit, TakesPartsApart) {
+TEST(UrlSplit, TakesPartsApartAndAbsentPartsAreNone) {
     auto parts = splitURL("velvetpane://user:pw@[::1]:99/p/q?a=1&b&=x&c=%26#f");
     ASSERT_TRUE(parts);
     EXPECT_EQ(parts->scheme, "velvetpane");
@@ -92,13 +92,11 @@ TEST(UrlSplit, TakesPartsApart) {
     ASSERT_TRUE(parts->queryItems);
     std::vector<QueryItem> expected = {{"a", "1"}, {"b", std::nullopt}, {"", "x"}, {"c", "&"}};
     EXPECT_EQ(*parts->queryItems, expected);
-}
 
-TEST(UrlSplit, AbsentPartsAreNone) {
-    auto parts = splitURL("velvetpane:nothing");
-    ASSERT_TRUE(parts);
-    EXPECT_FALSE(parts->host);
-    EXPECT_FALSE(parts->queryItems);
+    auto bare = splitURL("velvetpane:nothing");  // absent parts are none
+    ASSERT_TRUE(bare);
+    EXPECT_FALSE(bare->host);
+    EXPECT_FALSE(bare->queryItems);
 }
 
 TEST(UrlSplit, VeryLongAndHostileInputEndsQuickly) {
