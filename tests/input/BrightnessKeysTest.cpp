@@ -121,7 +121,7 @@ TEST_F(Keys, SwitchedOffInTheSettingsNothingIsWatchedAtAll) {
     EXPECT_FALSE(input().watchInstalled());
 }
 
-TEST_F(Keys, WithoutPermissionItAsksOnceAndStartsWithinOneTickOfTheGrant) {
+TEST_F(Keys, WithoutPermissionItAsksOnceStartsWithinOneTickOfTheGrantAndStopEndsBoth) {
     input().permitted = false;
     startKeys();
     EXPECT_EQ(input().requests, 1u);
@@ -138,23 +138,22 @@ TEST_F(Keys, WithoutPermissionItAsksOnceAndStartsWithinOneTickOfTheGrant) {
     EXPECT_FALSE(keys().isWaiting());
     EXPECT_EQ(input().requests, 1u);
     EXPECT_EQ(sim.platform->mainQueue.delayedCount(), 0u);
-}
 
-TEST_F(Keys, StopEndsTheWaitAndTheWatch) {
+    // Stop ends the watch, and a wait for the permission too.
+    keys().stop();
+    EXPECT_FALSE(input().watchInstalled());
+    send(press(Key::brightnessDown));
+    EXPECT_EQ(input().systemReceived.size(), 1u);
     input().permitted = false;
-    startKeys();
+    keys().start(true);
+    EXPECT_TRUE(keys().isWaiting());
     keys().stop();
     EXPECT_FALSE(keys().isWaiting());
     input().permitted = true;
     sim.platform->advance(10s);
     EXPECT_FALSE(keys().isRunning());
-
     keys().start(false);
     EXPECT_TRUE(input().watchReceiving());
-    keys().stop();
-    EXPECT_FALSE(input().watchInstalled());
-    send(press(Key::brightnessDown));
-    EXPECT_EQ(input().systemReceived.size(), 1u);
 }
 
 TEST_F(Keys, AWatchTheSystemEndsIsReplacedAtOnceOrAwaitsThePermission) {
