@@ -13,7 +13,7 @@ struct DelegateSim : Sim {
     AppDelegate delegate{*context};
 };
 
-TEST(AppDelegate, URLsAreHandledInOrder) {
+TEST(AppDelegate, URLsAreHandledInOrderAndTerminationRunsOnce) {
     DelegateSim sim;
     auto& m = sim.manager();
     sim.delegate.applicationOpenURLs({"velvetpane://brightness?value=50"});
@@ -30,11 +30,8 @@ TEST(AppDelegate, URLsAreHandledInOrder) {
     EXPECT_DOUBLE_EQ(m.prefsFor(*m.screen(3)).warmth, ScreenPrefs{}.warmth);
     EXPECT_DOUBLE_EQ(m.state().brightness.at(1), 0.5);
     EXPECT_FALSE(m.state().lastError);
-}
 
-TEST(AppDelegate, TerminationRunsOnce) {
-    DelegateSim sim;
-    auto& m = sim.manager();
+    // Termination gives the screens back, once.
     m.setWarmth(*m.screen(2), 0.8);
     sim.delegate.applicationWillTerminate();
     EXPECT_TRUE(sim.delegate.hasTerminated());

@@ -7,13 +7,12 @@ namespace {
 
 constexpr DisplayID kPlain = 3;
 
-TEST(Gamma, NeutralMeansFullDimNoWarmthMidContrast) {
+TEST(Gamma, NeutralMeansFullDimNoWarmthMidContrastAndContrastPivotsAroundTheMiddle) {
     EXPECT_TRUE(Gamma::isNeutral(0.9995, 0.0009, 0.5009));
     EXPECT_FALSE(Gamma::isNeutral(0.998, 0, 0.5));
     EXPECT_FALSE(Gamma::isNeutral(1, 0.001, 0.5));
-}
 
-TEST(Gamma, ContrastPivotsAroundTheMiddle) {
+    // Contrast pivots around the middle.
     auto t = Gamma::compute(identityGamma(), 1, 0, 1);
     const double low = 0.5 - 0.5 / 1.4, high = 0.5 + 0.5 / 1.4;
     for (std::size_t i = 0; i < t.r.size(); ++i) {
