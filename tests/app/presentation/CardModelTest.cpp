@@ -85,10 +85,17 @@ std::vector<MoreAction> moreActions(const CardModel& m) {
     return out;
 }
 
-TEST(CardModel, SymbolSubtitleAndNoteFollowTheKindOfScreen) {
+TEST(CardModel, SymbolSubtitleNoteAndMirrorTargetsFollowTheKindOfScreen) {
     auto k = kinds();
     EXPECT_EQ(cardModel(k[0]).symbol, "laptopcomputer");
     EXPECT_EQ(cardModel(k[0]).subtitle, "1512 × 982 · 120 Hz");
+    // Mirror targets are the other active, unmirrored screens.
+    CardModel builtin = cardModel(k[0]);
+    auto mirror = std::find_if(builtin.more.begin(), builtin.more.end(), [](auto& i) { return i.action == MoreAction::mirror; });
+    ASSERT_NE(mirror, builtin.more.end());
+    std::vector<DisplayID> ids;
+    for (const Screen& t : mirror->targets) ids.push_back(t.id);
+    EXPECT_EQ(ids, (std::vector<DisplayID>{2, 3, 50, 51}));
     EXPECT_EQ(cardModel(k[2]).subtitle, "1920 × 1080 · 60 Hz") << "59.94 Hz rounds";
     EXPECT_EQ(cardModel(k[3]).subtitle, "Off");
     EXPECT_EQ(cardModel(k[4]).symbol, "sparkles.rectangle.stack");
@@ -138,15 +145,6 @@ TEST(CardModel, UnavailableAbilitiesAndSoftwareDimmingShowTheirReason) {
     EXPECT_EQ(cardModel(plain).methodNote, "twin");
     plain.method = BrightnessMethod::ddc;
     EXPECT_FALSE(cardModel(plain).methodNote);
-}
-
-TEST(CardModel, MirrorTargetsAreOtherActiveUnmirroredScreens) {
-    CardModel m = cardModel(kinds()[0]);
-    auto mirror = std::find_if(m.more.begin(), m.more.end(), [](auto& i) { return i.action == MoreAction::mirror; });
-    ASSERT_NE(mirror, m.more.end());
-    std::vector<DisplayID> ids;
-    for (const Screen& t : mirror->targets) ids.push_back(t.id);
-    EXPECT_EQ(ids, (std::vector<DisplayID>{2, 3, 50, 51}));
 }
 
 TEST(CardModel, InputAndProfileFacesAndChecks) {
