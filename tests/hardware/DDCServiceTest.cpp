@@ -40,15 +40,22 @@ Bench oneMonitor(Json service) {
     return Bench(Json::array({monitorDisplay(2, 100, 200, 300)}), Json::array({service}));
 }
 
-TEST(DDCService, WriteSendsThePacketTwiceAfterShortPauses) {
+TEST(DDCService, WriteSendsThePacketTwiceAfterShortPausesAndFailsWithoutI2C) {
     Bench bench = oneMonitor(Json::object());
     auto monitor = bench.platform.simHardware.monitorFor(2);
-    EXPECT_TRUE(bench.only()->write(0x10, 50));
+    auto service = bench.only();
+    EXPECT_TRUE(service->write(0x10, 50));
     EXPECT_EQ(packetTexts(*monitor), (std::vector<std::string>{"84 03 10 00 32 9A", "84 03 10 00 32 9A"}));
     EXPECT_EQ(bench.pauses(), (std::vector<long>{10, 10}));
     EXPECT_EQ(monitor->value(0x10)->current, 50);
     auto packets = monitor->packets();
     EXPECT_EQ(std::lround((packets[1].at - packets[0].at).count() * 1000), 10);
+
+    // Without I2C no channel opens, and open ones fail.
+    bench.platform.simHardware.removeI2C();
+    EXPECT_FALSE(service->write(0x10, 1));
+    EXPECT_TRUE(bench.discover().empty());
+    EXPECT_EQ(monitor->packets().size(), 2u);
 }
 
 TEST(DDCService, ReadAsksTwiceWaitsAndParsesTheReply) {
@@ -86,15 +93,6 @@ TEST(DDCService, MisbehavingMonitorsAreRetriedThenGivenUp) {
         EXPECT_EQ(ok, c.succeeds) << c.what;
         EXPECT_EQ(bench.pauses(), c.pauses) << c.what;
     }
-}
-
-TEST(DDCService, WithoutI2CNoChannelOpensAndOpenOnesFail) {
-    Bench bench = oneMonitor(Json::object());
-    auto service = bench.only();
-    bench.platform.simHardware.removeI2C();
-    EXPECT_FALSE(service->write(0x10, 1));
-    EXPECT_TRUE(bench.discover().empty());
-    EXPECT_TRUE(bench.platform.simHardware.monitorFor(2)->packets().empty());
 }
 
 TEST(DDCService, DiscoveryUsesExternalLinksOnlyAndKeepsWhatThePlatformKnows) {

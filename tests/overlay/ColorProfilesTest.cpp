@@ -53,6 +53,7 @@ TEST_F(ProfileFolders, ListsDisplayRGBProfilesNamedSortedAndDeduplicated) {
 
 TEST_F(ProfileFolders, ApplyRecordsTheAssignmentAndTheScreenShowsItsName) {
     writeFile(user() / "warm.icc", profile({descTag("Warm Panel")}));
+    writeFile(user() / "plain.icc", Bytes(8, 0));
     std::string path = (user() / "warm.icc").string();
     sim.start();
     auto& system = sim.platform->simSystem;
@@ -71,15 +72,11 @@ TEST_F(ProfileFolders, ApplyRecordsTheAssignmentAndTheScreenShowsItsName) {
     EXPECT_EQ(ColorProfiles::currentName(*sim.platform, 99), std::nullopt);
 
     EXPECT_FALSE(ColorProfiles::apply(*sim.platform, path, 99));
-}
 
-TEST_F(ProfileFolders, TheAssignedProfileNamesTheScreenEvenWhereTheScreenHasNoColourSpaceName) {
-    writeFile(user() / "Warm.icc", profile({descTag("Warm Panel")}));
-    writeFile(user() / "plain.icc", Bytes(8, 0));
-    sim.start();
+    // The assigned profile names the screen even where the screen has no colour space name.
     sim.platform->simWindows.colorSpaceName = [](const SimDisplay&) { return std::string(); };
     EXPECT_EQ(ColorProfiles::currentName(*sim.platform, 2), "");
-    ASSERT_TRUE(ColorProfiles::apply(*sim.platform, (user() / "Warm.icc").string(), 2));
+    ASSERT_TRUE(ColorProfiles::apply(*sim.platform, path, 2));
     EXPECT_EQ(ColorProfiles::currentName(*sim.platform, 2), "Warm Panel");
     // A file that is no profile is still named, by its file name.
     ASSERT_TRUE(ColorProfiles::apply(*sim.platform, (user() / "plain.icc").string(), 2));
