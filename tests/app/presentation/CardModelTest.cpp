@@ -91,7 +91,8 @@ TEST(CardModel, SymbolSubtitleNoteAndMirrorTargetsFollowTheKindOfScreen) {
     EXPECT_EQ(cardModel(k[0]).subtitle, "1512 × 982 · 120 Hz");
     // Mirror targets are the other active, unmirrored screens.
     CardModel builtin = cardModel(k[0]);
-    auto mirror = std::find_if(builtin.more.begin(), builtin.more.end(), [](auto& i) { return i.action == MoreAction::mirror; });
+    auto mirror =
+        std::find_if(builtin.more.begin(), builtin.more.end(), [](auto& i) { return i.action == MoreAction::mirror; });
     ASSERT_NE(mirror, builtin.more.end());
     std::vector<DisplayID> ids;
     for (const Screen& t : mirror->targets) ids.push_back(t.id);
