@@ -109,6 +109,17 @@ TEST(SetEnabled, TheOnlyStandaloneScreenStaysOn) {
     withVirtual.manager().setEnabled(1, false);
     EXPECT_EQ(withVirtual.manager().state().lastError, refused);
     EXPECT_TRUE(withVirtual.manager().state().disabled.empty());
+
+    // Nor does a HiDPI companion that took over as the main screen.
+    withVirtual.manager().clearLastError();
+    withVirtual.manager().enableHiDPI(*withVirtual.manager().screen(1));
+    withVirtual.idle();
+    ASSERT_NE(withVirtual.displays().mirrorsDisplay(1), 0u);  // the monitor shows the virtual screen
+    withVirtual.manager().setEnabled(1, false);
+    withVirtual.idle();
+    EXPECT_EQ(withVirtual.manager().state().lastError, refused);
+    EXPECT_TRUE(withVirtual.displays().isActive(1));
+    EXPECT_TRUE(withVirtual.manager().state().disabled.empty());
 }
 
 TEST(SetEnabled, APlatformThatCannotSwitchOffRefusesWithItsReason) {

@@ -57,18 +57,6 @@ TEST(LockOut, MirrorsTheUserCouldNotSeeOutOfAreRefused) {
     }
 }
 
-TEST(LockOut, TheLastPhysicalScreenStaysOnWhenAVirtualScreenIsMain) {
-    Started sim(scenario({monitor(1, 0, 0, 2560, 1440)}));
-    sim.manager().enableHiDPI(*sim.manager().screen(1));
-    sim.idle();
-    ASSERT_NE(sim.displays().mirrorsDisplay(1), 0u);  // the monitor shows the virtual screen
-    sim.manager().setEnabled(1, false);
-    sim.idle();
-    EXPECT_EQ(sim.manager().state().lastError, L("Não dá para desligar a única tela ativa."));
-    EXPECT_TRUE(sim.displays().isActive(1));
-    EXPECT_TRUE(sim.manager().state().disabled.empty());
-}
-
 TEST(LockOut, EndingAPairingPutsTheScreensBackWhereTheyWere) {
     for (DisplayID paired : {DisplayID(2), DisplayID(3)}) {
         for (bool byQuitting : {false, true}) {
