@@ -148,31 +148,15 @@ class GnomeCaptureTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!bed.ready()) GTEST_SKIP() << bed.whyNot();
-        BusError error;
-        auto s = client.currentState(error);
-        ASSERT_TRUE(s) << error.message;
-        connector = s->monitors.at(0).spec.connector;
+        auto s = bed.displayState();
+        ASSERT_FALSE(s.monitors.empty());
+        connector = s.monitors.at(0).spec.connector;
     }
     GnomeCapture::DisplayList displays() {
         return [this] {
             std::lock_guard lock(displaysMutex);
             return known;
         };
-    }
-    // mutter's screen cast sessions still open, as mutter lists them.
-    int screenCastSessions() {
-        std::string xml = bed.call("org.gnome.Mutter.ScreenCast", "/org/gnome/Mutter/ScreenCast/Session",
-                                   "org.freedesktop.DBus.Introspectable.Introspect");
-        int count = 0;
-        for (auto at = xml.find("<node name="); at != std::string::npos; at = xml.find("<node name=", at + 1)) ++count;
-        return count;
-    }
-    bool waitForSessions(int count) {
-        for (int i = 0; i < 200; ++i) {
-            if (screenCastSessions() == count) return true;
-            std::this_thread::sleep_for(25ms);
-        }
-        return false;
     }
     // A stream of display `display` at `size`, started and watched by `w`.
     std::unique_ptr<CaptureStream> watch(GnomeCapture& capture, DisplayID display, StreamConfiguration size,
@@ -185,7 +169,6 @@ protected:
     }
 
     SessionBed bed = SessionBed::mutter({"1920x1080"}, true);
-    DisplayConfigClient client{bed.address()};
     TempDir state;
     std::string connector;
     std::mutex displaysMutex;
@@ -193,7 +176,7 @@ protected:
     MarkedQueue queue;
 };
 
-TEST_F(GnomeCaptureTest, MonitorStreamDeliversScaledFramesOnItsQueueAndLeavesNoSession) {
+TEST_F(GnomeCaptureTest, MonitorStreamDeliversScaledFramesLeavesNoSessionAndEndsWithMutter) {
     known = {{1, connector, 1920, 1080}};
     GnomeCapture capture(bed.address(), displays(), state.file("state"), bed.runtimeDir());
     ASSERT_FALSE(capture.throughPortal()) << "headless mutter has no portal";
@@ -202,7 +185,7 @@ TEST_F(GnomeCaptureTest, MonitorStreamDeliversScaledFramesOnItsQueueAndLeavesNoS
     ASSERT_TRUE(w.waitFor([&] { return w.started.has_value(); })) << bed.log();
     ASSERT_FALSE(*w.started) << (*w.started)->description;
     ASSERT_TRUE(w.waitFor([&] { return !w.frames.empty(); })) << bed.log();
-    EXPECT_EQ(screenCastSessions(), 1);
+    EXPECT_EQ(bed.screenCastSessions(), 1);
     {
         std::lock_guard lock(w.mutex);
         const CapturedFrame& f = *w.frames.front();
@@ -219,7 +202,20 @@ TEST_F(GnomeCaptureTest, MonitorStreamDeliversScaledFramesOnItsQueueAndLeavesNoS
 
     stream->stop();
     EXPECT_FALSE(w.stopped) << "a stream stopped by us reports no error";
-    EXPECT_TRUE(waitForSessions(0)) << "mutter still records after the stream stopped";
+    EXPECT_TRUE(test::eventually([&] { return bed.screenCastSessions() == 0; })) << "mutter still records after the stream stopped";
+
+    // A stream whose mutter is killed ends with an error, and stopping it
+    // does not wait on the dead mutter.
+    Watched dying;
+    auto last = watch(capture, 1, pipSize(320, 180), dying);
+    ASSERT_TRUE(dying.waitFor([&] { return !dying.frames.empty(); })) << bed.log();
+    ASSERT_TRUE(bed.killMutter());
+    ASSERT_TRUE(dying.waitFor([&] { return dying.stopped.has_value(); }, 10s)) << "no end reported after mutter died";
+    EXPECT_EQ(dying.stopped->code, kCaptureEnded);
+    EXPECT_FALSE(dying.stopped->description.empty());
+    auto stopping = std::chrono::steady_clock::now();
+    last->stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - stopping, 5s);
 }
 
 TEST_F(GnomeCaptureTest, StreamOfAMonitorThatGoesAwayEnds) {
@@ -233,13 +229,8 @@ TEST_F(GnomeCaptureTest, StreamOfAMonitorThatGoesAwayEnds) {
     std::string why;
     ASSERT_TRUE(consumer.start({*node, 800, 600, 30, bed.runtimeDir(), -1}, why)) << why;
     ASSERT_TRUE(consumer.waitStreaming(10s)) << bed.log();
-    std::string added;
-    for (int i = 0; i < 200 && added.empty(); ++i) {
-        auto s = client.currentState(error);
-        if (s && s->monitors.size() == 2) added = s->monitors.back().spec.connector;
-        else std::this_thread::sleep_for(25ms);
-    }
-    ASSERT_FALSE(added.empty());
+    ASSERT_TRUE(test::eventually([&] { return bed.displayState().monitors.size() == 2; }));
+    const std::string added = bed.displayState().monitors.back().spec.connector;
 
     known = {{2, added, 800, 600}};
     GnomeCapture capture(bed.address(), displays(), state.file("state"), bed.runtimeDir());
@@ -254,23 +245,7 @@ TEST_F(GnomeCaptureTest, StreamOfAMonitorThatGoesAwayEnds) {
     ASSERT_TRUE(w.waitFor([&] { return w.stopped.has_value(); }, 10s)) << "the stream outlived its monitor";
     EXPECT_EQ(w.stopped->code, kCaptureEnded);
     stream->stop();
-    EXPECT_TRUE(waitForSessions(0));
-}
-
-TEST_F(GnomeCaptureTest, StreamWhoseMutterIsKilledEndsWithAnError) {
-    known = {{1, connector, 1920, 1080}};
-    GnomeCapture capture(bed.address(), displays(), state.file("state"), bed.runtimeDir());
-    Watched w;
-    auto stream = watch(capture, 1, pipSize(320, 180), w);
-    ASSERT_TRUE(w.waitFor([&] { return !w.frames.empty(); })) << bed.log();
-
-    ASSERT_TRUE(bed.killMutter());
-    ASSERT_TRUE(w.waitFor([&] { return w.stopped.has_value(); }, 10s)) << "no end reported after mutter died";
-    EXPECT_EQ(w.stopped->code, kCaptureEnded);
-    EXPECT_FALSE(w.stopped->description.empty());
-    auto before = std::chrono::steady_clock::now();
-    stream->stop();
-    EXPECT_LT(std::chrono::steady_clock::now() - before, 5s) << "stopping waited on the dead mutter";
+    EXPECT_TRUE(test::eventually([&] { return bed.screenCastSessions() == 0; }));
 }
 
 // The desktop portal's stand-in hands out a node mutter really records, and

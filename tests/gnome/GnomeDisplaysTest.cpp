@@ -46,14 +46,6 @@ protected:
         ids = displays.onlineDisplays();
         ASSERT_EQ(ids.size(), 2u);
     }
-    // mutter's state as a client other than the one under test reads it.
-    MutterState fresh() {
-        DisplayConfigClient other(bed.address());
-        BusError error;
-        auto s = other.currentState(error);
-        EXPECT_TRUE(s) << error.message;
-        return s.value_or(MutterState{});
-    }
     Status transaction(const std::function<Status(ConfigHandle)>& body) {
         ConfigHandle handle = 0;
         EXPECT_EQ(displays.beginConfiguration(handle), 0);
@@ -69,7 +61,7 @@ protected:
     std::vector<DisplayID> ids;
 };
 
-TEST_F(GnomeDisplaysTest, ListsMonitorsWithBoundsModesAndMain) {
+TEST_F(GnomeDisplaysTest, ListsMonitorsAndMainOffAndOnReachMutter) {
     EXPECT_EQ(displays.bounds(ids[0]), (Rect{0, 0, 2560, 1440}));
     EXPECT_EQ(displays.bounds(ids[1]), (Rect{2560, 0, 1920, 1080}));
     EXPECT_TRUE(displays.isMain(ids[0]));
@@ -86,19 +78,17 @@ TEST_F(GnomeDisplaysTest, ListsMonitorsWithBoundsModesAndMain) {
     ASSERT_TRUE(a && b);
     EXPECT_NE(*a, *b);
     EXPECT_EQ(a->size(), 36u);
-}
 
-TEST_F(GnomeDisplaysTest, MainOffAndOnReachMutter) {
     ASSERT_EQ(transaction([&](ConfigHandle h) { return displays.configureMain(h, ids[1]); }), 0)
         << displays.lastFailure();
-    MutterState s = fresh();
+    MutterState s = bed.displayState();
     ASSERT_NE(s.logicalFor(displays.connector(ids[1])), nullptr);
     EXPECT_TRUE(s.logicalFor(displays.connector(ids[1]))->primary);
     EXPECT_TRUE(displays.isMain(ids[1]));
 
     ASSERT_EQ(transaction([&](ConfigHandle h) { return displays.configureEnabled(h, ids[0], false); }), 0)
         << displays.lastFailure();
-    s = fresh();
+    s = bed.displayState();
     EXPECT_EQ(s.logicalFor(displays.connector(ids[0])), nullptr);
     ASSERT_EQ(s.logicalMonitors.size(), 1u);
     EXPECT_EQ(s.logicalMonitors[0].x, 0) << "the one left moves to the origin";
@@ -110,7 +100,7 @@ TEST_F(GnomeDisplaysTest, MainOffAndOnReachMutter) {
 
     ASSERT_EQ(transaction([&](ConfigHandle h) { return displays.configureEnabled(h, ids[0], true); }), 0)
         << displays.lastFailure();
-    s = fresh();
+    s = bed.displayState();
     ASSERT_NE(s.logicalFor(displays.connector(ids[0])), nullptr);
     EXPECT_EQ(s.logicalFor(displays.connector(ids[0]))->x, 1920);
     EXPECT_EQ(displays.bounds(ids[0]), (Rect{1920, 0, 2560, 1440}));
@@ -119,7 +109,7 @@ TEST_F(GnomeDisplaysTest, MainOffAndOnReachMutter) {
 TEST_F(GnomeDisplaysTest, ChangesMadeElsewhereReachTheCallback) {
     CallbackLog log;
     log.attach(displays);
-    MutterState s = fresh();
+    MutterState s = bed.displayState();
     MonitorsConfig config = configFromState(s);
     std::swap(config.logicalMonitors[0].primary, config.logicalMonitors[1].primary);
     DisplayConfigClient other(bed.address());
@@ -149,7 +139,7 @@ protected:
 TEST_F(GnomeMirrorTest, MirrorsAndStandsAloneAgain) {
     ASSERT_EQ(transaction([&](ConfigHandle h) { return displays.configureMirror(h, ids[1], ids[0]); }), 0)
         << displays.lastFailure();
-    MutterState s = fresh();
+    MutterState s = bed.displayState();
     ASSERT_EQ(s.logicalMonitors.size(), 1u);
     EXPECT_EQ(s.logicalMonitors[0].monitors.size(), 2u);
     EXPECT_EQ(displays.mirrorsDisplay(ids[1]), ids[0]);
@@ -160,7 +150,7 @@ TEST_F(GnomeMirrorTest, MirrorsAndStandsAloneAgain) {
 
     ASSERT_EQ(transaction([&](ConfigHandle h) { return displays.configureMirror(h, ids[1], 0); }), 0)
         << displays.lastFailure();
-    s = fresh();
+    s = bed.displayState();
     ASSERT_EQ(s.logicalMonitors.size(), 2u);
     EXPECT_EQ(displays.mirrorsDisplay(ids[1]), 0u);
     EXPECT_EQ(displays.bounds(ids[1]).x, 1920);
@@ -173,7 +163,7 @@ protected:
     DisplayID hdmi() { return displays.idOf("HDMI-1"); }
 };
 
-TEST_F(StandinDisplaysTest, ModeChangeKeepsTheLayoutTouching) {
+TEST_F(StandinDisplaysTest, ModeChangeKeepsTheLayoutTouchingAndAStaleSerialIsRetriedOnce) {
     auto modes = displays.allModes(dp());
     ASSERT_TRUE(modes);
     ASSERT_EQ(modes->size(), 4u);
@@ -181,7 +171,7 @@ TEST_F(StandinDisplaysTest, ModeChangeKeepsTheLayoutTouching) {
     ASSERT_NEAR(fast.refresh, 144.001, 0.001);
     ASSERT_EQ(transaction([&](ConfigHandle h) { return displays.configureMode(h, dp(), fast); }), 0)
         << displays.lastFailure();
-    MutterState s = fresh();
+    MutterState s = bed.displayState();
     EXPECT_EQ(s.monitor("DP-1")->currentMode()->id, "1920x1080@144.001");
     EXPECT_EQ(s.logicalFor("HDMI-1")->x, 1920) << "no gap where the larger mode was";
     EXPECT_EQ(displays.currentMode(dp()), fast);
@@ -191,24 +181,17 @@ TEST_F(StandinDisplaysTest, ModeChangeKeepsTheLayoutTouching) {
     unknown.token = 0;
     unknown.pixelWidth = 999;
     EXPECT_EQ(transaction([&](ConfigHandle h) { return displays.configureMode(h, dp(), unknown); }), kEditRefused);
-}
 
-TEST_F(StandinDisplaysTest, StaleSerialIsReadAgainAndRetriedOnce) {
+    // A stale serial is read again and retried, once.
     bed.mock("RefuseNextApply", "org.freedesktop.DBus.Error.AccessDenied stale");
     ASSERT_EQ(transaction([&](ConfigHandle h) { return displays.configureMain(h, hdmi()); }), 0)
         << displays.lastFailure();
-    EXPECT_TRUE(fresh().logicalFor("HDMI-1")->primary);
+    EXPECT_TRUE(bed.displayState().logicalFor("HDMI-1")->primary);
 
     bed.mock("RefuseNextApply", "org.freedesktop.DBus.Error.AccessDenied stale");
     bed.mock("RefuseNextApply", "org.freedesktop.DBus.Error.AccessDenied stale");
     EXPECT_EQ(transaction([&](ConfigHandle h) { return displays.configureMain(h, dp()); }), kMutterRefused);
-    EXPECT_TRUE(fresh().logicalFor("HDMI-1")->primary);
-}
-
-TEST_F(StandinDisplaysTest, RefusalKeepsMuttersWords) {
-    bed.mock("RefuseNextApply", "org.freedesktop.DBus.Error.InvalidArgs \"'Logical monitors not adjacent'\"");
-    EXPECT_EQ(transaction([&](ConfigHandle h) { return displays.configureMain(h, hdmi()); }), kMutterRefused);
-    EXPECT_EQ(displays.lastFailure(), "Logical monitors not adjacent");
+    EXPECT_TRUE(bed.displayState().logicalFor("HDMI-1")->primary);
 }
 
 TEST_F(StandinDisplaysTest, MonitorUnpluggedDuringTransactionFailsThatStep) {
@@ -240,7 +223,7 @@ TEST_F(StandinDisplaysTest, GammaIsWrittenReappliedAfterChangesAndRestored) {
     log.attach(displays);
     bed.mock("OverwriteGamma", "HDMI-1");
     EXPECT_EQ(other.gamma("HDMI-1", error)->red.back(), 65535);
-    MutterState s = fresh();
+    MutterState s = bed.displayState();
     ASSERT_TRUE(other.apply(s.serial, ApplyMethod::temporary, configFromState(s), error)) << error.message;
     ASSERT_TRUE(log.waitFor(2));
     EXPECT_EQ(other.gamma("HDMI-1", error)->red.back(), 32768);

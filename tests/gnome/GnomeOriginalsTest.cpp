@@ -16,12 +16,6 @@ namespace {
 
 using test::SessionBed;
 
-MutterState stateOf(const SessionBed& bed) {
-    DisplayConfigClient client(bed.address());
-    BusError error;
-    return client.currentState(error).value_or(MutterState{});
-}
-
 Status transaction(GnomeDisplays& displays, const std::function<Status(ConfigHandle)>& body) {
     ConfigHandle handle = 0;
     displays.beginConfiguration(handle);
@@ -63,11 +57,11 @@ TEST(GnomeOriginalsTest, RecordFromAnotherMutterIsDropped) {
     // Another session: its mutter never had our change.
     SessionBed other = SessionBed::mutter();
     ASSERT_TRUE(other.ready()) << other.whyNot();
-    MonitorsConfig untouched = configFromState(stateOf(other));
+    MonitorsConfig untouched = configFromState(other.displayState());
     GnomeDisplays next(other.address(), state.path());
     std::string why;
     ASSERT_TRUE(next.start(why)) << why;
-    EXPECT_EQ(configFromState(stateOf(other)), untouched);
+    EXPECT_EQ(configFromState(other.displayState()), untouched);
     ASSERT_FALSE(next.notes().empty());
     EXPECT_NE(next.notes().front().find("dropped"), std::string::npos);
 }

@@ -5,13 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
-
 namespace vp::gnome {
 namespace {
 
 using test::SessionBed;
-using namespace std::chrono_literals;
 
 class GnomeVirtualDisplaysTest : public ::testing::Test {
 protected:
@@ -20,17 +17,8 @@ protected:
         std::string why;
         ASSERT_TRUE(displays.start(why)) << why;
     }
-    MutterState fresh() {
-        DisplayConfigClient other(bed.address());
-        BusError error;
-        return other.currentState(error).value_or(MutterState{});
-    }
     bool waitForMonitors(std::size_t count) {
-        for (int i = 0; i < 200; ++i) {
-            if (fresh().monitors.size() == count) return true;
-            std::this_thread::sleep_for(25ms);
-        }
-        return false;
+        return test::eventually([&] { return bed.displayState().monitors.size() == count; });
     }
 
     SessionBed bed = SessionBed::mutter({"1920x1080"}, true);
@@ -46,7 +34,7 @@ TEST_F(GnomeVirtualDisplaysTest, VirtualScreenIsARealMonitorUntilDestroyed) {
     ASSERT_TRUE(display->applySettings({0, {{1600, 900, 60}, {1280, 720, 60}}}));
     DisplayID id = display->displayID();
     ASSERT_NE(id, 0u);
-    MutterState s = fresh();
+    MutterState s = bed.displayState();
     ASSERT_EQ(s.monitors.size(), 2u);
     const MutterMonitor* made = s.monitor(displays.connector(id));
     ASSERT_NE(made, nullptr);
@@ -59,7 +47,7 @@ TEST_F(GnomeVirtualDisplaysTest, VirtualScreenIsARealMonitorUntilDestroyed) {
     // A new size is a new stream; the screen keeps its identity.
     ASSERT_TRUE(display->applySettings({0, {{1280, 720, 30}}}));
     ASSERT_TRUE(waitForMonitors(2));
-    EXPECT_EQ(fresh().monitor(displays.connector(display->displayID()))->currentMode()->width, 1280);
+    EXPECT_EQ(bed.displayState().monitor(displays.connector(display->displayID()))->currentMode()->width, 1280);
     EXPECT_EQ(displays.uuid(display->displayID()), uuid);
 
     display.reset();
@@ -70,7 +58,7 @@ TEST_F(GnomeVirtualDisplaysTest, HiDPIScreenRunsAtScaleTwo) {
     auto display = factory.create(descriptor);
     ASSERT_TRUE(display);
     ASSERT_TRUE(display->applySettings({1, {{3200, 1800, 60}, {1600, 900, 60}}}));
-    MutterState s = fresh();
+    MutterState s = bed.displayState();
     const LogicalMonitor* lm = s.logicalFor(displays.connector(display->displayID()));
     ASSERT_NE(lm, nullptr);
     EXPECT_EQ(lm->scale, 2.0);

@@ -2,6 +2,8 @@
 
 #include "GnomeTestPaths.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -147,6 +149,22 @@ std::string SessionBed::call(const std::string& destination, const std::string& 
                              const std::string& arguments) const {
     return run("DBUS_SESSION_BUS_ADDRESS=" + shellQuote(address_) + " gdbus call --session -d " + destination +
                " -o " + path + " -m " + method + " " + arguments + " 2>&1");
+}
+
+gnome::MutterState SessionBed::displayState() const {
+    gnome::DisplayConfigClient client(address_);
+    gnome::BusError error;
+    auto state = client.currentState(error);
+    EXPECT_TRUE(state) << error.name << ": " << error.message;
+    return state.value_or(gnome::MutterState{});
+}
+
+int SessionBed::screenCastSessions() const {
+    std::string xml = call("org.gnome.Mutter.ScreenCast", "/org/gnome/Mutter/ScreenCast/Session",
+                           "org.freedesktop.DBus.Introspectable.Introspect");
+    int count = 0;
+    for (auto at = xml.find("<node name="); at != std::string::npos; at = xml.find("<node name=", at + 1)) ++count;
+    return count;
 }
 
 std::string SessionBed::addService(const std::string& templatePath, const std::string& name,

@@ -5,7 +5,9 @@
 // folder, and is ended when the test ends. A bed that cannot start tells
 // why, so the test can skip.
 
+#include "platform/linux/gnome/DisplayConfigClient.h"
 #include "support/TempDir.h"
+#include "x11/Eventually.h"
 
 #include <memory>
 #include <string>
@@ -41,6 +43,10 @@ public:
     // Any call on the bed's bus, through a client that is not ours.
     std::string call(const std::string& destination, const std::string& path, const std::string& method,
                      const std::string& arguments = {}) const;
+    // mutter's state as a client other than the one under test reads it.
+    gnome::MutterState displayState() const;
+    // mutter's screen cast sessions still open, as mutter lists them.
+    int screenCastSessions() const;
     // Runs a python3-dbusmock template on the bed's bus as part of the bed,
     // and waits until it owns `name`; why not, when it does not.
     std::string addService(const std::string& templatePath, const std::string& name,

@@ -14,8 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <xcb/xcb.h>
-
 #include <cstdlib>
 
 namespace vp::test {
@@ -52,18 +50,6 @@ TEST(LinuxPlatformProfiles, ColordFindsTheMonitorOfALinkByItsEdid) {
     EXPECT_EQ(platform.profiles().assigned(ids.front()), "/usr/share/color/icc/studio.icc");
 }
 
-// Sets a root window property of bytes on the server.
-void setRootProperty(const std::string& display, const std::string& name, const Bytes& bytes) {
-    xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
-    xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    auto* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::uint16_t(name.size()), name.c_str()), nullptr);
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, root, atom->atom, XCB_ATOM_CARDINAL, 8, std::uint32_t(bytes.size()),
-                        bytes.data());
-    std::free(atom);
-    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-    xcb_disconnect(c);
-}
-
 TEST(LinuxPlatformProfiles, WithoutColordAnX11ScreenShowsItsRootWindowProfileAndAssignsNothing) {
     std::string why;
     auto bed = XServerBed::start(XServerBed::Kind::xvfb, why);
@@ -80,10 +66,10 @@ TEST(LinuxPlatformProfiles, WithoutColordAnX11ScreenShowsItsRootWindowProfileAnd
     const DisplayID id = ids.front();
     EXPECT_EQ(platform.profiles().assigned(id), std::nullopt);
 
-    setRootProperty(bed->display(), "_ICC_PROFILE", profile({descTag("Calibrated Studio")}));
+    XClient(bed->display()).setRootProperty("_ICC_PROFILE", profile({descTag("Calibrated Studio")}));
     EXPECT_EQ(ColorProfiles::currentName(platform, id), "Calibrated Studio");
     // A loader that puts another profile up is followed.
-    setRootProperty(bed->display(), "_ICC_PROFILE", profile({descTag("Evening Proof")}));
+    XClient(bed->display()).setRootProperty("_ICC_PROFILE", profile({descTag("Evening Proof")}));
     EXPECT_EQ(ColorProfiles::currentName(platform, id), "Evening Proof");
 
     const std::string refused = platform.profiles().assignmentProblem();

@@ -181,14 +181,10 @@ private Q_SLOTS:
         if (std::system("command -v xcompmgr >/dev/null 2>&1") != 0) QSKIP("xcompmgr is not installed");
 
         // Another client holds the brightness-up key, as a desktop's media keys do.
-        xcb_connection_t* other = xcb_connect(bed->display().c_str(), nullptr);
-        QVERIFY(!xcb_connection_has_error(other));
-        xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other)).data->root;
-        std::string code = bed->run("xmodmap -pke | awk '/XF86MonBrightnessUp/ {print $2; exit}'");
-        QVERIFY2(!code.empty(), "Xvfb's keymap has the brightness key");
-        xcb_grab_key(other, 1, root, XCB_MOD_MASK_ANY, std::uint8_t(std::atoi(code.c_str())), XCB_GRAB_MODE_ASYNC,
-                     XCB_GRAB_MODE_ASYNC);
-        std::free(xcb_get_input_focus_reply(other, xcb_get_input_focus(other), nullptr));
+        vp::test::XClient other(bed->display());
+        const int code = bed->keycode("XF86MonBrightnessUp");
+        QVERIFY2(code != 0, "Xvfb's keymap has the brightness key");
+        QVERIFY(other.grabKey(code));
 
         QTemporaryDir home, sysfs, dev, runtime;
         QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -214,7 +210,6 @@ private Q_SLOTS:
         child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("OnXvfbTest")});
         QVERIFY(child.waitForFinished(60000));
         const QByteArray output = child.readAll();
-        xcb_disconnect(other);
         QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, output.constData());
         QVERIFY2(!output.contains("SKIP"), output.constData());
     }

@@ -7,7 +7,7 @@
 #include "platform/linux/x11/X11Capture.h"
 #include "platform/linux/x11/PixelGrabber.h"
 #include "platform/linux/x11/X11CaptureStream.h"
-#include "x11/XServerBed.h"
+#include "x11/X11BedFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -24,18 +24,16 @@ using namespace std::chrono_literals;
 
 constexpr std::uint32_t kOrange = 0xFF8040, kBlue = 0x2040C0;
 
-class XvfbCaptureTest : public ::testing::Test {
+class XvfbCaptureTest : public XvfbBedTest {
 protected:
     void SetUp() override {
-        bed_ = XServerBed::start(XServerBed::Kind::xvfb, why_);
-        if (!bed_) GTEST_SKIP() << why_;
-        c_ = xcb_connect(bed_->display().c_str(), nullptr);
-        root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
+        XvfbBedTest::SetUp();
+        if (IsSkipped()) return;
+        client_ = std::make_unique<XClient>(bed().display());
+        c_ = client_->connection();
+        root_ = client_->root();
         capture_ = std::make_unique<x11::X11Capture>(
-            bed_->display(), [] { return std::vector<std::pair<DisplayID, Rect>>{{7, Rect{0, 0, 1280, 1024}}}; });
-    }
-    void TearDown() override {
-        if (c_) xcb_disconnect(c_);
+            bed().display(), [] { return std::vector<std::pair<DisplayID, Rect>>{{7, Rect{0, 0, 1280, 1024}}}; });
     }
     // A mapped window filled with `rgb` by the server itself (its background).
     std::uint32_t window(int x, int y, int w, int h, std::uint32_t rgb, const std::string& title) {
@@ -47,7 +45,7 @@ protected:
         xcb_change_property(c_, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
                             std::uint32_t(title.size()), title.data());
         xcb_map_window(c_, id);
-        std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
+        client_->sync();
         return id;
     }
     // What a stream delivered: its first frame and how it stopped.
@@ -101,11 +99,10 @@ protected:
     void repaint(std::uint32_t window, std::uint32_t rgb) {
         xcb_change_window_attributes(c_, window, XCB_CW_BACK_PIXEL, &rgb);
         xcb_clear_area(c_, 0, window, 0, 0, 0, 0);
-        std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
+        client_->sync();
     }
 
-    std::string why_;
-    std::unique_ptr<XServerBed> bed_;
+    std::unique_ptr<XClient> client_;
     xcb_connection_t* c_ = nullptr;
     std::uint32_t root_ = 0;
     ThreadSerialQueue queue_;

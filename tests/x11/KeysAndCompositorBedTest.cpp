@@ -7,15 +7,12 @@
 #include "platform/linux/x11/KeyGrabber.h"
 #include "platform/linux/x11/X11Input.h"
 #include "platform/RealTimeRuntime.h"
-#include "x11/XServerBed.h"
+#include "x11/X11BedFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <xcb/xcb.h>
-
 #include <chrono>
 #include <condition_variable>
-#include <cstdlib>
 #include <mutex>
 #include <thread>
 
@@ -27,12 +24,8 @@ using x11::KeyPress;
 namespace keysym = x11::keysym;
 namespace modifier = x11::modifier;
 
-class XvfbInputTest : public ::testing::Test {
+class XvfbInputTest : public XvfbBedTest {
 protected:
-    void SetUp() override {
-        bed_ = XServerBed::start(XServerBed::Kind::xvfb, why_);
-        if (!bed_) GTEST_SKIP() << why_;
-    }
     // Waits (real time, bounded) until `done` holds.
     template <class Done>
     bool waitFor(Done done) {
@@ -45,70 +38,59 @@ protected:
         seen_.notify_all();
     }
 
-    std::string why_;
-    std::unique_ptr<XServerBed> bed_;
     std::mutex mutex_;
     std::condition_variable seen_;
     std::vector<KeyPress> presses_;
 };
 
 TEST_F(XvfbInputTest, GrabbedKeysArriveWithTheirModifiersWhateverLockIsOn) {
-    x11::KeyGrabber grabber(bed_->display(), modifier::shift | modifier::mod1,
+    x11::KeyGrabber grabber(bed().display(), modifier::shift | modifier::mod1,
                             [this](const KeyPress& p) { record(p); });
     ASSERT_EQ(grabber.problem(), "");
     auto result = grabber.hold({keysym::monBrightnessUp, keysym::audioMute});
     EXPECT_EQ(result[keysym::monBrightnessUp], "");
     EXPECT_EQ(result[keysym::audioMute], "");
 
-    bed_->run("xdotool key XF86MonBrightnessUp");
+    bed().run("xdotool key XF86MonBrightnessUp");
     ASSERT_TRUE(waitFor([&] { return presses_.size() >= 2; }));
     EXPECT_EQ(presses_[0].key, keysym::monBrightnessUp);
     EXPECT_TRUE(presses_[0].pressed);
     EXPECT_FALSE(presses_[1].pressed);
     EXPECT_EQ(presses_[0].modifiers, 0);
 
-    bed_->run("xdotool key shift+alt+XF86AudioMute");
+    bed().run("xdotool key shift+alt+XF86AudioMute");
     ASSERT_TRUE(waitFor([&] { return presses_.size() >= 4; }));
     EXPECT_EQ(presses_[2].key, keysym::audioMute);
     EXPECT_EQ(presses_[2].modifiers, modifier::shift | modifier::mod1);
 
-    bed_->run("xdotool key Num_Lock XF86MonBrightnessUp Num_Lock");
+    bed().run("xdotool key Num_Lock XF86MonBrightnessUp Num_Lock");
     ASSERT_TRUE(waitFor([&] { return presses_.size() >= 6; })) << "NumLock on must not lose the grab";
     EXPECT_EQ(presses_[4].modifiers, 0) << "the lock is not a modifier the core sees";
 }
 
 TEST_F(XvfbInputTest, AKeyHeldElsewhereIsReportedAndTheOthersStillWork) {
-    xcb_connection_t* other = xcb_connect(bed_->display().c_str(), nullptr);
-    ASSERT_FALSE(xcb_connection_has_error(other));
-    const xcb_setup_t* setup = xcb_get_setup(other);
-    xcb_window_t root = xcb_setup_roots_iterator(setup).data->root;
-    std::string code = bed_->run("xmodmap -pke | awk '/XF86AudioRaiseVolume/ {print $2; exit}'");
-    ASSERT_FALSE(code.empty()) << "Xvfb's keymap has the volume key";
-    xcb_grab_key(other, 1, root, XCB_MOD_MASK_ANY, std::uint8_t(std::atoi(code.c_str())), XCB_GRAB_MODE_ASYNC,
-                 XCB_GRAB_MODE_ASYNC);
-    // A round trip, so the grab is in place before ours is tried.
-    std::free(xcb_get_input_focus_reply(other, xcb_get_input_focus(other), nullptr));
+    XClient other(bed().display());
+    ASSERT_TRUE(other.grabKey(bed().keycode("XF86AudioRaiseVolume")));
 
-    x11::KeyGrabber grabber(bed_->display(), 0, [this](const KeyPress& p) { record(p); });
+    x11::KeyGrabber grabber(bed().display(), 0, [this](const KeyPress& p) { record(p); });
     auto result = grabber.hold({keysym::audioRaiseVolume, keysym::monBrightnessDown});
     EXPECT_EQ(result[keysym::audioRaiseVolume], "held by another program");
     EXPECT_EQ(result[keysym::monBrightnessDown], "");
     EXPECT_EQ(grabber.held(), std::set<x11::KeySym>{keysym::monBrightnessDown});
 
-    bed_->run("xdotool key XF86AudioRaiseVolume XF86MonBrightnessDown");
+    bed().run("xdotool key XF86AudioRaiseVolume XF86MonBrightnessDown");
     ASSERT_TRUE(waitFor([&] { return presses_.size() >= 2; }));
     for (const auto& p : presses_) EXPECT_EQ(p.key, keysym::monBrightnessDown);
-    xcb_disconnect(other);
 }
 
 TEST_F(XvfbInputTest, TheInputServiceDeliversSemanticKeysOnTheMainQueueAndNamesHeldKeys) {
-    x11::KeyGrabber desktop(bed_->display(), 0, [](const KeyPress&) {});
+    x11::KeyGrabber desktop(bed().display(), 0, [](const KeyPress&) {});
     ASSERT_EQ(desktop.hold({keysym::audioMute})[keysym::audioMute], "");
 
     RealTimeRuntime rt;
     // A PipeWire socket nobody serves: the developer's own sound stays out.
     audio::DefaultSink sound(rt.main, "/nonexistent/pipewire-0");
-    x11::X11Input input(bed_->display(), rt.main, sound);
+    x11::X11Input input(bed().display(), rt.main, sound);
     std::vector<KeyEvent> events;
     auto watch = input.watchKeys({Key::brightnessDown, Key::mute}, [&](const KeyEvent& e) {
         events.push_back(e);
@@ -120,7 +102,7 @@ TEST_F(XvfbInputTest, TheInputServiceDeliversSemanticKeysOnTheMainQueueAndNamesH
     EXPECT_EQ(problems[0].first, Key::mute);
     EXPECT_NE(problems[0].second.find("held by another program"), std::string::npos);
 
-    bed_->run("xdotool key shift+alt+XF86MonBrightnessDown");
+    bed().run("xdotool key shift+alt+XF86MonBrightnessDown");
     for (int i = 0; i < 250 && events.size() < 2; ++i) {
         std::this_thread::sleep_for(20ms);
         rt.runUntilIdle(Seconds(1));
@@ -132,28 +114,24 @@ TEST_F(XvfbInputTest, TheInputServiceDeliversSemanticKeysOnTheMainQueueAndNamesH
     EXPECT_FALSE(events[1].pressed);
 
     watch.reset();
-    x11::KeyGrabber after(bed_->display(), 0, [](const KeyPress&) {});
+    x11::KeyGrabber after(bed().display(), 0, [](const KeyPress&) {});
     EXPECT_EQ(after.hold({keysym::monBrightnessDown})[keysym::monBrightnessDown], "") << "the watch released its grab";
 }
 
 TEST_F(XvfbInputTest, ACompositorStartingAndStoppingIsFollowed) {
     std::mutex m;
     std::vector<bool> changes;
-    x11::CompositorWatch watch(bed_->display(), [&](bool present) {
+    x11::CompositorWatch watch(bed().display(), [&](bool present) {
         std::lock_guard lock(m);
         changes.push_back(present);
         seen_.notify_all();
     });
     ASSERT_EQ(watch.problem(), "");
     EXPECT_FALSE(watch.present());
-    const std::string pid = bed_->run("xcompmgr >/dev/null 2>&1 & echo $!");
-    auto until = std::chrono::steady_clock::now() + 5s;
-    while (!watch.present() && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(10ms);
-    ASSERT_TRUE(watch.present()) << "xcompmgr took the selection";
-    bed_->run("kill " + pid);
-    until = std::chrono::steady_clock::now() + 5s;
-    while (watch.present() && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(10ms);
-    EXPECT_FALSE(watch.present());
+    const std::string pid = bed().run("xcompmgr >/dev/null 2>&1 & echo $!");
+    ASSERT_TRUE(eventually([&] { return watch.present(); })) << "xcompmgr took the selection";
+    bed().run("kill " + pid);
+    EXPECT_TRUE(eventually([&] { return !watch.present(); }));
     std::lock_guard lock(m);
     EXPECT_EQ(changes, (std::vector<bool>{true, false}));
 }

@@ -2,7 +2,11 @@
 
 #include "BuildPaths.h"
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
+
+#include <sys/wait.h>
 
 namespace vp::test {
 
@@ -54,6 +58,15 @@ ProgramRun Program::run(std::vector<std::string> args, const std::function<void(
     ProgramRun result;
     static_cast<ChildRun&>(result) = runChild(std::move(args), options);
     return result;
+}
+
+nlohmann::json Program::state(std::vector<std::string> args, std::string* err) const {
+    ProgramRun r = run(std::move(args));
+    EXPECT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) == 0) << r.err;
+    nlohmann::json state = r.state();
+    EXPECT_FALSE(state.is_discarded()) << r.out << r.err;
+    if (err) *err = r.err;
+    return state;
 }
 
 }  // namespace vp::test

@@ -33,6 +33,9 @@ public:
     // waits for a signal, and must send one. Every wait is bounded: a
     // program that hangs is killed and fails the test instead.
     ProgramRun run(std::vector<std::string> args, const std::function<void(pid_t)>& whileWaiting = {}) const;
+    // Runs it to its end, expecting a clean exit and its state in JSON; the
+    // state, and its log in `err` when asked.
+    nlohmann::json state(std::vector<std::string> args, std::string* err = nullptr) const;
 
 private:
     std::vector<std::string> environment() const;

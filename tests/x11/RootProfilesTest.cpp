@@ -5,8 +5,6 @@
 #include "platform/linux/x11/RootProfiles.h"
 #include "x11/X11BedFixture.h"
 
-#include <xcb/xcb.h>
-
 #include <cstdlib>
 
 namespace vp::test {
@@ -51,30 +49,18 @@ TEST(RootProfiles, ScreensAreNumberedPrimaryFirstThenByCrtc) {
     EXPECT_EQ(x11::rootProfileName(2), "_ICC_PROFILE_2");
 }
 
-TEST(RootProfiles, ReadsTheRootWindowPropertyOfEachScreen) {
-    std::string why;
-    auto bed = XServerBed::start(XServerBed::Kind::xvfb, why);
-    if (!bed) GTEST_SKIP() << why;
-    x11::RootProfiles profiles(bed->display());
+TEST_F(XvfbBedTest, RootProfilesAreReadFromTheRootWindowPropertyOfEachScreen) {
+    x11::RootProfiles profiles(bed().display());
     EXPECT_TRUE(profiles.read(0).empty());
 
-    xcb_connection_t* c = xcb_connect(bed->display().c_str(), nullptr);
-    xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    auto set = [&](const std::string& name, const std::vector<std::uint8_t>& bytes) {
-        auto* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::uint16_t(name.size()), name.c_str()), nullptr);
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, root, atom->atom, XCB_ATOM_CARDINAL, 8,
-                            std::uint32_t(bytes.size()), bytes.data());
-        std::free(atom);
-        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-    };
+    XClient other(bed().display());
     std::vector<std::uint8_t> first(3000), second = {1, 2, 3};
     for (std::size_t i = 0; i < first.size(); ++i) first[i] = std::uint8_t(i * 7);
-    set("_ICC_PROFILE", first);
-    set("_ICC_PROFILE_1", second);
+    other.setRootProperty("_ICC_PROFILE", first);
+    other.setRootProperty("_ICC_PROFILE_1", second);
     EXPECT_EQ(profiles.read(0), first);
     EXPECT_EQ(profiles.read(1), second);
     EXPECT_TRUE(profiles.read(2).empty());
-    xcb_disconnect(c);
 
     x11::RootProfiles nowhere(":9999");
     EXPECT_TRUE(nowhere.read(0).empty());

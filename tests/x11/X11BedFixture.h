@@ -1,5 +1,6 @@
 #pragma once
-// One Xorg dummy server per test binary, arranged afresh before each test.
+// One test server per test suite; the Xorg dummy one arranged afresh before
+// each test.
 
 #include "platform/linux/x11/X11Displays.h"
 #include "support/TempDir.h"
@@ -11,10 +12,11 @@
 
 namespace vp::test {
 
-class DummyBedTest : public ::testing::Test {
+template <XServerBed::Kind kind>
+class ServerBedTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        if (!bed_ && why_.empty()) bed_ = XServerBed::start(XServerBed::Kind::xorgDummy, why_).release();
+        if (!bed_ && why_.empty()) bed_ = XServerBed::start(kind, why_).release();
     }
     static void TearDownTestSuite() {
         delete bed_;
@@ -23,10 +25,23 @@ protected:
     }
     void SetUp() override {
         if (!bed_) GTEST_SKIP() << why_;
+    }
+    static XServerBed& bed() { return *bed_; }
+
+    static inline XServerBed* bed_ = nullptr;
+    static inline std::string why_;
+};
+
+using XvfbBedTest = ServerBedTest<XServerBed::Kind::xvfb>;
+
+class DummyBedTest : public ServerBedTest<XServerBed::Kind::xorgDummy> {
+protected:
+    void SetUp() override {
+        ServerBedTest::SetUp();
+        if (IsSkipped()) return;
         std::string error = arrangeDummyBed(*bed_);
         ASSERT_EQ(error, "");
     }
-    static XServerBed& bed() { return *bed_; }
     std::unique_ptr<x11::X11Displays> open() {
         return std::make_unique<x11::X11Displays>(bed_->display(), state.path());
     }
@@ -47,6 +62,10 @@ protected:
         std::smatch m;
         std::regex f("\n\\s*" + field + ":\\s*([^\n]*)");
         return std::regex_search(block, m, f) ? m[1].str() : std::string();
+    }
+    double brightness(const std::string& output) {
+        std::string field = verboseField(output, "Brightness");
+        return field.empty() ? -1 : std::stod(field);
     }
 
     static DisplayID byConnector(x11::X11Displays& displays, const std::string& connector) {
@@ -77,8 +96,6 @@ protected:
     }
 
     TempDir state;
-    static inline XServerBed* bed_ = nullptr;
-    static inline std::string why_;
 };
 
 }  // namespace vp::test

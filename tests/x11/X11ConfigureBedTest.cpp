@@ -69,6 +69,7 @@ TEST_F(DummyBedTest, RefusedStepsAndImpossiblePlansLeaveTheLayoutAlone) {
         const char* what;
         std::function<Status(ConfigHandle)> steps;
         Status expected;
+        std::string failure = {};
     };
     const std::vector<Case> cases = {
         {"unknown mode", [&](ConfigHandle h) { return displays->configureMode(h, twin, foreign); },
@@ -81,12 +82,15 @@ TEST_F(DummyBedTest, RefusedStepsAndImpossiblePlansLeaveTheLayoutAlone) {
                  if (Status s = displays->configureEnabled(h, id, false)) return s;
              return Status(0);
          },
-         x11::kStatusCannotComplete},
+         x11::kStatusCannotComplete, "that would switch every screen off"},
         {"larger than the screen may be",
          [&](ConfigHandle h) { return displays->configureOrigin(h, twin, 40000, 0); }, x11::kStatusCannotComplete},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(transact(*displays, c.steps), c.expected) << c.what;
+        if (!c.failure.empty()) {
+            EXPECT_EQ(displays->lastFailure(), c.failure) << c.what;
+        }
         EXPECT_EQ(bed().run("xrandr"), before) << c.what;
     }
     ConfigHandle stale = 999;

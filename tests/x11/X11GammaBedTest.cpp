@@ -33,7 +33,8 @@ struct Calibration {
 // The CRTC's ramp as the server has it, read and written with the test's
 // own requests rather than the back-end's.
 std::vector<std::vector<double>> serverRamp(const std::string& display, std::uint32_t crtc) {
-    xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
+    XClient client(display);
+    xcb_connection_t* c = client.connection();
     auto* reply = xcb_randr_get_crtc_gamma_reply(c, xcb_randr_get_crtc_gamma(c, crtc), nullptr);
     std::vector<std::vector<double>> out(3);
     if (reply) {
@@ -43,7 +44,6 @@ std::vector<std::vector<double>> serverRamp(const std::string& display, std::uin
             for (int i = 0; i < reply->size; ++i) out[std::size_t(k)].push_back(channels[k][i] / 65535.0);
     }
     std::free(reply);
-    xcb_disconnect(c);
     return out;
 }
 
@@ -55,10 +55,9 @@ void loadCalibration(const std::string& display, std::uint32_t crtc, std::size_t
         g.push_back(std::uint16_t(std::lround(Calibration::g(x) * 65535)));
         b.push_back(std::uint16_t(std::lround(Calibration::b(x) * 65535)));
     }
-    xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
-    xcb_randr_set_crtc_gamma(c, crtc, std::uint16_t(size), r.data(), g.data(), b.data());
-    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-    xcb_disconnect(c);
+    XClient client(display);
+    xcb_randr_set_crtc_gamma(client.connection(), crtc, std::uint16_t(size), r.data(), g.data(), b.data());
+    client.sync();
 }
 
 TEST_F(DummyBedTest, WarmthGoesThroughTheCalibrationAndTheCalibrationComesBack) {

@@ -9,9 +9,7 @@
 #include "x11/ProgramRun.h"
 #include "x11/X11BedFixture.h"
 
-#include <chrono>
 #include <optional>
-#include <thread>
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -33,14 +31,7 @@ protected:
     }
 
     // Runs the program; its state, after checking it ended well.
-    json run(std::vector<std::string> args) {
-        ProgramRun r = program_->run(std::move(args));
-        EXPECT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) == 0) << r.err;
-        json state = r.state();
-        EXPECT_FALSE(state.is_discarded()) << r.out << r.err;
-        lastErr_ = r.err;
-        return state;
-    }
+    json run(std::vector<std::string> args) { return program_->state(std::move(args), &lastErr_); }
     // Runs the program until `whileWaiting` signals it.
     ProgramRun runUntilSignal(std::vector<std::string> args, const std::function<void(pid_t)>& whileWaiting) {
         args.push_back("--until-signal");
@@ -85,18 +76,6 @@ protected:
         return std::regex_search(line, m, std::regex("\\d+x\\d+\\+\\d+\\+\\d+")) ? m.str() : std::string();
     }
     bool primary(const std::string& output) { return xrandrLine(output).find(" primary ") != std::string::npos; }
-    double brightness(const std::string& output) {
-        std::string field = verboseField(output, "Brightness");
-        return field.empty() ? -1 : std::stod(field);
-    }
-    // Gamma reaches the server on a writer of its own: a few tries.
-    bool eventually(const std::function<bool()>& condition) {
-        for (int i = 0; i < 50; ++i) {
-            if (condition()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(40));
-        }
-        return false;
-    }
     // The run-only changes the tests make, seen on the server.
     void expectRunOnlyChangesShow() {
         EXPECT_TRUE(eventually([&] { return geometry("DUMMY2").empty(); })) << xrandrLine("DUMMY2");

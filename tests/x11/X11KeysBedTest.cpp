@@ -12,12 +12,7 @@
 #include "x11/ProgramRun.h"
 #include "x11/X11BedFixture.h"
 
-#include <xcb/xcb.h>
-
-#include <chrono>
-#include <cstdlib>
 #include <optional>
-#include <thread>
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -37,33 +32,13 @@ protected:
         before_ = randrState(bed());
     }
 
-    double brightness(const std::string& output) {
-        std::string field = verboseField(output, "Brightness");
-        return field.empty() ? -1 : std::stod(field);
-    }
     void press(const std::string& keys) { bed().run("xdotool key --delay 30 " + keys); }
-    // The server and the program's own threads take a moment: a few tries.
-    static bool eventually(const std::function<bool()>& condition) {
-        for (int i = 0; i < 100; ++i) {
-            if (condition()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(40));
-        }
-        return false;
-    }
     // Whether another client can take the key now (it cannot while the
     // program holds it).
     bool freeForOthers(const std::string& keysym) {
-        xcb_connection_t* c = xcb_connect(bed().display().c_str(), nullptr);
-        xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-        const std::string code = bed().run("xmodmap -pke | awk '/= " + keysym + "( |$)/ {print $2; exit}'");
-        EXPECT_FALSE(code.empty()) << keysym << " is on the bed's keyboard";
-        xcb_generic_error_t* error = xcb_request_check(
-            c, xcb_grab_key_checked(c, 1, root, 0, std::uint8_t(std::atoi(code.c_str())), XCB_GRAB_MODE_ASYNC,
-                                    XCB_GRAB_MODE_ASYNC));
-        const bool free = error == nullptr;
-        std::free(error);
-        xcb_disconnect(c);
-        return free;
+        const int code = bed().keycode(keysym);
+        EXPECT_NE(code, 0) << keysym << " is on the bed's keyboard";
+        return XClient(bed().display()).grabKey(code, 0);
     }
 
     std::string before_;

@@ -7,6 +7,7 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <thread>
@@ -144,6 +145,34 @@ std::string XServerBed::run(const std::string& command, int* status) const {
     int rc = ::pclose(pipe);
     if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
     return out;
+}
+
+int XServerBed::keycode(const std::string& keysym) const {
+    const std::string code = run("xmodmap -pke | awk '/= " + keysym + "( |$)/ {print $2; exit}'");
+    return code.empty() ? 0 : std::atoi(code.c_str());
+}
+
+XClient::XClient(const std::string& display)
+    : c_(xcb_connect(display.c_str(), nullptr)), root_(xcb_connection_has_error(c_) ? 0 : xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root) {}
+
+XClient::~XClient() { xcb_disconnect(c_); }
+
+void XClient::sync() const { std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr)); }
+
+bool XClient::grabKey(int keycode, std::uint16_t modifiers) const {
+    xcb_generic_error_t* error = xcb_request_check(
+        c_, xcb_grab_key_checked(c_, 1, root_, modifiers, std::uint8_t(keycode), XCB_GRAB_MODE_ASYNC,
+                                 XCB_GRAB_MODE_ASYNC));
+    std::free(error);
+    return error == nullptr;
+}
+
+void XClient::setRootProperty(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
+    auto* atom = xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, std::uint16_t(name.size()), name.c_str()), nullptr);
+    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, root_, atom->atom, XCB_ATOM_CARDINAL, 8,
+                        std::uint32_t(bytes.size()), bytes.data());
+    std::free(atom);
+    sync();
 }
 
 std::string randrState(const XServerBed& bed) {

@@ -4,6 +4,10 @@
 // a free display number, stopped with the suite. Never the developer's own
 // display.
 
+#include "x11/Eventually.h"
+
+#include <xcb/xcb.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +31,8 @@ public:
     std::string run(const std::string& command, int* status = nullptr) const;
     // Ends the server at once (the "server went away" case).
     void kill();
+    // The keycode the server's keymap gives the keysym ("XF86AudioMute").
+    int keycode(const std::string& keysym) const;
 
 private:
     XServerBed() = default;
@@ -35,6 +41,30 @@ private:
     std::string display_;
     std::string dir_;
     pid_t pid_ = -1;
+};
+
+// A client of the bed's server other than the program under test, as the
+// desktop's own programs are: it holds keys, makes windows, sets properties.
+class XClient {
+public:
+    explicit XClient(const std::string& display);
+    ~XClient();
+    XClient(const XClient&) = delete;
+    XClient& operator=(const XClient&) = delete;
+
+    xcb_connection_t* connection() const { return c_; }
+    xcb_window_t root() const { return root_; }
+    // A round trip: what was sent is in place on the server.
+    void sync() const;
+    // Grabs the key on the root window with `modifiers`; false when the
+    // server refuses it (another client holds it).
+    bool grabKey(int keycode, std::uint16_t modifiers = XCB_MOD_MASK_ANY) const;
+    // Sets a root window property of bytes, as a calibration loader does.
+    void setRootProperty(const std::string& name, const std::vector<std::uint8_t>& bytes) const;
+
+private:
+    xcb_connection_t* c_;
+    xcb_window_t root_;
 };
 
 // The server's whole RandR state as `xrandr --verbose` prints it, but for
