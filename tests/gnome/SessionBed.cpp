@@ -2,12 +2,11 @@
 
 #include "GnomeTestPaths.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <stdexcept>
 #include <thread>
 
 #include <sys/wait.h>
@@ -155,8 +154,10 @@ gnome::MutterState SessionBed::displayState() const {
     gnome::DisplayConfigClient client(address_);
     gnome::BusError error;
     auto state = client.currentState(error);
-    EXPECT_TRUE(state) << error.name << ": " << error.message;
-    return state.value_or(gnome::MutterState{});
+    // The bed also serves the benchmarks, which have no test framework: a
+    // test that meets this sees it as a failure with mutter's words.
+    if (!state) throw std::runtime_error("mutter's state could not be read: " + error.name + ": " + error.message);
+    return *state;
 }
 
 int SessionBed::screenCastSessions() const {

@@ -43,7 +43,8 @@ public:
     // Any call on the bed's bus, through a client that is not ours.
     std::string call(const std::string& destination, const std::string& path, const std::string& method,
                      const std::string& arguments = {}) const;
-    // mutter's state as a client other than the one under test reads it.
+    // mutter's state as a client other than the one under test reads it;
+    // throws with mutter's words when it cannot be read.
     gnome::MutterState displayState() const;
     // mutter's screen cast sessions still open, as mutter lists them.
     int screenCastSessions() const;
